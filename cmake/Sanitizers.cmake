@@ -1,0 +1,13 @@
+# Sanitizer builds apply to every target, libraries and tests alike, so that
+# a fault anywhere in the call chain is caught.
+if(PLIMO_SANITIZE AND PLIMO_TSAN)
+  message(FATAL_ERROR "PLIMO_SANITIZE and PLIMO_TSAN cannot be combined")
+endif()
+if(PLIMO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
+if(PLIMO_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()

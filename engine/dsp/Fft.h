@@ -1,0 +1,69 @@
+#pragma once
+
+#include <complex>
+
+namespace plimo {
+
+// Transforms of any length over FFTW3 in double precision, with the sign
+// convention forward = e^(-i 2 pi k t / n), backward = e^(+i ...), and no
+// scaling in either direction.
+//
+// Plans are made once per (length, kind) and kept for the life of the
+// process; FFTW's planner is not thread-safe, so making a plan takes a
+// process-wide lock, while executing one does not. An object built once
+// (per run, per length) transforms without allocating or locking.
+
+inline constexpr int kFftForward = -1;
+inline constexpr int kFftBackward = 1;
+
+// A complex transform of one length. Data are n complex values as floats,
+// real and imaginary parts interleaved.
+class ComplexFft {
+ public:
+  explicit ComplexFft(int n);
+  ~ComplexFft();
+  ComplexFft(const ComplexFft&) = delete;
+  ComplexFft& operator=(const ComplexFft&) = delete;
+
+  int Length() const { return length; }
+
+  // Transforms data in place: direction kFftForward (-1) runs the forward
+  // transform, any other value the backward one.
+  void Transform(float* data, int direction);
+
+ private:
+  int length;
+  void* forwardPlan;   // fftw_plan, owned by the process-wide cache
+  void* backwardPlan;
+  std::complex<double>* work;  // n values, fftw-aligned
+};
+
+// A real-input forward and real-output backward transform of one length n
+// (even). Bins are the first n/2 + 1 values of the complex spectrum.
+class RealFft {
+ public:
+  explicit RealFft(int n);
+  ~RealFft();
+  RealFft(const RealFft&) = delete;
+  RealFft& operator=(const RealFft&) = delete;
+
+  int Length() const { return length; }
+  int BinCount() const { return length / 2 + 1; }
+
+  // x: n real samples; bins: n/2 + 1 complex values out.
+  void Forward(const float* x, std::complex<float>* bins);
+
+  // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
+  // spectrum (the imaginary parts of bin 0 and, for even n, bin n/2 are
+  // ignored); x: n real samples out, unscaled.
+  void Backward(const std::complex<float>* bins, float* x);
+
+ private:
+  int length;
+  void* forwardPlan;
+  void* backwardPlan;
+  double* real;                // n values
+  std::complex<double>* spectrum;  // n/2 + 1 values
+};
+
+}  // namespace plimo
