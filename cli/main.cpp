@@ -1,1 +1,51 @@
-int main() { return 0; }
+// plimo-cli: the voice changer's file tools for scripts and measurement.
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/Commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* summary;
+  int (*run)(int argc, char** argv);
+};
+
+constexpr Command kCommands[] = {
+    {"info", "describe wav files (format, channels, rate, bits, length)", plimo::cli::RunInfo},
+    {"pitch", "track the fundamental frequency of a wav file frame by frame", plimo::cli::RunPitch},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "usage: plimo-cli COMMAND [options]\n"
+               "\n"
+               "commands:\n");
+  for (const Command& command : kCommands) {
+    std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+  }
+  std::fprintf(out, "\n'plimo-cli COMMAND --help' describes a command's options.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return plimo::cli::kExitUsage;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+      std::strcmp(argv[1], "help") == 0) {
+    PrintUsage(stdout);
+    return plimo::cli::kExitOk;
+  }
+  for (const Command& command : kCommands) {
+    if (std::strcmp(argv[1], command.name) == 0) {
+      return command.run(argc - 2, argv + 2);
+    }
+  }
+  std::fprintf(stderr, "plimo-cli: unknown command '%s' (try plimo-cli --help)\n", argv[1]);
+  return plimo::cli::kExitUsage;
+}

@@ -1,0 +1,170 @@
+#include "engine/PitchTracker.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/PitchFilterTable.h"
+#include "engine/dsp/Primitives.h"
+
+namespace plimo {
+
+namespace {
+
+constexpr int kDecimatedRate = 1000;  // Hz, nominal rate of the decimated path
+constexpr int kDecimatedMinLag = 2;   // decimated samples: 500 Hz
+constexpr int kDecimatedMaxLag = 20;  // decimated samples: 50 Hz
+// The lag range constants are single precision; the product is formed in
+// double, which puts the upper lag at 12000 Hz at 239, not 240.
+constexpr float kMinLagSeconds = 0.002f;
+constexpr float kMaxLagSeconds = 0.02f;
+constexpr double kVoicedF0 = 10.0;           // Hz; below it a frame is unvoiced
+constexpr float kHysteresisBand = 0.1f;      // strength below the threshold still voiced
+constexpr float kHysteresisLift = 0.01f;     // strength given to a remembered frame
+constexpr float kEnergyGateMargin = 3.0f;    // log-energy above the quietest frame
+constexpr int kOctaveCorrectionAfter = 60;   // voiced frames before correcting
+constexpr float kOctaveHigh = 1.5f;
+constexpr float kOctaveLow = 0.66f;
+constexpr float kSlowWeight = 0.01f;
+constexpr float kFastWeight = 0.1f;
+constexpr float kSmootherSpread = 10.0f;     // Hz between mean and median
+
+int FilterRowFor(int fs) {
+  for (int row = 0; row < kPitchFilterRowCount; ++row) {
+    if (kPitchFilterTable[row].samplingRate == fs) return row;
+  }
+  return -1;
+}
+
+// Searches lags minLag .. maxLag of x (n samples) for the largest
+// autocorrelation; the smallest lag wins a tie. A peak at either end of the
+// range is not trusted and gets strength 0.
+int BestLag(const float* x, int n, int minLag, int maxLag, double energy,
+            float* strength) {
+  double best = -1e10;
+  int bestLag = minLag;
+  for (int t = minLag; t <= maxLag; ++t) {
+    double c = 0.0;
+    for (int i = 0; i + t < n; ++i) c += static_cast<double>(x[i + t]) * x[i];
+    if (c > best) {
+      best = c;
+      bestLag = t;
+    }
+  }
+  bool atEdge = bestLag == minLag || bestLag == maxLag;
+  // An all-zero buffer has no periodicity; dividing would give NaN.
+  *strength = (atEdge || energy <= 0.0) ? 0.0f : static_cast<float>(best / energy);
+  return bestLag;
+}
+
+}  // namespace
+
+PitchTracker::PitchTracker() { Reset(); }
+
+void PitchTracker::Reset() {
+  voicedFrameCount = 0;
+  minLogEnergy = 10.0f;
+  previousStrength = 0.0f;
+  strengthBefore = 0.0f;
+  slowAverage = 150.0f;
+  fastAverage = 150.0f;
+  history[0] = history[1] = history[2] = 0.0f;
+  threshold = 0.2f;
+}
+
+void PitchTracker::ConfigurePitchTracker(int fs, double frameSeconds, double hopSeconds) {
+  samplingRate = fs;
+  decimatedRate = kDecimatedRate;
+  frameLength = static_cast<int>(std::floor(frameSeconds * fs + 0.5));
+  decimatedFrameLength = static_cast<int>(std::floor(frameSeconds * kDecimatedRate + 0.5));
+  hop = static_cast<int>(std::floor(hopSeconds * fs + 0.5));
+  minLag = static_cast<int>(fs * static_cast<double>(kMinLagSeconds));
+  maxLag = std::min(static_cast<int>(fs * static_cast<double>(kMaxLagSeconds)), frameLength);
+  decimatedMinLag = kDecimatedMinLag;
+  decimatedMaxLag = std::min(kDecimatedMaxLag, decimatedFrameLength);
+  filtered.assign(static_cast<size_t>(std::max(frameLength, 1)), 0.0f);
+  scratch.assign(filtered.size(), 0.0f);
+  decimated.assign(static_cast<size_t>(std::max(decimatedFrameLength, 40)), 0.0f);
+}
+
+float PitchTracker::EstimateDecimated(const float* x, int row, float* strength,
+                                      double* energy) {
+  const PitchFilterRow& filter = kPitchFilterTable[row];
+  std::copy(x, x + frameLength, filtered.begin());
+  Filter(filter.b, 7, filter.a, 7, filtered.data(), frameLength, scratch.data());
+
+  const int step = static_cast<int>(std::floor(samplingRate / 1000.0 + 0.5));
+  const int count = decimatedFrameLength;
+  double e = 0.0;
+  for (int j = 0; j < count; ++j) {
+    const int64_t source = static_cast<int64_t>(j) * step;
+    decimated[j] = source < frameLength ? filtered[source] : 0.0f;
+    e += static_cast<double>(decimated[j]) * decimated[j];
+  }
+  *energy = e;
+  int lag = BestLag(decimated.data(), count, decimatedMinLag, decimatedMaxLag, e, strength);
+  return static_cast<float>(kDecimatedRate) / static_cast<float>(lag);
+}
+
+float PitchTracker::EstimateFullRate(const float* x, float* strength, double* energy) {
+  *energy = Energy(x, frameLength);
+  if (minLag < 1 || maxLag < minLag) {
+    *strength = 0.0f;
+    return 0.0f;
+  }
+  int lag = BestLag(x, frameLength, minLag, maxLag, *energy, strength);
+  return static_cast<float>(samplingRate) / static_cast<float>(lag);
+}
+
+float PitchTracker::EstimatePitch(const float* x) {
+  if (frameLength < 1) return 0.0f;
+
+  float v = 0.0f;
+  double energy = 0.0;
+  const int row = FilterRowFor(samplingRate);
+  float f0 = row >= 0 ? EstimateDecimated(x, row, &v, &energy)
+                      : EstimateFullRate(x, &v, &energy);
+
+  // Voicing with hysteresis: a weak frame after two voiced ones stays voiced,
+  // and a single weak frame between voiced ones is remembered as voiced.
+  const float t = threshold;
+  if (v <= t) {
+    if (v > t - kHysteresisBand && previousStrength > t && strengthBefore > t) {
+      v = t + kHysteresisLift;
+    }
+  } else if (previousStrength < t && strengthBefore > t) {
+    previousStrength = t + kHysteresisLift;
+  }
+  if (v < t) f0 = 0.0f;
+
+  // Energy gate relative to the quietest frame seen so far.
+  const float logEnergy = static_cast<float>(std::log(energy / frameLength + 1.0));
+  if (logEnergy < minLogEnergy) minLogEnergy = logEnergy;
+  if (logEnergy < minLogEnergy + kEnergyGateMargin) f0 = 0.0f;
+
+  strengthBefore = previousStrength;
+  previousStrength = v;
+
+  if (f0 > kVoicedF0) {
+    ++voicedFrameCount;
+    if (voicedFrameCount > kOctaveCorrectionAfter) {
+      if (f0 > kOctaveHigh * slowAverage && f0 > kOctaveHigh * fastAverage) f0 *= 0.5f;
+      if (f0 < kOctaveLow * slowAverage && f0 < kOctaveLow * fastAverage) f0 *= 2.0f;
+    }
+    if (f0 > kVoicedF0) {
+      slowAverage = (1.0f - kSlowWeight) * slowAverage + kSlowWeight * f0;
+      fastAverage = (1.0f - kFastWeight) * fastAverage + kFastWeight * f0;
+    }
+  }
+
+  // Three-frame smoother: the weighted mean when it is close to the median,
+  // else the median, so a lone voiced frame is suppressed.
+  history[2] = f0;
+  const float median = Median3(history[0], history[1], history[2]);
+  const float mean = 0.5f * history[2] + 0.25f * (history[0] + history[1]);
+  const float result = std::fabs(mean - median) < kSmootherSpread ? mean : median;
+  history[0] = history[1];
+  history[1] = history[2];
+  return result;
+}
+
+}  // namespace plimo

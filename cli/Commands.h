@@ -1,0 +1,14 @@
+#pragma once
+
+namespace plimo::cli {
+
+// Each subcommand gets the arguments after its own name and returns the
+// process exit status: 0 success, 1 a file or run failed, 2 a usage error.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+int RunInfo(int argc, char** argv);
+int RunPitch(int argc, char** argv);
+
+}  // namespace plimo::cli

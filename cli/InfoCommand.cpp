@@ -1,0 +1,107 @@
+// plimo-cli info: one line (or one JSON object) per wav file.
+
+#include <cstdio>
+#include <string>
+
+#include "audio/SoundFile.h"
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "cli/Options.h"
+
+namespace plimo::cli {
+
+namespace {
+
+constexpr const char* kInfoUsage =
+    "usage: plimo-cli info [--json] FILE...\n"
+    "\n"
+    "Prints one line per wav file: name, format (PCM or µ-law), channels,\n"
+    "sampling rate, bits per sample, frames and duration. A file that cannot\n"
+    "be read gets one line on stderr with the reason, and the exit status is 1.\n"
+    "\n"
+    "  --json   one JSON object per line instead, with the keys file, ok, status,\n"
+    "           error, format_tag, channels, rate, bits, frames, seconds\n";
+
+const char* FormatName(uint16_t formatTag) {
+  return formatTag == kWaveFormatMuLaw ? "µ-law" : "PCM";
+}
+
+double Seconds(const SoundFile& file) {
+  return file.sampleRate > 0 ? static_cast<double>(file.frameCount) / file.sampleRate : 0.0;
+}
+
+void PrintText(const std::string& name, const SoundFile& file) {
+  std::printf("%s: %s, %u channel%s, %u Hz, %u bits, %lld frames, %.3f s\n", name.c_str(),
+              FormatName(file.formatTag), static_cast<unsigned>(file.channels),
+              file.channels == 1 ? "" : "s", static_cast<unsigned>(file.sampleRate),
+              static_cast<unsigned>(file.bitsPerSample),
+              static_cast<long long>(file.frameCount), Seconds(file));
+}
+
+void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
+  std::string line = "{\"file\":" + JsonString(name) + ",\"ok\":" + (ok ? "true" : "false") +
+                     ",\"status\":" + std::to_string(file.status) +
+                     ",\"error\":" + JsonString(ok ? "" : SoundFileStatusText(file.status));
+  if (ok) {
+    line += ",\"format_tag\":" + std::to_string(file.formatTag) +
+            ",\"channels\":" + std::to_string(file.channels) +
+            ",\"rate\":" + std::to_string(file.sampleRate) +
+            ",\"bits\":" + std::to_string(file.bitsPerSample) +
+            ",\"frames\":" + std::to_string(file.frameCount) +
+            ",\"seconds\":" + JsonNumber(Seconds(file));
+  } else {
+    line += ",\"format_tag\":null,\"channels\":null,\"rate\":null,\"bits\":null,"
+            "\"frames\":null,\"seconds\":null";
+  }
+  std::printf("%s}\n", line.c_str());
+}
+
+}  // namespace
+
+int RunInfo(int argc, char** argv) {
+  bool json = false;
+  int first = 0;
+  for (; first < argc; ++first) {
+    std::string argument = argv[first];
+    if (IsHelp(argv[first])) {
+      std::fputs(kInfoUsage, stdout);
+      return kExitOk;
+    }
+    if (argument == "--json") {
+      json = true;
+    } else if (argument == "--") {
+      ++first;
+      break;
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      std::fprintf(stderr, "plimo-cli info: unknown option '%s'\n", argv[first]);
+      return kExitUsage;
+    } else {
+      break;
+    }
+  }
+  if (first >= argc) {
+    std::fprintf(stderr, "plimo-cli info: no file given (usage: plimo-cli info [--json] FILE...)\n");
+    return kExitUsage;
+  }
+
+  int exitStatus = kExitOk;
+  for (int i = first; i < argc; ++i) {
+    const std::string name = argv[i];
+    std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(name);
+    const bool ok = file->status == kSoundFileReading;
+    if (!ok) {
+      std::fprintf(stderr, "plimo-cli info: %s: %s\n", name.c_str(),
+                   SoundFileStatusText(file->status));
+      exitStatus = kExitFailure;
+    }
+    if (json) {
+      PrintJson(name, *file, ok);
+    } else if (ok) {
+      PrintText(name, *file);
+    }
+    std::fflush(stdout);
+  }
+  return exitStatus;
+}
+
+}  // namespace plimo::cli
