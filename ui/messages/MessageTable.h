@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ui/messages/MessagePair.h"
+
+namespace plimo {
+
+// Every message box of the program, named by the condition it reports.
+
+// File mode: the input file cannot be opened when a modification starts.
+inline constexpr MessagePair kMessageNoInputFile{
+    "Please select or record\n input wav file!",
+    "Lütfen girdi wav dosyasını seçin\n ya da kaydedin!"};
+
+// File mode: the output name equals the input name.
+inline constexpr MessagePair kMessageSameInputOutput{
+    "Input and output file names should not be identical!",
+    "Girdi ve çıktı dosya adları aynı olamaz!"};
+
+// The speaker gain control is missing.
+inline constexpr MessagePair kMessageNoSoundCard{"Cannot initialize sound card!",
+                                                 "Ses kartına erişilemedi!"};
+
+// The microphone recording gain control is missing.
+inline constexpr MessagePair kMessageNoMicrophone{"Cannot initialize microphone!",
+                                                  "Mikrofon bulunamadı!"};
+
+// A parameter file to be read does not exist or cannot be opened.
+inline constexpr MessagePair kMessageCannotFindSettingsFile{"Cannot find settings file!",
+                                                            "Ayar dosyası bulunamıyor!"};
+
+// A parameter file to be written cannot be created or written.
+inline constexpr MessagePair kMessageCannotCreateSettingsFile{
+    "Cannot create settings file!", "Ayar dosyası oluşturulamıyor!"};
+
+// A parameter file exists but its contents are not a valid settings file
+// (too short, wrong band count, values no setting can take).
+inline constexpr MessagePair kMessageInvalidSettingsFile{"Invalid settings file!",
+                                                         "Geçersiz ayar dosyası!"};
+
+// The output wav file of a file-mode modification cannot be created, or a
+// write to it fails part way.
+inline constexpr MessagePair kMessageCannotWriteOutputFile{"Cannot write output file!",
+                                                           "Çıktı dosyası yazılamıyor!"};
+
+// The help file cannot be opened.
+inline constexpr MessagePair kMessageCannotFindHelpFile{
+    "Cannot find help file Varnel.chm!", "Yardım dosyası Varnel.chm bulunamıyor!"};
+
+// Progress of a file-mode modification; the percentage follows, formatted
+// with "%3.1f".
+inline constexpr MessagePair kTextProgress{"Process: % ", "İşlem: % "};
+
+// The About box.
+inline constexpr MessagePair kTextAbout{"Varnel Voice Disguise", "Varnel Ses Değiştirme"};
+
+}  // namespace plimo
