@@ -1,0 +1,54 @@
+#include "effects/CombUnit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plimo {
+
+void CombUnit::Reset() {
+  baseDelay.store(kDefaultBaseDelaySeconds, std::memory_order_relaxed);
+  gain.store(kDefaultGain, std::memory_order_relaxed);
+  delay.store(kDefaultDelaySeconds, std::memory_order_relaxed);
+}
+
+void CombUnit::Prepare(float samplingRate) {
+  const double length = std::floor(samplingRate * kHistorySeconds + 0.5);
+  historyLength = length > 0.0 ? static_cast<int>(length) : 0;
+  history.assign(static_cast<size_t>(historyLength), 0.0f);
+}
+
+namespace {
+
+// Delay in samples, cut to [0, limit]; a NaN or negative delay gives 0.
+int DelaySamples(float samplingRate, float delaySeconds, int limit) {
+  const double samples = std::floor(samplingRate * delaySeconds + 0.5);
+  if (!(samples > 0.0)) return 0;
+  if (samples >= limit) return limit;
+  return static_cast<int>(samples);
+}
+
+}  // namespace
+
+void CombUnit::Process(float* out, const int16_t* in, int n,
+                       float samplingRate) {
+  if (n <= 0) return;
+  const float g = gain.load(std::memory_order_relaxed);
+  const float a = 1.0f / (g + 1.0f);
+  const float b = 1.0f - a;
+  const int N = historyLength;
+  const int d = DelaySamples(samplingRate, delay.load(std::memory_order_relaxed),
+                             std::min(n, N));
+  const float* past = history.data() + (N - d);
+  for (int i = 0; i < d; ++i) out[i] = b * past[i] + a * in[i];
+  for (int i = d; i < n; ++i) out[i] = b * in[i - d] + a * in[i];
+
+  if (N == 0) return;
+  if (n >= N) {
+    std::copy(out + (n - N), out + n, history.begin());
+  } else {
+    std::copy(history.begin() + n, history.end(), history.begin());
+    std::copy(out, out + n, history.end() - n);
+  }
+}
+
+}  // namespace plimo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "effects/CombUnit.h"
+
+namespace plimo {
+
+// Single comb unit whose delay follows the reverb level. With the engine's
+// 20 ms blocks every delay (25 to 55 ms) exceeds the block, so each sample
+// is mixed with the reverb's own output one block earlier.
+class Reverb {
+ public:
+  Reverb() = default;
+  virtual ~Reverb() = default;
+
+  Reverb(const Reverb&) = delete;
+  Reverb& operator=(const Reverb&) = delete;
+
+  // level is the reverb level 0.0 .. 1.0: the delay runs from 25 ms (0) to
+  // 55 ms (1); the gain stays 0.7. Keeps the history.
+  void SetLevel(float level);
+
+  // Clears the history for a run at samplingRate (Hz) and sizes the float
+  // working block for blocks of up to maxBlockLength samples. Allocates;
+  // call once per run.
+  void Prepare(float samplingRate, int maxBlockLength);
+
+  // Runs the unit over the block in place, truncating the results toward
+  // zero. A block longer than the prepared length grows the working block
+  // once (an allocation outside the engine's steady state, which always
+  // uses the prepared length) rather than being split, because the comb's
+  // result depends on where blocks begin. length <= 0 does nothing.
+  void Process(int16_t* samples, int length, float samplingRate);
+
+  CombUnit unit;
+
+ private:
+  std::vector<float> block;
+};
+
+}  // namespace plimo
