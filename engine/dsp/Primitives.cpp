@@ -1,0 +1,145 @@
+#include "engine/dsp/Primitives.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace plimo {
+
+namespace {
+
+// Floor of the prediction error: a silent frame would otherwise divide by
+// zero in the first reflection coefficient.
+constexpr double kMinPredictionError = 1e-37;
+
+}  // namespace
+
+double Energy(const float* x, int n) {
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) {
+    sum += static_cast<double>(x[i]) * x[i];
+  }
+  return sum;
+}
+
+double Mean(const float* x, int n) {
+  if (n < 1) {
+    return 0.0;
+  }
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) {
+    sum += x[i];
+  }
+  return sum / n;
+}
+
+void Reverse(float* x, int n) {
+  for (int i = 0; i < n / 2; ++i) {
+    std::swap(x[i], x[n - 1 - i]);
+  }
+}
+
+float Median(const float* x, int n, float* scratch) {
+  if (n < 1) {
+    return 0.0f;
+  }
+  std::copy(x, x + n, scratch);
+  // Only the middle element's rank matters, so a partial selection
+  // replaces the full sort.
+  std::nth_element(scratch, scratch + n / 2, scratch + n);
+  return scratch[n / 2];
+}
+
+float Median3(float a, float b, float c) {
+  return std::max(std::min(a, b), std::min(std::max(a, b), c));
+}
+
+void HammingWindow(float* w, int n) {
+  if (n == 1) {
+    w[0] = 1.0f;
+    return;
+  }
+  const double step = 2.0 * std::numbers::pi / (n - 1);
+  for (int i = 0; i < n; ++i) {
+    w[i] = static_cast<float>(0.54 - 0.46 * std::cos(step * i));
+  }
+}
+
+void Autocorrelation(double* r, const float* x, int p, int n) {
+  for (int k = 0; k <= p; ++k) {
+    double sum = 0.0;
+    for (int i = 0; i < n - k; ++i) {
+      sum += static_cast<double>(x[i]) * x[i + k];
+    }
+    r[k] = sum;
+  }
+}
+
+double LevinsonDurbin(double* a, const double* r, int p, double* scratch) {
+  double error = r[0] < kMinPredictionError ? kMinPredictionError : r[0];
+  double* previous = scratch;
+  for (int i = 0; i < p; ++i) {
+    double acc = 0.0;
+    for (int j = 0; j < i; ++j) {
+      previous[j] = a[j];
+      acc += previous[j] * r[i - j];
+    }
+    const double k = (r[i + 1] - acc) / error;
+    a[i] = k;
+    for (int j = 0; j < i; ++j) {
+      a[j] = previous[j] - k * previous[i - 1 - j];
+    }
+    error = (1.0 - k * k) * error;
+  }
+  return error;
+}
+
+int LinearResample(const float* s, int m, float* t, int q) {
+  if (q < 1) {
+    return q;
+  }
+  if (m < 1) {
+    std::fill(t, t + q, 0.0f);
+    return q;
+  }
+  // The first two and the last samples are copied; for very short arrays
+  // the copies are clamped so that nothing outside s or t is touched.
+  t[0] = s[0];
+  if (q > 1) {
+    t[1] = s[std::min(1, m - 1)];
+  }
+  t[q - 1] = s[m - 1];
+  if (q - 1 <= 2) {
+    return q;
+  }
+  const float ratio = static_cast<float>(m - 2) / static_cast<float>(q - 2);
+  for (int i = 2; i <= q - 2; ++i) {
+    const float x = static_cast<float>(i - 1) * ratio + 1.0f;
+    const int j = static_cast<int>(x);
+    const float f = x - static_cast<float>(j);
+    const int j1 = std::min(j + 1, m - 1);
+    const int j0 = std::clamp(j, 0, m - 1);
+    t[i] = (1.0f - f) * s[j0] + f * s[j1];
+  }
+  return q;
+}
+
+void Filter(const float* b, int nb, const float* a, int na, float* x, int n,
+            float* scratch) {
+  float* y = scratch;
+  for (int i = 0; i < n; ++i) {
+    double sum = 0.0;
+    const int lastB = std::min(i, nb - 1);
+    for (int k = 0; k <= lastB; ++k) {
+      sum += static_cast<double>(b[k]) * x[i - k];
+    }
+    const int lastA = std::min(i, na - 1);
+    for (int k = 1; k <= lastA; ++k) {
+      sum -= static_cast<double>(a[k]) * y[i - k];
+    }
+    y[i] = static_cast<float>(sum);
+  }
+  std::copy(y, y + n, x);
+}
+
+}  // namespace plimo
