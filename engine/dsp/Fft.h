@@ -2,6 +2,8 @@
 
 #include <complex>
 
+struct fftw_plan_s;
+
 namespace plimo {
 
 // Transforms of any length over FFTW3 in double precision, with the sign
@@ -20,28 +22,32 @@ inline constexpr int kFftBackward = 1;
 // real and imaginary parts interleaved.
 class ComplexFft {
  public:
+  // n < 1, or a failed plan or allocation, leaves an object that is not
+  // Ready and whose Transform does nothing.
   explicit ComplexFft(int n);
   ~ComplexFft();
   ComplexFft(const ComplexFft&) = delete;
   ComplexFft& operator=(const ComplexFft&) = delete;
 
   int Length() const { return length; }
+  bool Ready() const { return work != nullptr; }
 
   // Transforms data in place: direction kFftForward (-1) runs the forward
   // transform, any other value the backward one.
   void Transform(float* data, int direction);
 
  private:
-  int length;
-  void* forwardPlan;   // fftw_plan, owned by the process-wide cache
-  void* backwardPlan;
-  std::complex<double>* work;  // n values, fftw-aligned
+  int length = 0;
+  fftw_plan_s* forwardPlan = nullptr;  // owned by the process-wide cache
+  fftw_plan_s* backwardPlan = nullptr;
+  std::complex<double>* work = nullptr;  // n values, fftw-aligned
 };
 
 // A real-input forward and real-output backward transform of one length n
-// (even). Bins are the first n/2 + 1 values of the complex spectrum.
+// (even or odd). Bins are the first n/2 + 1 values of the complex spectrum.
 class RealFft {
  public:
+  // As for ComplexFft: n < 1 or a failure leaves an object that is not Ready.
   explicit RealFft(int n);
   ~RealFft();
   RealFft(const RealFft&) = delete;
@@ -49,21 +55,22 @@ class RealFft {
 
   int Length() const { return length; }
   int BinCount() const { return length / 2 + 1; }
+  bool Ready() const { return spectrum != nullptr; }
 
   // x: n real samples; bins: n/2 + 1 complex values out.
   void Forward(const float* x, std::complex<float>* bins);
 
   // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
   // spectrum (the imaginary parts of bin 0 and, for even n, bin n/2 are
-  // ignored); x: n real samples out, unscaled.
+  // ignored); x: n real samples out, unscaled. bins are left as they are.
   void Backward(const std::complex<float>* bins, float* x);
 
  private:
-  int length;
-  void* forwardPlan;
-  void* backwardPlan;
-  double* real;                // n values
-  std::complex<double>* spectrum;  // n/2 + 1 values
+  int length = 0;
+  fftw_plan_s* forwardPlan = nullptr;  // owned by the process-wide cache
+  fftw_plan_s* backwardPlan = nullptr;
+  double* real = nullptr;                    // n values, fftw-aligned
+  std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
 };
 
 }  // namespace plimo
