@@ -1,0 +1,475 @@
+#include "audio/SoundFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/MuLawCodec.h"
+
+namespace plimo {
+
+namespace {
+
+constexpr int64_t kChunkHeaderBytes = 8;
+constexpr int64_t kRiffHeaderBytes = 12;  // "RIFF", size, "WAVE"
+constexpr int64_t kWrittenHeaderBytes = 44;
+constexpr int64_t kRiffSizePosition = 4;
+constexpr int64_t kWrittenDataSizePosition = 40;
+constexpr uint32_t kFmtFieldsBytes = 16;
+constexpr uint32_t kDefaultRateHz = 16000;
+constexpr int kBitsPerByte = 8;
+// The RIFF size field counts every byte after itself and its identifier.
+constexpr uint64_t kMaxFileBytes = UINT32_MAX + static_cast<uint64_t>(kChunkHeaderBytes);
+// Read and Write convert through this many bytes at a time; a frame is at
+// most 65535 bytes, so at least one always fits.
+constexpr size_t kScratchBytes = 64 * 1024;
+
+// 8-bit PCM is unsigned with silence at 128; 16-bit samples fill the upper
+// byte of 24-bit ones.
+constexpr int kPcm8Offset = 128;
+constexpr int kByteShift = 8;
+// 24-bit samples are widened to 32 bits and scaled by 32767 / (2^31 - 1),
+// so full scale maps to ±32767 and never wraps.
+constexpr int64_t kFullScale16 = 32767;
+constexpr int64_t kFullScale32 = 2147483647;
+
+uint16_t Little16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t Little32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutLittle16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutLittle32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+bool SameId(const char* identifier, const char* expected) {
+  return std::memcmp(identifier, expected, 4) == 0;
+}
+
+// Chunk identifiers are four printable ASCII characters; anything else at a
+// chunk boundary means the boundary is wrong.
+bool PlausibleId(const uint8_t* p) {
+  return std::all_of(p, p + 4, [](uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+// The frame layout every reader and writer agrees on, or false when the
+// numbers cannot describe a file the header fields could hold.
+bool ComputeLayout(uint16_t channels, uint16_t bits, uint32_t rate, uint16_t* blockAlign,
+                   uint32_t* bytesPerSecond) {
+  if (channels == 0 || rate < kSoundFileMinRateHz || rate > kSoundFileMaxRateHz) return false;
+  const uint64_t align = static_cast<uint64_t>(channels) * bits / kBitsPerByte;
+  const uint64_t perSecond = align * rate;
+  if (align == 0 || align > UINT16_MAX || perSecond > UINT32_MAX) return false;
+  *blockAlign = static_cast<uint16_t>(align);
+  *bytesPerSecond = static_cast<uint32_t>(perSecond);
+  return true;
+}
+
+bool WritableBits(uint16_t bits) { return bits == 8 || bits == 16 || bits == 24; }
+
+int16_t DecodePcm8(const uint8_t* p) { return static_cast<int16_t>((p[0] - kPcm8Offset) * 256); }
+int16_t DecodeMuLaw(const uint8_t* p) { return MuLawCodec::Decode(p[0]); }
+int16_t DecodePcm16(const uint8_t* p) { return static_cast<int16_t>(Little16(p)); }
+int16_t DecodePcm24(const uint8_t* p) {
+  const int32_t widened = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
+                                               static_cast<uint32_t>(p[1]) << 16 |
+                                               static_cast<uint32_t>(p[2]) << 24);
+  return static_cast<int16_t>(widened * kFullScale16 / kFullScale32);
+}
+
+// Each channel is divided before summing so the mix cannot leave 16 bits.
+template <int16_t (*Decode)(const uint8_t*), int kBytes>
+void MixToMono(const uint8_t* bytes, size_t frames, int channels, int16_t* out) {
+  if (channels == 1) {
+    for (size_t f = 0; f < frames; ++f) out[f] = Decode(bytes + f * kBytes);
+    return;
+  }
+  for (size_t f = 0; f < frames; ++f) {
+    int32_t sum = 0;
+    for (int c = 0; c < channels; ++c) {
+      sum += Decode(bytes) / channels;
+      bytes += kBytes;
+    }
+    out[f] = static_cast<int16_t>(sum);
+  }
+}
+
+void EncodeSample(int16_t sample, int bits, uint8_t* p) {
+  const uint16_t pattern = static_cast<uint16_t>(sample);
+  switch (bits) {
+    case 8:
+      p[0] = static_cast<uint8_t>((pattern >> kByteShift) + kPcm8Offset);
+      break;
+    case 16:
+      PutLittle16(p, pattern);
+      break;
+    default:  // 24: the sample in the upper two bytes
+      p[0] = 0;
+      PutLittle16(p + 1, pattern);
+      break;
+  }
+}
+
+// A FIFO without a peer would block open(); nothing else here may hang.
+int OpenWithoutBlocking(const std::string& name, int flags) {
+  const int fd = open(name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return -1;
+  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+const char* SoundFileStatusText(int32_t status) {
+  switch (status) {
+    case kSoundFileNotOpened: return "no file opened";
+    case kSoundFileReading: return "open for reading";
+    case kSoundFileWriting: return "open for writing";
+    case kSoundFileCannotOpen: return "the file could not be opened or created";
+    case kSoundFileNotRiff: return "not a RIFF file";
+    case kSoundFileNotWave: return "not a WAVE file";
+    case kSoundFileNoFormat: return "no format chunk";
+    case kSoundFileUnsupported: return "unsupported sample format";
+    case kSoundFileNoData: return "no data chunk";
+    case kSoundFileChunkTooLong: return "a chunk is longer than the file";
+    case kSoundFileHeaderReadFailed: return "the file could not be read";
+    case kSoundFileWriteFailed: return "the file could not be written";
+    case kSoundFileClosed: return "closed";
+    default: return "unknown sound file status";
+  }
+}
+
+std::unique_ptr<SoundFile> SoundFile::OpenForReading(const std::string& name) {
+  if (name.empty()) return std::unique_ptr<SoundFile>(new SoundFile());
+  const int fd = OpenWithoutBlocking(name, O_RDONLY);
+  if (fd < 0) return OpenStreamForReading(nullptr);
+  // fopen of a directory succeeds on Linux and only the reads fail; only a
+  // regular file has the length the header walk relies on.
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return OpenStreamForReading(nullptr);
+  }
+  std::FILE* stream = fdopen(fd, "rb");
+  if (stream == nullptr) close(fd);
+  return OpenStreamForReading(stream);
+}
+
+std::unique_ptr<SoundFile> SoundFile::OpenStreamForReading(std::FILE* stream) {
+  std::unique_ptr<SoundFile> file(new SoundFile());
+  if (stream == nullptr) {
+    file->status = kSoundFileCannotOpen;
+    return file;
+  }
+  file->stream = stream;
+  file->status = file->WalkHeader();
+  if (file->status == kSoundFileReading) {
+    file->scratch.resize(kScratchBytes);
+  } else {
+    std::fclose(file->stream);
+    file->stream = nullptr;
+  }
+  return file;
+}
+
+bool SoundFile::ReadChunkHeader(char identifier[4], uint32_t* size) {
+  uint8_t bytes[kChunkHeaderBytes];
+  if (std::fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) return false;
+  std::memcpy(identifier, bytes, 4);
+  *size = Little32(bytes + 4);
+  return true;
+}
+
+int32_t SoundFile::WalkHeader() {
+  char identifier[4];
+  uint32_t size = 0;
+  if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
+  if (!SameId(identifier, "RIFF")) return kSoundFileNotRiff;
+
+  // The stored RIFF size is often wrong; the real length is what bounds
+  // every chunk below.
+  if (fseeko(stream, 0, SEEK_END) != 0) return kSoundFileHeaderReadFailed;
+  const off_t length = ftello(stream);
+  if (length < 0 || fseeko(stream, kChunkHeaderBytes, SEEK_SET) != 0) {
+    return kSoundFileHeaderReadFailed;
+  }
+  byteCount = static_cast<uint64_t>(length);
+  riffSizePosition = kRiffSizePosition;
+  if (length < kRiffHeaderBytes) return kSoundFileNotWave;
+  char form[4];
+  if (std::fread(form, 1, sizeof form, stream) != sizeof form) return kSoundFileHeaderReadFailed;
+  if (!SameId(form, "WAVE")) return kSoundFileNotWave;
+  int64_t remaining = length - kRiffHeaderBytes;
+
+  for (;;) {
+    if (remaining < kChunkHeaderBytes) return kSoundFileNoFormat;
+    if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
+    remaining -= kChunkHeaderBytes;
+    if (remaining < size) return kSoundFileChunkTooLong;
+    if (SameId(identifier, "fmt ")) break;
+    const int32_t skipped = SkipChunkBody(size, &remaining);
+    if (skipped != kSoundFileReading) return skipped;
+  }
+  const int32_t format = ReadFormatChunk(size);
+  if (format != kSoundFileReading) return format;
+  const int32_t skipped = SkipChunkBody(size, &remaining);
+  if (skipped != kSoundFileReading) return skipped;
+  const int32_t valid = ValidateFormat();
+  if (valid != kSoundFileReading) return valid;
+
+  for (;;) {
+    if (remaining < kChunkHeaderBytes) return kSoundFileNoData;
+    if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
+    remaining -= kChunkHeaderBytes;
+    if (SameId(identifier, "data")) break;
+    if (remaining < size) return kSoundFileNoData;
+    const int32_t skippedChunk = SkipChunkBody(size, &remaining);
+    if (skippedChunk != kSoundFileReading) return skippedChunk;
+  }
+  const off_t position = ftello(stream);
+  if (position < 0) return kSoundFileHeaderReadFailed;
+  const int64_t dataBytes = std::min<int64_t>(size, remaining);
+  frameCount = dataBytes / blockAlign;
+  framesLeft = frameCount;
+  dataSizePosition = position - 4;
+  dataStart = position;
+  return kSoundFileReading;
+}
+
+// Reads the fields the chunk is long enough for and leaves the stream at the
+// start of the chunk; the caller skips the whole chunk afterwards.
+int32_t SoundFile::ReadFormatChunk(uint32_t chunkSize) {
+  uint8_t fields[kFmtFieldsBytes] = {};
+  const uint32_t present = std::min(chunkSize, kFmtFieldsBytes);
+  if (std::fread(fields, 1, present, stream) != present) return kSoundFileHeaderReadFailed;
+  if (fseeko(stream, -static_cast<off_t>(present), SEEK_CUR) != 0) {
+    return kSoundFileHeaderReadFailed;
+  }
+  // Each field counts only when the chunk holds all of it.
+  if (present >= 2) formatTag = Little16(fields);
+  if (present >= 4) channels = Little16(fields + 2);
+  if (present >= 8) sampleRate = Little32(fields + 4);
+  if (present >= 12) bytesPerSecond = Little32(fields + 8);
+  if (present >= 14) blockAlign = Little16(fields + 12);
+  if (present >= 16) bitsPerSample = Little16(fields + 14);
+  return kSoundFileReading;
+}
+
+int32_t SoundFile::ValidateFormat() {
+  if (formatTag != kWaveFormatPcm && formatTag != kWaveFormatMuLaw) return kSoundFileUnsupported;
+  if (channels == 0) channels = 1;
+  if (sampleRate == 0) sampleRate = kDefaultRateHz;
+  if (bitsPerSample == 0) bitsPerSample = formatTag == kWaveFormatMuLaw ? 8 : 16;
+  const bool bitsOk = formatTag == kWaveFormatMuLaw ? bitsPerSample == 8 : WritableBits(bitsPerSample);
+  // The file's own block align and byte rate are not trusted.
+  if (!bitsOk || !ComputeLayout(channels, bitsPerSample, sampleRate, &blockAlign, &bytesPerSecond)) {
+    return kSoundFileUnsupported;
+  }
+  return kSoundFileReading;
+}
+
+// Moves past the rest of a chunk whose 8-byte header has been read. Writers
+// disagree about the pad byte after an odd-sized chunk. A standard pad byte
+// is zero, so it never starts an identifier: when four printable characters
+// follow the chunk directly, that is the next chunk and there is no pad.
+// (Checking behind the pad instead would misread an unpadded writer's next
+// header whenever the low byte of its size happens to be printable.)
+int32_t SoundFile::SkipChunkBody(uint32_t chunkSize, int64_t* remaining) {
+  if (fseeko(stream, chunkSize, SEEK_CUR) != 0) return kSoundFileHeaderReadFailed;
+  *remaining -= chunkSize;
+  if (chunkSize % 2 == 0 || *remaining == 0) return kSoundFileReading;
+
+  bool nextChunkUnpadded = false;
+  if (*remaining >= kChunkHeaderBytes) {
+    uint8_t next[4];
+    if (std::fread(next, 1, sizeof next, stream) != sizeof next ||
+        fseeko(stream, -static_cast<off_t>(sizeof next), SEEK_CUR) != 0) {
+      return kSoundFileHeaderReadFailed;
+    }
+    nextChunkUnpadded = PlausibleId(next);
+  }
+  if (!nextChunkUnpadded) {
+    if (fseeko(stream, 1, SEEK_CUR) != 0) return kSoundFileHeaderReadFailed;
+    --*remaining;
+  }
+  return kSoundFileReading;
+}
+
+std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
+                                                       uint32_t sampleRate,
+                                                       uint16_t bitsPerSample,
+                                                       uint16_t channels,
+                                                       uint16_t formatTag) {
+  std::unique_ptr<SoundFile> file(new SoundFile());
+  file->formatTag = formatTag;
+  file->channels = channels;
+  file->sampleRate = sampleRate;
+  file->bitsPerSample = bitsPerSample;
+  // Refused before anything is created: samples the writer cannot encode
+  // would otherwise leave a header that promises them.
+  if (formatTag != kWaveFormatPcm || !WritableBits(bitsPerSample) ||
+      !ComputeLayout(channels, bitsPerSample, sampleRate, &file->blockAlign,
+                     &file->bytesPerSecond)) {
+    file->status = kSoundFileUnsupported;
+    return file;
+  }
+  const int fd = OpenWithoutBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
+  std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
+  if (stream == nullptr) {
+    if (fd >= 0) close(fd);
+    file->status = kSoundFileCannotOpen;
+    return file;
+  }
+  // Write assembles whole pieces itself; unbuffered, a full disk shows up in
+  // the Write that hit it instead of at some later flush.
+  std::setvbuf(stream, nullptr, _IONBF, 0);
+  file->stream = stream;
+  file->riffSizePosition = kRiffSizePosition;
+  file->dataSizePosition = kWrittenDataSizePosition;
+  file->dataStart = kWrittenHeaderBytes;
+  file->status = kSoundFileWriting;
+  if (!file->WriteHeader()) {
+    file->FailWrite();
+    return file;
+  }
+  file->byteCount = kWrittenHeaderBytes;
+  file->scratch.resize(kScratchBytes);
+  return file;
+}
+
+bool SoundFile::WriteHeader() {
+  uint8_t header[kWrittenHeaderBytes] = {};
+  std::memcpy(header, "RIFF", 4);
+  std::memcpy(header + 8, "WAVE", 4);
+  std::memcpy(header + 12, "fmt ", 4);
+  PutLittle32(header + 16, kFmtFieldsBytes);
+  PutLittle16(header + 20, formatTag);
+  PutLittle16(header + 22, channels);
+  PutLittle32(header + 24, sampleRate);
+  PutLittle32(header + 28, bytesPerSecond);
+  PutLittle16(header + 32, blockAlign);
+  PutLittle16(header + 34, bitsPerSample);
+  std::memcpy(header + 36, "data", 4);
+  return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
+}
+
+void SoundFile::FailWrite() {
+  status = kSoundFileWriteFailed;
+  if (stream != nullptr) std::fclose(stream);
+  stream = nullptr;
+}
+
+int SoundFile::Read(int16_t* destination, int n) {
+  if (status != kSoundFileReading) return -1;
+  if (n < 1 || destination == nullptr) return 0;
+  const int64_t wanted = std::min<int64_t>(n, framesLeft);
+  const size_t framesPerPiece = scratch.size() / blockAlign;
+  int64_t delivered = 0;
+  while (delivered < wanted) {
+    const size_t frames = static_cast<size_t>(std::min<int64_t>(framesPerPiece, wanted - delivered));
+    const size_t got = std::fread(scratch.data(), blockAlign, frames, stream);
+    int16_t* out = destination + delivered;
+    switch (bitsPerSample) {
+      case 8:
+        if (formatTag == kWaveFormatMuLaw) {
+          MixToMono<DecodeMuLaw, 1>(scratch.data(), got, channels, out);
+        } else {
+          MixToMono<DecodePcm8, 1>(scratch.data(), got, channels, out);
+        }
+        break;
+      case 16:
+        MixToMono<DecodePcm16, 2>(scratch.data(), got, channels, out);
+        break;
+      default:
+        MixToMono<DecodePcm24, 3>(scratch.data(), got, channels, out);
+        break;
+    }
+    delivered += static_cast<int64_t>(got);
+    framesLeft -= static_cast<int64_t>(got);
+    if (got < frames) {
+      // The file shrank under us or the device failed: either way no more
+      // samples will come, and a device failure must not pass for the end.
+      framesLeft = 0;
+      if (std::ferror(stream)) {
+        status = kSoundFileHeaderReadFailed;
+        if (delivered == 0) return -1;
+      }
+      break;
+    }
+  }
+  return static_cast<int>(delivered);
+}
+
+int SoundFile::Write(const int16_t* source, int n) {
+  if (status != kSoundFileWriting) return -1;
+  if (n < 0 || (source == nullptr && n > 0)) return -1;
+  if (byteCount + static_cast<uint64_t>(n) * blockAlign > kMaxFileBytes) return -1;
+  const int bytesPerSample = bitsPerSample / kBitsPerByte;
+  const size_t framesPerPiece = scratch.size() / blockAlign;
+  int64_t written = 0;
+  while (written < n) {
+    const size_t frames = static_cast<size_t>(std::min<int64_t>(framesPerPiece, n - written));
+    uint8_t* p = scratch.data();
+    for (size_t f = 0; f < frames; ++f) {
+      EncodeSample(source[written + static_cast<int64_t>(f)], bitsPerSample, p);
+      for (int c = 1; c < channels; ++c) {
+        std::memcpy(p + c * bytesPerSample, p, static_cast<size_t>(bytesPerSample));
+      }
+      p += blockAlign;
+    }
+    const size_t bytes = frames * blockAlign;
+    if (std::fwrite(scratch.data(), 1, bytes, stream) != bytes) {
+      FailWrite();
+      return -1;
+    }
+    written += static_cast<int64_t>(frames);
+    frameCount += static_cast<int64_t>(frames);
+    byteCount += bytes;
+  }
+  return n;
+}
+
+bool SoundFile::FinishHeader() {
+  if (status != kSoundFileWriting) return false;
+  // Write keeps byteCount within what the 32-bit fields can hold.
+  uint8_t riffSize[4];
+  uint8_t dataSize[4];
+  PutLittle32(riffSize, static_cast<uint32_t>(byteCount - kChunkHeaderBytes));
+  PutLittle32(dataSize, static_cast<uint32_t>(frameCount * blockAlign));
+  const bool ok = fseeko(stream, riffSizePosition, SEEK_SET) == 0 &&
+                  std::fwrite(riffSize, 1, sizeof riffSize, stream) == sizeof riffSize &&
+                  fseeko(stream, dataSizePosition, SEEK_SET) == 0 &&
+                  std::fwrite(dataSize, 1, sizeof dataSize, stream) == sizeof dataSize &&
+                  fseeko(stream, 0, SEEK_END) == 0;
+  if (!ok) FailWrite();
+  return ok;
+}
+
+bool SoundFile::Close() {
+  bool ok = status != kSoundFileWriteFailed;
+  if (status == kSoundFileWriting) ok = FinishHeader();
+  if (stream != nullptr) {
+    const bool writing = status == kSoundFileWriting;
+    if (std::fclose(stream) != 0 && writing) ok = false;
+    stream = nullptr;
+  }
+  status = ok ? kSoundFileClosed : kSoundFileWriteFailed;
+  return ok;
+}
+
+SoundFile::~SoundFile() { Close(); }
+
+}  // namespace plimo

@@ -29,6 +29,11 @@ enum SoundFileStatus : int32_t {
 inline constexpr uint16_t kWaveFormatPcm = 1;
 inline constexpr uint16_t kWaveFormatMuLaw = 7;
 
+// Sampling rates outside this range are refused: nothing below is speech
+// audio, and nothing above is produced by any sound card.
+inline constexpr uint32_t kSoundFileMinRateHz = 1000;
+inline constexpr uint32_t kSoundFileMaxRateHz = 768000;
+
 // The reason for a status in words, for messages and plimo-cli.
 const char* SoundFileStatusText(int32_t status);
 
@@ -37,15 +42,19 @@ const char* SoundFileStatusText(int32_t status);
 class SoundFile {
  public:
   // Opens name for reading and walks its header. An empty name opens nothing
-  // (status 0). Never returns null; check status for kSoundFileReading.
+  // (status 0); a directory or other non-regular file cannot be opened
+  // (status 4). Never returns null; check status for kSoundFileReading.
   static std::unique_ptr<SoundFile> OpenForReading(const std::string& name);
 
   // Takes ownership of an already open stream positioned at its start (a
-  // memory stream in the fuzzer and tests) and walks its header.
+  // memory stream in the fuzzer and tests) and walks its header. A null
+  // stream gives status 4.
   static std::unique_ptr<SoundFile> OpenStreamForReading(std::FILE* stream);
 
-  // Creates name and writes a 44-byte header with both sizes 0. Never
-  // returns null; check status for kSoundFileWriting.
+  // Creates name and writes a 44-byte header with both sizes 0. Only PCM of
+  // 8, 16 or 24 bits with a supported rate and channel count can be written
+  // (otherwise status 9 and no file is created). Never returns null; check
+  // status for kSoundFileWriting.
   static std::unique_ptr<SoundFile> CreateForWriting(const std::string& name,
                                                      uint32_t sampleRate,
                                                      uint16_t bitsPerSample,
@@ -57,36 +66,54 @@ class SoundFile {
   SoundFile& operator=(const SoundFile&) = delete;
 
   // Reads up to n mono samples; returns the count delivered, 0 at the end of
-  // the data, -1 when not open for reading.
+  // the data, -1 when not open for reading (a failed read leaves status 12).
   int Read(int16_t* destination, int n);
 
   // Appends n mono samples, copied to every channel; returns the frames
-  // written, -1 when not open for writing or on a failed write.
+  // written, -1 when not open for writing, on a failed write (status 13), or
+  // when the file would outgrow the 4 GiB a RIFF header can describe (nothing
+  // written, status unchanged).
   int Write(const int16_t* source, int n);
 
   // Writes the final RIFF and data sizes; false (and status 13) on failure.
   bool FinishHeader();
 
-  // Finishes the header when writing, closes the stream; status 15.
-  void Close();
+  // Finishes the header when writing and closes the stream; status 15.
+  // Returns false, leaving status 13, when the written file is incomplete.
+  bool Close();
 
   int32_t status = kSoundFileNotOpened;
   std::FILE* stream = nullptr;
-  uint32_t byteCount = 0;
-  int32_t frameCount = 0;
+  // Reading: the file's length; writing: bytes written, header included.
+  uint64_t byteCount = 0;
+  // Reading: frames in the data chunk; writing: frames written so far.
+  int64_t frameCount = 0;
   uint16_t formatTag = 0;
   uint16_t channels = 0;
   uint32_t sampleRate = 0;
   uint32_t bytesPerSecond = 0;
   uint16_t blockAlign = 0;
   uint16_t bitsPerSample = 0;
-  int32_t riffSizePosition = 0;
-  int32_t dataSizePosition = 0;
-  int32_t dataStart = 0;
+  int64_t riffSizePosition = 0;
+  int64_t dataSizePosition = 0;
+  int64_t dataStart = 0;
 
  private:
   SoundFile() = default;
-  // ... implementation details (header walk, conversion scratch) go here.
+
+  int32_t WalkHeader();
+  int32_t ReadFormatChunk(uint32_t chunkSize);
+  int32_t ValidateFormat();
+  int32_t SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
+  bool ReadChunkHeader(char identifier[4], uint32_t* size);
+  bool WriteHeader();
+  void FailWrite();
+
+  // Conversion buffer for Read and Write, allocated once when the file opens
+  // so that the per-block calls do not allocate.
+  std::vector<uint8_t> scratch;
+  // Reading: frames of the data chunk not yet delivered.
+  int64_t framesLeft = 0;
 };
 
 }  // namespace plimo

@@ -1,0 +1,284 @@
+// Header walk: odd but valid layouts open, broken ones are refused with the
+// status that names the fault, and nothing malformed gets further.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "WavFileFixture.h"
+
+namespace plimo::test {
+namespace {
+
+const std::vector<int16_t> kRamp = {0, 100, -100, 2000, -2000, 32767, -32768, 7};
+
+using SoundFileOddHeaderTest = WavFileTest;
+
+TEST_F(SoundFileOddHeaderTest, WrongRiffSizeIsIgnored) {
+  const WavBuilder wav =
+      WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data(EncodeSamples(kWavPcm, 16, kRamp));
+  const uint32_t length = static_cast<uint32_t>(wav.Bytes().size());
+  for (uint32_t riffSize : {0u, length, length + 1000, 0xFFFFFFFFu}) {
+    auto file = OpenBytes(wav.BytesWithRiffSize(riffSize));
+    ASSERT_EQ(file->status, kSoundFileReading) << "RIFF size " << riffSize;
+    EXPECT_EQ(file->byteCount, length);
+    EXPECT_EQ(ReadAll(*file, 64), kRamp);
+  }
+}
+
+TEST_F(SoundFileOddHeaderTest, ChunksAroundFmtAreSkipped) {
+  const std::vector<uint8_t> list = {'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 4, 0, 0, 0,
+                                     'x', 'y', 'z', 0};
+  const std::vector<uint8_t> fact = {8, 0, 0, 0};
+  const auto samples = EncodeSamples(kWavPcm, 16, kRamp);
+  const std::vector<std::vector<uint8_t>> layouts = {
+      WavBuilder().Chunk("LIST", list).Chunk("fact", fact).Fmt(kWavPcm, 1, 8000, 16).Data(samples).Bytes(),
+      WavBuilder().Fmt(kWavPcm, 1, 8000, 16).Chunk("fact", fact).Chunk("LIST", list).Data(samples).Bytes(),
+      WavBuilder().Chunk("fact", fact).Fmt(kWavPcm, 1, 8000, 16).Chunk("LIST", list).Data(samples).Bytes(),
+  };
+  for (const auto& bytes : layouts) {
+    auto file = OpenBytes(bytes);
+    ASSERT_EQ(file->status, kSoundFileReading);
+    EXPECT_EQ(file->sampleRate, 8000u);
+    EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
+    EXPECT_EQ(file->dataStart + static_cast<int64_t>(samples.size()),
+              static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(file->dataSizePosition, file->dataStart - 4);
+    EXPECT_EQ(ReadAll(*file, 3), kRamp);
+  }
+}
+
+// Odd chunks are written both with and without the pad byte; both must open.
+// The data size 100 has a printable low byte ('d'), which must not be taken
+// for the identifier behind a pad that is not there.
+TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
+  std::vector<int16_t> samples(50);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 300 - 7000);
+  const auto data = EncodeSamples(kWavPcm, 16, samples);
+  ASSERT_EQ(data.size(), 100u);
+  const std::vector<uint8_t> odd = {'a', 'b', 'c', 'd', 'e'};
+  for (WavBuilder::Pad pad : {WavBuilder::Pad::kStandard, WavBuilder::Pad::kNone}) {
+    const std::vector<std::vector<uint8_t>> layouts = {
+        WavBuilder().Chunk("LIST", odd, pad).Fmt(kWavPcm, 1, 16000, 16).Data(data).Bytes(),
+        WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", odd, pad).Data(data).Bytes(),
+        WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("junk", {1}, pad).Chunk("LIST", odd, pad)
+            .Data(data).Bytes(),
+    };
+    for (const auto& bytes : layouts) {
+      auto file = OpenBytes(bytes);
+      ASSERT_EQ(file->status, kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
+      EXPECT_EQ(ReadAll(*file, 319), samples);
+    }
+  }
+}
+
+TEST_F(SoundFileOddHeaderTest, OddChunkAtTheEndWithItsPadLeavesNoDataStatus) {
+  auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", {1, 2, 3}).Bytes());
+  EXPECT_EQ(file->status, kSoundFileNoData);
+}
+
+TEST_F(SoundFileOddHeaderTest, ShortFmtChunkTakesDefaults) {
+  // Six bytes: format tag and channels only.
+  const std::vector<uint8_t> fmt = {1, 0, 2, 0, 0xAA, 0xBB};
+  const std::vector<int16_t> stereo = {1000, 3000, -500, -1500};
+  auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, stereo)).Bytes());
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->formatTag, kWaveFormatPcm);
+  EXPECT_EQ(file->channels, 2);
+  EXPECT_EQ(file->sampleRate, 16000u);
+  EXPECT_EQ(file->bitsPerSample, 16);
+  EXPECT_EQ(file->blockAlign, 4);
+  EXPECT_EQ(file->bytesPerSecond, 64000u);
+  EXPECT_EQ(ReadAll(*file, 10), (std::vector<int16_t>{2000, -1000}));
+}
+
+TEST_F(SoundFileOddHeaderTest, MissingValuesDefaultAndStoredLayoutIsRecomputed) {
+  // Zero channels, rate and bits; block align and byte rate that lie.
+  std::vector<uint8_t> fmt;
+  AppendLittle16(fmt, kWavMuLaw);
+  AppendLittle16(fmt, 0);
+  AppendLittle32(fmt, 0);
+  AppendLittle32(fmt, 12345);
+  AppendLittle16(fmt, 77);
+  AppendLittle16(fmt, 0);
+  auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data({0xFF, 0x00, 0x80}).Bytes());
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->channels, 1);
+  EXPECT_EQ(file->sampleRate, 16000u);
+  EXPECT_EQ(file->bitsPerSample, 8);
+  EXPECT_EQ(file->blockAlign, 1);
+  EXPECT_EQ(file->bytesPerSecond, 16000u);
+  EXPECT_EQ(ReadAll(*file, 10), (std::vector<int16_t>{0, -32124, 32124}));
+}
+
+TEST_F(SoundFileOddHeaderTest, ExtendedFmtChunkIsSkippedWhole) {
+  std::vector<uint8_t> fmt = FmtBody(kWavPcm, 1, 22050, 16);
+  AppendLittle16(fmt, 0);  // extension size
+  auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, kRamp)).Bytes());
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(ReadAll(*file, 5), kRamp);
+}
+
+TEST_F(SoundFileOddHeaderTest, DataBeyondTheFileIsCutToTheFile) {
+  const auto data = EncodeSamples(kWavPcm, 16, kRamp);
+  for (uint32_t claimed : {1000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
+    auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", claimed, data).Bytes());
+    ASSERT_EQ(file->status, kSoundFileReading);
+    EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
+    EXPECT_EQ(ReadAll(*file, 1000), kRamp);
+  }
+}
+
+TEST_F(SoundFileOddHeaderTest, PartialTrailingFrameIsNotDelivered) {
+  auto data = EncodeSamples(kWavPcm, 16, {10, 20, 30, 40});
+  data.push_back(0x55);  // half of a fifth stereo sample
+  auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 2, 16000, 16).Data(data).Bytes());
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->frameCount, 2);
+  EXPECT_EQ(ReadAll(*file, 7), (std::vector<int16_t>{15, 35}));
+}
+
+TEST_F(SoundFileOddHeaderTest, EmptyDataChunkOpensWithNoFrames) {
+  auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data({}).Bytes());
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->frameCount, 0);
+  int16_t sample = 0;
+  EXPECT_EQ(file->Read(&sample, 1), 0);
+}
+
+TEST_F(SoundFileOddHeaderTest, RateAndChannelLimitsAreInclusive) {
+  for (uint32_t rate : {kSoundFileMinRateHz, kSoundFileMaxRateHz}) {
+    EXPECT_EQ(OpenBytes(WavBuilder().Fmt(kWavPcm, 1, rate, 16).Data({0, 0}).Bytes())->status,
+              kSoundFileReading)
+        << rate;
+  }
+  // 21845 channels of 24 bits make a 65535-byte frame, the largest there is.
+  auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 21845, 8000, 24).Data({}).Bytes());
+  EXPECT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->blockAlign, 65535);
+}
+
+struct Refusal {
+  const char* what;
+  std::vector<uint8_t> bytes;
+  int32_t status;
+};
+
+std::vector<uint8_t> WithFmt(const std::vector<uint8_t>& fmt) {
+  return WavBuilder().Chunk("fmt ", fmt).Data({0, 0, 0, 0, 0, 0}).Bytes();
+}
+
+std::vector<Refusal> Refusals() {
+  const std::vector<uint8_t> someData = {1, 2, 3, 4};
+  const auto good = WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data(someData).Bytes();
+  auto notRiff = good;
+  notRiff[0] = 'R';
+  notRiff[3] = 'X';
+  auto notWave = good;
+  notWave[8] = 'A';
+  std::vector<uint8_t> riffOnly(good.begin(), good.begin() + 8);
+  std::vector<uint8_t> riffAndHalfForm(good.begin(), good.begin() + 10);
+  std::vector<uint8_t> truncatedRiff(good.begin(), good.begin() + 6);
+  return {
+      {"empty file", {}, kSoundFileHeaderReadFailed},
+      {"truncated RIFF header", truncatedRiff, kSoundFileHeaderReadFailed},
+      {"not RIFF", notRiff, kSoundFileNotRiff},
+      {"text file", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, kSoundFileNotRiff},
+      {"not WAVE", notWave, kSoundFileNotWave},
+      {"ends after RIFF header", riffOnly, kSoundFileNotWave},
+      {"ends inside form type", riffAndHalfForm, kSoundFileNotWave},
+      {"no chunks", WavBuilder().Bytes(), kSoundFileNoFormat},
+      {"only data", WavBuilder().Data(someData).Bytes(), kSoundFileNoFormat},
+      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), kSoundFileNoFormat},
+      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"rate above 768000 Hz", WavBuilder().Fmt(kWavPcm, 1, 768001, 16).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"rate 2^32-1", WavBuilder().Fmt(kWavPcm, 1, 0xFFFFFFFF, 16).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"frame over 65535 bytes", WavBuilder().Fmt(kWavPcm, 21846, 8000, 24).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"65535 channels of 24 bits", WavBuilder().Fmt(kWavPcm, 65535, 8000, 24).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
+      {"fmt without tag", WithFmt({1}), kSoundFileUnsupported},
+      {"no data", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Bytes(), kSoundFileNoData},
+      {"no data, stray bytes", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Raw({'d', 'a', 't'}).Bytes(), kSoundFileNoData},
+      {"chunk after fmt too long",
+       WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("LIST", 0xFFFFFFFF, {1, 2}).Data(someData).Bytes(),
+       kSoundFileNoData},
+      {"chunk before fmt too long",
+       WavBuilder().ChunkWithSize("LIST", 0xFFFFFFF8, {1, 2}).Fmt(kWavPcm, 1, 16000, 16).Data(someData).Bytes(),
+       kSoundFileChunkTooLong},
+      {"fmt longer than file",
+       WavBuilder().ChunkWithSize("fmt ", 1000, FmtBody(kWavPcm, 1, 16000, 16)).Bytes(),
+       kSoundFileChunkTooLong},
+  };
+}
+
+using SoundFileRefusalTest = WavFileTest;
+
+TEST_F(SoundFileRefusalTest, MalformedFilesGetTheirStatusAndNoStream) {
+  for (const Refusal& r : Refusals()) {
+    auto file = OpenBytes(r.bytes);
+    EXPECT_EQ(file->status, r.status) << r.what;
+    EXPECT_EQ(file->stream, nullptr) << r.what;
+    int16_t sample = 0;
+    EXPECT_EQ(file->Read(&sample, 1), -1) << r.what;
+    EXPECT_NE(std::string(SoundFileStatusText(file->status)), "") << r.what;
+  }
+}
+
+TEST_F(SoundFileRefusalTest, EveryTruncationOfAValidFileIsHandled) {
+  const auto bytes = WavBuilder()
+                         .Chunk("LIST", {1, 2, 3})
+                         .Fmt(kWavPcm, 2, 44100, 24)
+                         .Data(EncodeSamples(kWavPcm, 24, kRamp))
+                         .Bytes();
+  for (size_t length = 0; length < bytes.size(); ++length) {
+    auto file = OpenBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length)));
+    if (file->status == kSoundFileReading) {
+      // Only cuts inside the samples still open, with whole frames only.
+      EXPECT_GE(static_cast<int64_t>(length), file->dataStart);
+      EXPECT_EQ(file->frameCount, (static_cast<int64_t>(length) - file->dataStart) / 6);
+      EXPECT_EQ(static_cast<int64_t>(ReadAll(*file, 2).size()), file->frameCount);
+    } else {
+      EXPECT_EQ(file->stream, nullptr);
+    }
+  }
+}
+
+TEST_F(SoundFileRefusalTest, EmptyNameOpensNothing) {
+  auto file = SoundFile::OpenForReading("");
+  EXPECT_EQ(file->status, kSoundFileNotOpened);
+  EXPECT_EQ(file->stream, nullptr);
+}
+
+TEST_F(SoundFileRefusalTest, MissingFileDirectoryAndFifoCannotBeOpened) {
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->status, kSoundFileCannotOpen);
+  // A FIFO with no writer must neither block nor be taken for a file.
+  const std::string fifo = dir.Path("fifo.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(SoundFile::OpenForReading(fifo)->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->status, kSoundFileCannotOpen);
+}
+
+TEST_F(SoundFileRefusalTest, UnreadableFileCannotBeOpened) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  const std::string path = dir.Write("locked.wav", MakeWav(kWavPcm, 1, 16000, 16, kRamp));
+  ASSERT_EQ(chmod(path.c_str(), 0), 0);
+  EXPECT_EQ(SoundFile::OpenForReading(path)->status, kSoundFileCannotOpen);
+}
+
+TEST_F(SoundFileRefusalTest, MemoryStreamOpensLikeAFile) {
+  auto bytes = MakeWav(kWavPcm, 1, 16000, 16, kRamp);
+  auto file = SoundFile::OpenStreamForReading(fmemopen(bytes.data(), bytes.size(), "rb"));
+  ASSERT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(ReadAll(*file, 4), kRamp);
+}
+
+}  // namespace
+}  // namespace plimo::test
