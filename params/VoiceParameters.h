@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "effects/Chorus.h"
+#include "effects/Compressor.h"
+#include "effects/Equaliser.h"
+#include "effects/Expander.h"
+#include "effects/Gater.h"
+#include "effects/Limiter.h"
+#include "effects/Reverb.h"
+#include "params/Relaxed.h"
+
+namespace plimo {
+
+class SettingsControls;
+
+// Speaker kinds: the user's own voice.
+inline constexpr int32_t kSpeakerMan = 1;
+inline constexpr int32_t kSpeakerWoman = 2;
+inline constexpr int32_t kSpeakerChild = 3;
+
+// Every setting of a voice modification, one instance for the program.
+//
+// Threads: the user-interface thread is the only writer. The processing
+// thread reads the scalar members every frame and the equaliser's curve;
+// scalars are Relaxed atomics and the equaliser hands its bands over
+// without a lock, so neither side ever waits. The four strings are touched
+// by the user-interface thread only. Switches are 0 or 1.
+class VoiceParameters {
+ public:
+  static constexpr int32_t kDefaultSamplingRate = 16000;  // Hz
+  static constexpr float kDefaultReverbLevel = 0.5f;
+  static constexpr float kDefaultWhisperLevel = 0.75f;
+  static constexpr float kDefaultChorusLevel = 0.75f;
+  static constexpr float kDefaultThreshold = 0.5f;  // every dynamics effect
+  static constexpr int32_t kDefaultPresetIndex = 4;  // "Woman 1"
+  static constexpr float kDefaultReserved1 = 50.0f;
+  static constexpr float kDefaultReserved2 = 500.0f;
+  static constexpr float kDefaultRobotPitchHz = 100.0f;  // Hz
+
+  // Empty strings, constructed effect objects, then the defaults.
+  VoiceParameters();
+  virtual ~VoiceParameters() = default;
+
+  VoiceParameters(const VoiceParameters&) = delete;
+  VoiceParameters& operator=(const VoiceParameters&) = delete;
+
+  // Stores the default of every scalar and rebuilds the equaliser with its
+  // ten default bands at 0 dB. The strings stay, and no effect setter runs.
+  void ResetToDefaults();
+
+  // Copies the settings window's control values into the record: all
+  // groups for kAllSettingsControls (-1), otherwise only the group that
+  // controlId belongs to. A level or threshold follows its slider only
+  // while its check box is ticked, and then its effect object is derived
+  // again.
+  void CopyControlsToParameters(int controlId, const SettingsControls& controls);
+
+  std::string workingFolder;
+  std::string inputFileName;
+  std::string outputFileName;
+  std::string settingsFileName;
+
+  Relaxed<int32_t> samplingRate;  // Hz
+  Relaxed<int32_t> meterDisplay;
+  Relaxed<int32_t> realTimeMode;
+  Relaxed<int32_t> robotVoiceOn;
+  Relaxed<int32_t> reserved0;  // stored in parameter files, used nowhere
+  Relaxed<int32_t> reverbOn;
+  Reverb reverb;
+  Relaxed<float> reverbLevel;
+  Relaxed<int32_t> whisperOn;
+  Relaxed<float> whisperLevel;
+  Relaxed<int32_t> chorusOn;
+  Chorus chorus;
+  Relaxed<float> chorusLevel;
+  Relaxed<int32_t> compressorOn;
+  Compressor compressor;
+  Relaxed<float> compressionThreshold;
+  Relaxed<int32_t> expanderOn;
+  Expander expander;
+  Relaxed<float> expansionThreshold;
+  Relaxed<int32_t> limiterOn;
+  Limiter limiter;
+  Relaxed<float> limitingThreshold;
+  Relaxed<int32_t> gaterOn;
+  Gater gater;
+  Relaxed<float> gatingThreshold;
+  Relaxed<int32_t> speakerKind;
+  Relaxed<int32_t> presetIndex;
+  Relaxed<float> pitchFactor;
+  Relaxed<float> pitchOffsetHz;  // Hz
+  Relaxed<float> durationFactor;
+  Relaxed<float> vocalTractFactor;
+  Relaxed<float> reserved1;  // stored in parameter files, used nowhere
+  Relaxed<float> reserved2;  // stored in parameter files, used nowhere
+  Relaxed<float> robotPitchHz;  // Hz
+  Equaliser equaliser;
+};
+
+}  // namespace plimo

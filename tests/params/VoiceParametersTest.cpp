@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "FakeSettingsControls.h"
+#include "RecordSnapshot.h"
+#include "params/SettingsControls.h"
+#include "params/VoiceParameters.h"
+
+namespace plimo {
+namespace {
+
+using test::FakeSettingsControls;
+using test::RecordSnapshot;
+
+constexpr float kDefaultBandsHz[] = {100, 200, 300, 600, 1000, 3000, 5000, 8000, 12000, 17000};
+
+TEST(VoiceParameters, StartsAtTheDefaults) {
+  const VoiceParameters record;
+  EXPECT_TRUE(record.workingFolder.empty());
+  EXPECT_TRUE(record.settingsFileName.empty());
+  EXPECT_EQ(int32_t(record.samplingRate), 16000);
+  EXPECT_EQ(int32_t(record.meterDisplay), 1);
+  EXPECT_EQ(int32_t(record.realTimeMode), 1);
+  EXPECT_EQ(int32_t(record.speakerKind), kSpeakerMan);
+  EXPECT_EQ(int32_t(record.presetIndex), 4);
+  for (int32_t on : {int32_t(record.robotVoiceOn), int32_t(record.reverbOn),
+                     int32_t(record.whisperOn), int32_t(record.chorusOn),
+                     int32_t(record.compressorOn), int32_t(record.expanderOn),
+                     int32_t(record.limiterOn), int32_t(record.gaterOn)}) {
+    EXPECT_EQ(on, 0);
+  }
+  EXPECT_EQ(float(record.whisperLevel), 0.75f);
+  EXPECT_EQ(float(record.chorusLevel), 0.75f);
+  EXPECT_EQ(float(record.gatingThreshold), 0.5f);
+  EXPECT_EQ(float(record.pitchFactor), 1.0f);
+  EXPECT_EQ(float(record.reserved1), 50.0f);
+  EXPECT_EQ(float(record.reserved2), 500.0f);
+  EXPECT_EQ(float(record.robotPitchHz), 100.0f);
+  ASSERT_EQ(record.equaliser.BandCount(), 10);
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(record.equaliser.Frequency(k), kDefaultBandsHz[k]);
+    EXPECT_EQ(record.equaliser.Gain(k), 0.0f);
+  }
+}
+
+TEST(VoiceParameters, ResetRestoresScalarsAndBandsButKeepsNamesAndEffectObjects) {
+  VoiceParameters record;
+  const RecordSnapshot fresh(record);
+  record.inputFileName = "in.wav";
+  record.settingsFileName = "voice.prm";
+  record.samplingRate = 44100;
+  record.pitchFactor = 2.5f;
+  record.gaterOn = 1;
+  record.gatingThreshold = 0.9f;
+  record.presetIndex = 20;
+  const float gains[10] = {3, 3, 3, 3, 3, 3, 3, 3, 3, 3};
+  record.equaliser.SetBands(10, kDefaultBandsHz, gains);
+  record.limiter.SetThreshold(1.0f);  // limit 500
+
+  record.ResetToDefaults();
+
+  RecordSnapshot reset(record);
+  EXPECT_EQ(reset.bits, fresh.bits);
+  EXPECT_EQ(record.inputFileName, "in.wav");
+  EXPECT_EQ(record.settingsFileName, "voice.prm");
+  int16_t loud[] = {6000, -6000};
+  record.limiter.Process(loud, 2);
+  EXPECT_EQ(loud[0], 500) << "the limiter keeps what its setter derived";
+  EXPECT_EQ(loud[1], -500);
+}
+
+// One effect group: its check box, its slider and the record's members.
+struct EffectGroup {
+  const char* name;
+  int checkBoxId;
+  int sliderId;
+  Relaxed<int32_t> VoiceParameters::*switchOn;
+  Relaxed<float> VoiceParameters::*level;
+};
+
+const EffectGroup kEffectGroups[] = {
+    {"reverb", kReverbCheckBox, kReverbLevelSlider, &VoiceParameters::reverbOn,
+     &VoiceParameters::reverbLevel},
+    {"whisper", kWhisperCheckBox, kWhisperLevelSlider, &VoiceParameters::whisperOn,
+     &VoiceParameters::whisperLevel},
+    {"chorus", kChorusCheckBox, kChorusLevelSlider, &VoiceParameters::chorusOn,
+     &VoiceParameters::chorusLevel},
+    {"compressor", kCompressorCheckBox, kCompressionSlider, &VoiceParameters::compressorOn,
+     &VoiceParameters::compressionThreshold},
+    {"expander", kExpanderCheckBox, kExpansionSlider, &VoiceParameters::expanderOn,
+     &VoiceParameters::expansionThreshold},
+    {"limiter", kLimiterCheckBox, kLimitingSlider, &VoiceParameters::limiterOn,
+     &VoiceParameters::limitingThreshold},
+    {"gater", kGaterCheckBox, kGatingSlider, &VoiceParameters::gaterOn,
+     &VoiceParameters::gatingThreshold},
+};
+
+TEST(CopyControlsToParameters, ASliderMovedWhileItsBoxIsClearChangesNothing) {
+  for (const EffectGroup& group : kEffectGroups) {
+    VoiceParameters record;
+    const RecordSnapshot before(record);
+    FakeSettingsControls controls;
+    controls.sliders[group.sliderId] = 0.9f;
+    record.CopyControlsToParameters(group.sliderId, controls);
+    EXPECT_TRUE(RecordSnapshot(record) == before) << group.name;
+  }
+}
+
+TEST(CopyControlsToParameters, TickingTakesTheLevelAndUncheckingKeepsIt) {
+  for (const EffectGroup& group : kEffectGroups) {
+    VoiceParameters record;
+    FakeSettingsControls controls;
+    controls.sliders[group.sliderId] = 0.9f;
+    controls.checks[group.checkBoxId] = true;
+    record.CopyControlsToParameters(group.checkBoxId, controls);
+    EXPECT_EQ(int32_t(record.*group.switchOn), 1) << group.name;
+    EXPECT_EQ(float(record.*group.level), 0.9f) << group.name;
+
+    controls.checks[group.checkBoxId] = false;
+    controls.sliders[group.sliderId] = 0.6f;
+    record.CopyControlsToParameters(group.sliderId, controls);
+    EXPECT_EQ(int32_t(record.*group.switchOn), 0) << group.name;
+    EXPECT_EQ(float(record.*group.level), 0.9f) << group.name;
+  }
+}
+
+TEST(CopyControlsToParameters, TickedEffectsDeriveTheirObjects) {
+  VoiceParameters record;
+  FakeSettingsControls controls;
+  for (const EffectGroup& group : kEffectGroups) controls.checks[group.checkBoxId] = true;
+  controls.sliders[kReverbLevelSlider] = 1.0f;
+  controls.sliders[kChorusLevelSlider] = 0.5f;
+  controls.sliders[kCompressionSlider] = 0.5f;
+  controls.sliders[kExpansionSlider] = 0.5f;
+  controls.sliders[kLimitingSlider] = 0.5f;
+  controls.sliders[kGatingSlider] = 0.5f;
+  record.limiter.SetThreshold(0.0f);
+  record.compressor.SetThreshold(1.0f, 1.0f);
+  record.gater.SetThreshold(1.0f);
+  record.expander.SetThreshold(1.0f);
+
+  record.CopyControlsToParameters(kAllSettingsControls, controls);
+
+  EXPECT_FLOAT_EQ(record.reverb.unit.delay.load(), 0.055f) << "level 1 gives 55 ms";
+  EXPECT_EQ(record.chorus.level.load(), 0.5f);
+  // The sample maps of the four dynamics effects at threshold 0.5.
+  int16_t compressed[] = {100, 10, 32767};
+  record.compressor.Process(compressed, 3);
+  EXPECT_EQ(compressed[0], 212);
+  EXPECT_EQ(compressed[1], 22);
+  EXPECT_EQ(compressed[2], 32767);
+  int16_t expanded[] = {20, 1000};
+  record.expander.Process(expanded, 2);
+  EXPECT_EQ(expanded[0], 0);
+  EXPECT_EQ(expanded[1], 197);
+  int16_t limited[] = {6000, -6000, 5250};
+  record.limiter.Process(limited, 3);
+  EXPECT_EQ(limited[0], 5250);
+  EXPECT_EQ(limited[1], -5250);
+  EXPECT_EQ(limited[2], 5250);
+  int16_t gated[] = {609, -609, 610, -610};
+  record.gater.Process(gated, 4);
+  EXPECT_EQ(gated[0], 0);
+  EXPECT_EQ(gated[1], 0);
+  EXPECT_EQ(gated[2], 610);
+  EXPECT_EQ(gated[3], -610);
+}
+
+TEST(CopyControlsToParameters, EachControlReachesOnlyItsOwnGroup) {
+  VoiceParameters record;
+  FakeSettingsControls controls;
+  controls.sliders[kPitchSlider] = 2.0f;
+  controls.sliders[kDurationSlider] = 1.5f;
+  controls.sliders[kVocalTractSlider] = 0.7f;
+  controls.sliders[kRobotPitchSlider] = 250.0f;
+  controls.sliders[kBandSliders[6]] = -12.0f;
+  controls.samplingRateText = "8000";
+
+  record.CopyControlsToParameters(kPitchSlider, controls);
+  EXPECT_EQ(float(record.pitchFactor), 2.0f);
+  EXPECT_EQ(float(record.durationFactor), 1.0f);
+  EXPECT_EQ(float(record.vocalTractFactor), 1.0f);
+  EXPECT_EQ(float(record.robotPitchHz), 100.0f);
+  EXPECT_EQ(record.equaliser.Gain(6), 0.0f);
+  EXPECT_EQ(int32_t(record.samplingRate), 16000);
+
+  // The robot pitch follows its slider even with the robot voice off.
+  record.CopyControlsToParameters(kRobotCheckBox, controls);
+  EXPECT_EQ(int32_t(record.robotVoiceOn), 0);
+  EXPECT_EQ(float(record.robotPitchHz), 250.0f);
+
+  // 1057 is the seventh band (5.0 kHz): the template skips 1056.
+  record.CopyControlsToParameters(1057, controls);
+  EXPECT_EQ(record.equaliser.Gain(6), -12.0f);
+  EXPECT_EQ(record.equaliser.Gain(5), 0.0f);
+
+  const RecordSnapshot before(record);
+  record.CopyControlsToParameters(1056, controls);
+  record.CopyControlsToParameters(1048, controls);
+  EXPECT_TRUE(RecordSnapshot(record) == before) << "controls without a parameter";
+
+  record.CopyControlsToParameters(kAllSettingsControls, controls);
+  EXPECT_EQ(float(record.durationFactor), 1.5f);
+  EXPECT_EQ(float(record.vocalTractFactor), 0.7f);
+  EXPECT_EQ(int32_t(record.samplingRate), 8000);
+}
+
+TEST(CopyControlsToParameters, SamplingRateChangesOnlyWhileIdleAndOnlyToARealRate) {
+  VoiceParameters record;
+  FakeSettingsControls controls;
+  controls.samplingRateText = "44100";
+  controls.operationRunning = true;
+  record.CopyControlsToParameters(kSamplingRateList, controls);
+  record.CopyControlsToParameters(kAllSettingsControls, controls);
+  EXPECT_EQ(int32_t(record.samplingRate), 16000);
+
+  controls.operationRunning = false;
+  record.CopyControlsToParameters(kSamplingRateList, controls);
+  EXPECT_EQ(int32_t(record.samplingRate), 44100);
+
+  for (const char* text : {"", "0", "44100 Hz", "12345", "-8000"}) {
+    controls.samplingRateText = text;
+    record.CopyControlsToParameters(kSamplingRateList, controls);
+    EXPECT_EQ(int32_t(record.samplingRate), 44100) << '"' << text << '"';
+  }
+}
+
+}  // namespace
+}  // namespace plimo
