@@ -5,9 +5,19 @@
 
 namespace plimo {
 
+namespace {
+// The control maps linearly onto the threshold's position between the
+// floor and full-scale levels (high control, low threshold) and onto the
+// ratio; both stay clear of 0 so that some compression always remains.
+constexpr float kPositionSpan = 0.59f;
+constexpr float kPositionMin = 0.01f;
+constexpr float kRatioSpan = 0.24f;
+constexpr float kRatioMin = 0.01f;
+}  // namespace
+
 Compressor::Compressor()
-    : fullDb(static_cast<float>(SampleLevelDb(static_cast<int16_t>(32767)))),
-      floorDb(static_cast<float>(SampleLevelDb(static_cast<int16_t>(5)))) {
+    : fullDb(SampleLevelDb(static_cast<int16_t>(fullScale))),
+      floorDb(SampleLevelDb(static_cast<int16_t>(floorAmplitude))) {
   SetThreshold(control1.load(std::memory_order_relaxed),
                control2.load(std::memory_order_relaxed));
 }
@@ -15,8 +25,8 @@ Compressor::Compressor()
 void Compressor::SetThreshold(float t1, float t2) {
   control1.store(t1, std::memory_order_relaxed);
   control2.store(t2, std::memory_order_relaxed);
-  const float a = (1.0f - t1) * 0.59f + 0.01f;
-  const float r = t2 * 0.24f + 0.01f;
+  const float a = (1.0f - t1) * kPositionSpan + kPositionMin;
+  const float r = t2 * kRatioSpan + kRatioMin;
   const float threshold = a * (fullDb - floorDb) + floorDb;
   const double fullOutDb = (1.0 - r) * fullDb + r * threshold;
   position.store(a, std::memory_order_relaxed);
@@ -30,6 +40,7 @@ void Compressor::Process(int16_t* samples, int length) const {
   const double r = ratio.load(std::memory_order_relaxed);
   const double threshold = thresholdDb.load(std::memory_order_relaxed);
   const double g = gain.load(std::memory_order_relaxed);
+  const double fullOutDb = (1.0 - r) * fullDb + r * threshold;
   for (int i = 0; i < length; ++i) {
     const int16_t s = samples[i];
     const double level = SampleLevelDb(s);
@@ -37,8 +48,11 @@ void Compressor::Process(int16_t* samples, int length) const {
       samples[i] = TruncateToSample(s * g);
       continue;
     }
+    // gain * amplitude(compressed), taken relative to the compressed
+    // full-scale level so that full scale maps exactly onto itself instead
+    // of missing it by the rounding of the stored gain.
     const double compressed = (1.0 - r) * level + r * threshold;
-    const double magnitude = g * AmplitudeOfDb(compressed);
+    const double magnitude = fullScale * AmplitudeOfDb(compressed - fullOutDb);
     samples[i] = TruncateToSample(s < 0 ? -magnitude : magnitude);
   }
 }

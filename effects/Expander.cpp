@@ -8,29 +8,37 @@
 
 namespace plimo {
 
+namespace {
+// The threshold's position between the floor and full-scale levels at the
+// highest control value.
+constexpr float kPositionSpan = 0.4f;
+
+// The sine curve 0.5 (sin(pi/2 x) + 1) at full scale (x = 1), which makes
+// the gain 1.
+constexpr double kFullScaleCurve = 1.0;
+}  // namespace
+
 Expander::Expander()
-    : fullDb(static_cast<float>(SampleLevelDb(static_cast<int16_t>(32767)))),
-      floorDb(static_cast<float>(SampleLevelDb(static_cast<int16_t>(5)))) {
+    : fullDb(SampleLevelDb(static_cast<int16_t>(fullScale))),
+      floorDb(SampleLevelDb(static_cast<int16_t>(floorAmplitude))) {
   SetThreshold(control.load(std::memory_order_relaxed));
 }
 
 void Expander::SetThreshold(float t) {
   control.store(t, std::memory_order_relaxed);
-  const float k = 0.4f * t;
+  const float k = kPositionSpan * t;
   position.store(k, std::memory_order_relaxed);
   thresholdDb.store(k * (fullDb - floorDb) + floorDb,
                     std::memory_order_relaxed);
-  // The curve's value at full scale, 0.5 (sin(pi/2) + 1) = 1, keeps a
-  // full-scale sample at full scale.
-  const double fullCurve = 0.5 * (std::sin(std::numbers::pi / 2.0) + 1.0);
-  gain.store(static_cast<float>(fullScale / AmplitudeOfDb(fullDb * fullCurve)),
+  gain.store(
+      static_cast<float>(fullScale / AmplitudeOfDb(fullDb * kFullScaleCurve)),
              std::memory_order_relaxed);
 }
 
 void Expander::Process(int16_t* samples, int length) const {
   const double threshold = thresholdDb.load(std::memory_order_relaxed);
-  const double g = gain.load(std::memory_order_relaxed);
-  const double span = fullDb - floorDb - threshold;  // dB
+  const double full = fullDb;
+  const double span = full - floorDb - threshold;  // dB
   for (int i = 0; i < length; ++i) {
     const int16_t s = samples[i];
     const double level = SampleLevelDb(s);
@@ -40,7 +48,12 @@ void Expander::Process(int16_t* samples, int length) const {
     }
     const double x = (level - floorDb - threshold) / span;
     const double curve = 0.5 * (std::sin(std::numbers::pi / 2.0 * x) + 1.0);
-    const double magnitude = g * AmplitudeOfDb(level * curve);
+    // gain * amplitude(level * curve) with gain = fullScale /
+    // amplitude(fullDb), taken as one relative level so that full scale
+    // maps exactly onto itself instead of missing it by the rounding of the
+    // stored gain.
+    const double magnitude =
+        fullScale * AmplitudeOfDb(level * curve - fullDb * kFullScaleCurve);
     samples[i] = TruncateToSample(s < 0 ? -magnitude : magnitude);
   }
 }

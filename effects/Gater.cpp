@@ -2,11 +2,18 @@
 
 namespace plimo {
 
+namespace {
+// The control's position between the bounds; never quite 0, so the gate
+// always closes on the quietest samples.
+constexpr float kPositionSpan = 0.59f;
+constexpr float kPositionMin = 0.01f;
+}  // namespace
+
 Gater::Gater() { SetThreshold(control.load(std::memory_order_relaxed)); }
 
 void Gater::SetThreshold(float t) {
   control.store(t, std::memory_order_relaxed);
-  const float a = t * 0.59f + 0.01f;
+  const float a = t * kPositionSpan + kPositionMin;
   position.store(a, std::memory_order_relaxed);
   threshold.store(static_cast<float>(upperBound - lowerBound) * a +
                       static_cast<float>(lowerBound),

@@ -4,12 +4,20 @@
 
 namespace plimo {
 
+namespace {
+// The base delay runs from 10 ms at level 0 to 40 ms at level 1; the delay
+// used adds a fixed 15 ms.
+constexpr float kBaseDelayMinSeconds = 0.01f;
+constexpr float kBaseDelaySpan = 3.0f;  // multiples of the minimum
+constexpr float kDelayOffsetSeconds = 0.015f;
+}  // namespace
+
 void Reverb::SetLevel(float level) {
   unit.Reset();
   unit.gain.store(CombUnit::kDefaultGain, std::memory_order_relaxed);
-  const float base = (3.0f * level + 1.0f) * 0.01f;  // seconds
+  const float base = (kBaseDelaySpan * level + 1.0f) * kBaseDelayMinSeconds;
   unit.baseDelay.store(base, std::memory_order_relaxed);
-  unit.delay.store(base + 0.015f, std::memory_order_relaxed);
+  unit.delay.store(base + kDelayOffsetSeconds, std::memory_order_relaxed);
 }
 
 void Reverb::Prepare(float samplingRate, int maxBlockLength) {

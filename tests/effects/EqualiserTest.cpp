@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+#include "effects/Equaliser.h"
+
+namespace plimo {
+namespace {
+
+constexpr float kRate = 16000.0f;  // Hz
+constexpr int kDefaultBands = 10;
+constexpr float kDefaultHz[kDefaultBands] = {100,  200,  300,  600,   1000,
+                                             3000, 5000, 8000, 12000, 17000};
+
+std::vector<float> CurveOf(const Equaliser& equaliser) {
+  return std::vector<float>(equaliser.Curve(),
+                            equaliser.Curve() + equaliser.CurveLength());
+}
+
+// The two smoothing passes together, away from the ends: weights 1 2 3 2 1
+// over 9, centred on j.
+double FivePoint(const std::vector<double>& t, int j) {
+  return (t[j - 2] + 2 * t[j - 1] + 3 * t[j] + 2 * t[j + 1] + t[j + 2]) / 9;
+}
+
+TEST(EqualiserTest, ConstructedWithTheTenDefaultBandsAtZeroDb) {
+  const Equaliser equaliser;
+  ASSERT_EQ(equaliser.BandCount(), kDefaultBands);
+  for (int k = 0; k < kDefaultBands; ++k) {
+    EXPECT_EQ(equaliser.Frequency(k), kDefaultHz[k]);
+    EXPECT_EQ(equaliser.Gain(k), 0.0f);
+  }
+  EXPECT_EQ(equaliser.Frequency(kDefaultBands), 0.0f);
+  EXPECT_EQ(equaliser.Gain(-1), 0.0f);
+}
+
+TEST(EqualiserTest, FlatGainsGiveExactlyOne) {
+  Equaliser equaliser;
+  for (int bins : {2, 3, 256, 513, 1025}) {
+    ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
+    ASSERT_EQ(equaliser.CurveLength(), bins);
+    for (float c : CurveOf(equaliser)) ASSERT_EQ(c, 1.0f) << bins;
+  }
+}
+
+// Only 1000 Hz at +20 dB, 256 bins at 16000 Hz: before smoothing a line
+// from 1.0 at bin 19 (600 Hz) up to 10.0 at bin 32 (1000 Hz) and back to
+// 1.0 at bin 96 (3000 Hz).
+TEST(EqualiserTest, SingleBandPeakHasTheExpectedShape) {
+  Equaliser equaliser;
+  ASSERT_EQ(equaliser.SetGain(4, 20.0f), 1);
+  const int bins = 256;
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
+  const std::vector<float> curve = CurveOf(equaliser);
+
+  std::vector<double> t(bins, 1.0);
+  for (int j = 19; j < 32; ++j) t[j] = 1.0 + (j - 19) / 13.0 * 9.0;
+  for (int j = 32; j < 96; ++j) t[j] = 10.0 + (j - 32) / 64.0 * -9.0;
+  for (int j = 2; j < bins - 2; ++j) {
+    ASSERT_NEAR(curve[j], FivePoint(t, j), 1e-5) << j;
+  }
+
+  int peak = 0;
+  for (int j = 1; j < bins; ++j) {
+    if (curve[j] > curve[peak]) peak = j;
+  }
+  // The gentle falling flank pulls the smoothed maximum one bin above the
+  // band's bin.
+  EXPECT_EQ(peak, 33);
+  EXPECT_GT(curve[32], 9.5f);
+  for (int j = 17; j < 33; ++j) ASSERT_LT(curve[j], curve[j + 1]) << j;
+  for (int j = 33; j < 98; ++j) ASSERT_GT(curve[j], curve[j + 1]) << j;
+  for (int j = 0; j < 17; ++j) ASSERT_EQ(curve[j], 1.0f) << j;
+  for (int j = 98; j < bins; ++j) ASSERT_EQ(curve[j], 1.0f) << j;
+}
+
+// At 8000 Hz the bands from 5000 Hz up are ignored and the 3000 Hz gain
+// holds from its bin (192 of 256) to the top.
+TEST(EqualiserTest, BandsAtOrAboveNyquistAreIgnored) {
+  Equaliser equaliser;
+  equaliser.SetGain(5, 6.0f);    // 3000 Hz
+  equaliser.SetGain(6, -20.0f);  // 5000 Hz
+  equaliser.SetGain(9, 20.0f);   // 17000 Hz
+  const int bins = 256;
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(8000.0f, bins), 1);
+  const std::vector<float> curve = CurveOf(equaliser);
+  const double high = std::pow(10.0, 0.3);
+  for (int j = 194; j < bins; ++j) ASSERT_NEAR(curve[j], high, 1e-5) << j;
+  for (int j = 20; j < 190; ++j) ASSERT_LT(curve[j], curve[j + 1] + 1e-6) << j;
+}
+
+TEST(EqualiserTest, NoBandBelowNyquistGivesTheFirstBandsGain) {
+  Equaliser equaliser;
+  const float hz[2] = {9000.0f, 12000.0f};
+  const float db[2] = {6.0f, -6.0f};
+  ASSERT_EQ(equaliser.SetBands(2, hz, db), 1);
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 64), 1);
+  for (float c : CurveOf(equaliser)) ASSERT_NEAR(c, std::pow(10.0, 0.3), 1e-5);
+  ASSERT_EQ(equaliser.SetBands(0, nullptr), 1);
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 64), 1);
+  for (float c : CurveOf(equaliser)) ASSERT_EQ(c, 1.0f);
+}
+
+// With two bins no smoothing applies: bin 0 holds the 1000 Hz band (the
+// last band rounding to bin 0) and bin 1 the 5000 Hz band (the last one
+// below Nyquist).
+TEST(EqualiserTest, TwoBinsAreTheUnsmoothedGains) {
+  Equaliser equaliser;
+  equaliser.SetGain(4, 20.0f);
+  equaliser.SetGain(6, -20.0f);
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 2), 1);
+  ASSERT_EQ(equaliser.CurveLength(), 2);
+  EXPECT_FLOAT_EQ(equaliser.Curve()[0], 10.0f);
+  EXPECT_FLOAT_EQ(equaliser.Curve()[1], 0.1f);
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 1), 1);
+  EXPECT_EQ(equaliser.CurveLength(), 1);
+}
+
+TEST(EqualiserTest, RefusedArgumentsChangeNothing) {
+  Equaliser equaliser;
+  equaliser.SetGain(2, 3.0f);
+  std::vector<float> many(Equaliser::kMaxBands + 1, 500.0f);
+  EXPECT_EQ(equaliser.SetBands(Equaliser::kMaxBands + 1, many.data()), -1);
+  EXPECT_EQ(equaliser.SetBands(-1, nullptr), -1);
+  const float nan[2] = {100.0f, NAN};
+  EXPECT_EQ(equaliser.SetBands(2, nan), -1);
+  EXPECT_EQ(equaliser.SetBands(2, kDefaultHz, nan), -1);
+  EXPECT_EQ(equaliser.SetGain(10, 1.0f), -1);
+  EXPECT_EQ(equaliser.SetGain(0, INFINITY), -1);
+  EXPECT_EQ(equaliser.SetFrequency(-1, 1.0f), -1);
+  EXPECT_EQ(equaliser.SetFrequency(0, NAN), -1);
+  ASSERT_EQ(equaliser.BandCount(), kDefaultBands);
+  for (int k = 0; k < kDefaultBands; ++k) {
+    EXPECT_EQ(equaliser.Frequency(k), kDefaultHz[k]);
+    EXPECT_EQ(equaliser.Gain(k), k == 2 ? 3.0f : 0.0f);
+  }
+
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 16), 1);
+  const std::vector<float> before = CurveOf(equaliser);
+  EXPECT_EQ(equaliser.BuildEqualiserCurve(kRate, 0), -1);
+  EXPECT_EQ(equaliser.BuildEqualiserCurve(0.0f, 16), -1);
+  EXPECT_EQ(equaliser.BuildEqualiserCurve(NAN, 16), -1);
+  EXPECT_EQ(CurveOf(equaliser), before);
+}
+
+TEST(EqualiserTest, BandsWithoutFrequenciesAreFilledByTheCaller) {
+  Equaliser equaliser;
+  ASSERT_EQ(equaliser.SetBands(3, nullptr), 1);
+  ASSERT_EQ(equaliser.BandCount(), 3);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(equaliser.Frequency(k), 0.0f);
+    EXPECT_EQ(equaliser.Gain(k), 0.0f);
+  }
+  EXPECT_EQ(equaliser.SetFrequency(2, 4000.0f), 1);
+  EXPECT_EQ(equaliser.SetGain(2, -6.0f), 1);
+  EXPECT_EQ(equaliser.Frequency(2), 4000.0f);
+  EXPECT_EQ(equaliser.Gain(2), -6.0f);
+}
+
+// Frequencies read from a file may be anything finite: out of order,
+// negative, enormous. The curve must stay inside its bins and finite.
+TEST(EqualiserTest, HostileFrequenciesStayInsideTheCurve) {
+  Equaliser equaliser;
+  const float hz[6] = {5000.0f, -1e30f, 1e30f, 200.0f, -3.0f, 7000.0f};
+  const float db[6] = {3.0f, -20.0f, 20.0f, 6.0f, 0.0f, -3.0f};
+  ASSERT_EQ(equaliser.SetBands(6, hz, db), 1);
+  for (int bins : {2, 5, 257}) {
+    ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
+    for (float c : CurveOf(equaliser)) {
+      ASSERT_TRUE(std::isfinite(c));
+      ASSERT_GT(c, 0.0f);
+    }
+  }
+}
+
+TEST(EqualiserTest, BuildingWithinTheReserveKeepsTheCurveInPlace) {
+  Equaliser equaliser;
+  ASSERT_EQ(equaliser.ReserveCurve(1025), 1);
+  ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, 1025), 1);
+  const float* curve = equaliser.Curve();
+  for (int bins : {513, 1025, 2, 700}) {
+    ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
+    ASSERT_EQ(equaliser.Curve(), curve) << bins;
+  }
+  EXPECT_EQ(equaliser.ReserveCurve(0), -1);
+}
+
+// One thread replaces all bands in turn with 0 dB and +6 dB while the other
+// builds curves; every curve must come from one of the two states, never a
+// mixture.
+TEST(EqualiserTest, CurvesStayConsistentWhileBandsChange) {
+  Equaliser equaliser;
+  const int bins = 129;
+  equaliser.ReserveCurve(bins);
+  const float zero[kDefaultBands] = {};
+  float six[kDefaultBands];
+  for (float& g : six) g = 6.0f;
+  const float high = static_cast<float>(std::pow(10.0, 0.3));
+
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 20000 && !done.load(); ++i) {
+      equaliser.SetBands(kDefaultBands, kDefaultHz, i % 2 ? six : zero);
+    }
+    done.store(true);
+  });
+  int flat = 0, raised = 0, mixed = 0;
+  for (int i = 0; i < 20000 && !done.load(); ++i) {
+    equaliser.BuildEqualiserCurve(kRate, bins);
+    const float* c = equaliser.Curve();
+    bool allFlat = true, allRaised = true;
+    for (int j = 0; j < bins; ++j) {
+      allFlat = allFlat && c[j] == 1.0f;
+      allRaised = allRaised && std::fabs(c[j] - high) < 1e-5f;
+    }
+    flat += allFlat;
+    raised += allRaised;
+    mixed += !allFlat && !allRaised;
+  }
+  done.store(true);
+  writer.join();
+  EXPECT_EQ(mixed, 0);
+  EXPECT_GT(flat + raised, 0);
+}
+
+}  // namespace
+}  // namespace plimo
