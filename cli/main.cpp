@@ -16,6 +16,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", "describe wav files (format, channels, rate, bits, length)", plimo::cli::RunInfo},
     {"pitch", "track the fundamental frequency of a wav file frame by frame", plimo::cli::RunPitch},
+    {"presets", "list the 25 target voices and the values each sets", plimo::cli::RunPresets},
+    {"settings", "print every field of a parameter file (.prm)", plimo::cli::RunSettings},
 };
 
 void PrintUsage(std::FILE* out) {
