@@ -30,7 +30,7 @@ class ComplexFft {
   ComplexFft& operator=(const ComplexFft&) = delete;
 
   int Length() const { return length; }
-  bool Ready() const { return work != nullptr; }
+  bool Ready() const { return plan != nullptr; }
 
   // Transforms data in place: direction kFftForward (-1) runs the forward
   // transform, any other value the backward one.
@@ -38,9 +38,9 @@ class ComplexFft {
 
  private:
   int length = 0;
-  fftw_plan_s* forwardPlan = nullptr;  // owned by the process-wide cache
-  fftw_plan_s* backwardPlan = nullptr;
-  std::complex<double>* work = nullptr;  // n values, fftw-aligned
+  fftw_plan_s* plan = nullptr;  // forward; owned by the process-wide cache
+  std::complex<double>* input = nullptr;   // n values, fftw-aligned
+  std::complex<double>* output = nullptr;  // n values, fftw-aligned
 };
 
 // A real-input forward and real-output backward transform of one length n
@@ -55,7 +55,7 @@ class RealFft {
 
   int Length() const { return length; }
   int BinCount() const { return length / 2 + 1; }
-  bool Ready() const { return spectrum != nullptr; }
+  bool Ready() const { return forwardPlan != nullptr; }
 
   // x: n real samples; bins: n/2 + 1 complex values out.
   void Forward(const float* x, std::complex<float>* bins);
