@@ -195,19 +195,6 @@ TEST(RealFft, BackwardIsTheRealPartOfTheHermitianCompletion) {
   }
 }
 
-TEST(RealFft, ForwardThenBackwardScalesByLength) {
-  const int n = 1024;
-  RealFft fft(n);
-  const std::vector<float> input = RealPart(RandomSignal(n, 44));
-  std::vector<std::complex<float>> bins(fft.BinCount());
-  std::vector<float> output(n);
-  fft.Forward(input.data(), bins.data());
-  fft.Backward(bins.data(), output.data());
-  for (int i = 0; i < n; ++i) {
-    ASSERT_NEAR(output[i], static_cast<float>(n) * input[i], 1e-5f * n * 20000.0f) << i;
-  }
-}
-
 TEST(FftThreads, ConcurrentTransformsAgreeWithSingleThreaded) {
   const int n = 340;
   const int rounds = 200;
