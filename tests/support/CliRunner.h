@@ -1,0 +1,76 @@
+#pragma once
+
+// Runs the real plimo-cli program (the path ctest passes in PLIMO_CLI) and
+// captures its exit status and output through files, with the arguments
+// handed over as they are: no shell, so no quoting.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/TempFiles.h"
+
+namespace plimo::test {
+
+struct CliRun {
+  int exitStatus = -1;  // -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+inline std::string CliPath() {
+  const char* cli = std::getenv("PLIMO_CLI");
+  return cli != nullptr ? cli : "plimo-cli";
+}
+
+inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& arguments) {
+  const std::string outPath = dir.Path(".cli-stdout");
+  const std::string errPath = dir.Path(".cli-stderr");
+  const std::string program = CliPath();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  CliRun run;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int in = open("/dev/null", O_RDONLY);
+    if (out < 0 || err < 0 || in < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  if (child < 0) return run;
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return run;
+  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const std::vector<uint8_t> out = ReadBytes(outPath);
+  const std::vector<uint8_t> err = ReadBytes(errPath);
+  run.out.assign(out.begin(), out.end());
+  run.err.assign(err.begin(), err.end());
+  return run;
+}
+
+// Lines of text, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace plimo::test
