@@ -36,8 +36,8 @@ void CombUnit::Process(float* out, const int16_t* in, int n,
   const float a = 1.0f / (g + 1.0f);
   const float b = 1.0f - a;
   const int N = historyLength;
-  const int d = DelaySamples(samplingRate, delay.load(std::memory_order_relaxed),
-                             std::min(n, N));
+  const int d = DelaySamples(
+      samplingRate, delay.load(std::memory_order_relaxed), std::min(n, N));
   const float* past = history.data() + (N - d);
   for (int i = 0; i < d; ++i) out[i] = b * past[i] + a * in[i];
   for (int i = d; i < n; ++i) out[i] = b * in[i - d] + a * in[i];

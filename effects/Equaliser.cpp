@@ -176,7 +176,8 @@ void Equaliser::Smooth(int bins) {
   if (bins < 1) return;
   float* t = shape.data();
   float* c = curve.data();
-  for (int j = 0; j + 2 < bins; ++j) c[j] = (t[j] + t[j + 1] + t[j + 2]) * kThird;
+  for (int j = 0; j + 2 < bins; ++j)
+    c[j] = (t[j] + t[j + 1] + t[j + 2]) * kThird;
   for (int j = std::max(bins - 2, 0); j < bins; ++j) c[j] = t[j];
   std::copy(c, c + bins, t);
   for (int j = 2; j < bins; ++j) c[j] = (t[j - 2] + t[j - 1] + t[j]) * kThird;

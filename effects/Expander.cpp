@@ -32,7 +32,7 @@ void Expander::SetThreshold(float t) {
                     std::memory_order_relaxed);
   gain.store(
       static_cast<float>(fullScale / AmplitudeOfDb(fullDb * kFullScaleCurve)),
-             std::memory_order_relaxed);
+      std::memory_order_relaxed);
 }
 
 void Expander::Process(int16_t* samples, int length) const {

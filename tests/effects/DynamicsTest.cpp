@@ -53,8 +53,8 @@ TEST(CompressorTest, MidThresholdExamples) {
   Compressor compressor;
   compressor.SetThreshold(0.5f, 0.5f);
   EXPECT_EQ(MapSample(compressor, 32767), 32767);
-  EXPECT_EQ(MapSample(compressor, 100), 212);   // 40 dB, above the threshold
-  EXPECT_EQ(MapSample(compressor, 10), 22);     // 20 dB, below: 10 * 2.21
+  EXPECT_EQ(MapSample(compressor, 100), 212);  // 40 dB, above the threshold
+  EXPECT_EQ(MapSample(compressor, 10), 22);    // 20 dB, below: 10 * 2.21
   EXPECT_EQ(MapSample(compressor, -32768), -32767);
   EXPECT_EQ(MapSample(compressor, -100), -212);
   EXPECT_EQ(MapSample(compressor, 0), 0);

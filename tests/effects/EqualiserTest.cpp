@@ -12,6 +12,8 @@ namespace {
 
 constexpr float kRate = 16000.0f;  // Hz
 constexpr int kDefaultBands = 10;
+constexpr int kBuilds = 5000;        // curves built by the reading thread
+constexpr int kMaxWrites = 5000000;  // bound on the writing thread's loop
 constexpr float kDefaultHz[kDefaultBands] = {100,  200,  300,  600,   1000,
                                              3000, 5000, 8000, 12000, 17000};
 
@@ -190,26 +192,33 @@ TEST(EqualiserTest, BuildingWithinTheReserveKeepsTheCurveInPlace) {
 
 // One thread replaces all bands in turn with 0 dB and +6 dB while the other
 // builds curves; every curve must come from one of the two states, never a
-// mixture.
+// mixture. The full band capacity widens the window for a torn read.
 TEST(EqualiserTest, CurvesStayConsistentWhileBandsChange) {
   Equaliser equaliser;
   const int bins = 129;
   equaliser.ReserveCurve(bins);
-  const float zero[kDefaultBands] = {};
-  float six[kDefaultBands];
-  for (float& g : six) g = 6.0f;
+  constexpr int kBands = Equaliser::kMaxBands;
+  float hz[kBands];
+  const float zero[kBands] = {};
+  float six[kBands];
+  for (int k = 0; k < kBands; ++k) {
+    hz[k] = 100.0f + 200.0f * k;
+    six[k] = 6.0f;
+  }
   const float high = static_cast<float>(std::pow(10.0, 0.3));
 
+  std::atomic<bool> started{false};
   std::atomic<bool> done{false};
   std::thread writer([&] {
-    for (int i = 0; i < 20000 && !done.load(); ++i) {
-      equaliser.SetBands(kDefaultBands, kDefaultHz, i % 2 ? six : zero);
+    for (int i = 0; i < kMaxWrites && !done.load(); ++i) {
+      equaliser.SetBands(kBands, hz, i % 2 ? six : zero);
+      started.store(true);
     }
-    done.store(true);
   });
+  while (!started.load()) std::this_thread::yield();
   int flat = 0, raised = 0, mixed = 0;
-  for (int i = 0; i < 20000 && !done.load(); ++i) {
-    equaliser.BuildEqualiserCurve(kRate, bins);
+  for (int i = 0; i < kBuilds; ++i) {
+    ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
     const float* c = equaliser.Curve();
     bool allFlat = true, allRaised = true;
     for (int j = 0; j < bins; ++j) {
@@ -223,7 +232,34 @@ TEST(EqualiserTest, CurvesStayConsistentWhileBandsChange) {
   done.store(true);
   writer.join();
   EXPECT_EQ(mixed, 0);
-  EXPECT_GT(flat + raised, 0);
+  EXPECT_EQ(flat + raised, kBuilds);
+}
+
+// Band counts and single gains change under the builder: every curve must
+// stay finite and positive, and nothing may be read outside the bands.
+TEST(EqualiserTest, BandCountChangesDuringBuildsAreSafe) {
+  Equaliser equaliser;
+  const int bins = 257;
+  equaliser.ReserveCurve(bins);
+  const float few[3] = {250.0f, 2500.0f, 25000.0f};
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < kMaxWrites && !done.load(); ++i) {
+      if (i % 3 == 0) equaliser.SetBands(3, few);
+      if (i % 3 == 1) equaliser.SetBands(kDefaultBands, kDefaultHz);
+      equaliser.SetGain(i % kDefaultBands, static_cast<float>(i % 41 - 20));
+      equaliser.SetFrequency(i % 3, static_cast<float>(i % 9000));
+    }
+  });
+  for (int i = 0; i < kBuilds; ++i) {
+    ASSERT_EQ(equaliser.BuildEqualiserCurve(kRate, bins), 1);
+    for (int j = 0; j < bins; ++j) {
+      const float c = equaliser.Curve()[j];
+      ASSERT_TRUE(std::isfinite(c) && c > 0.0f) << j;
+    }
+  }
+  done.store(true);
+  writer.join();
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 namespace plimo {
 namespace {
 
-constexpr float kRate = 16000.0f;  // Hz
-constexpr int kBlock = 319;        // 20 ms at 16000 Hz
-constexpr int kHistory = 12800;    // 0.8 s at 16000 Hz
+constexpr float kRate = 16000.0f;   // Hz
+constexpr int kBlock = 319;         // 20 ms at 16000 Hz
+constexpr int kHistory = 12800;     // 0.8 s at 16000 Hz
 constexpr double kNew = 1.0 / 1.7;  // weight of the new sample, 1 / (g + 1)
 constexpr double kOld = 0.7 / 1.7;  // weight of the delayed sample
 
