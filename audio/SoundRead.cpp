@@ -1,0 +1,177 @@
+#include "audio/SoundRead.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "audio/MuLawCodec.h"
+
+namespace plimo {
+
+namespace {
+
+constexpr uint16_t kWaveFormatALaw = 6;
+constexpr int kBitsPerByte = 8;
+// Raw bytes pass through this much memory at a time, so a long request
+// neither allocates nor grows the object.
+constexpr size_t kScratchBytes = 64 * 1024;
+constexpr std::chrono::milliseconds kStopPollInterval{1};
+
+// 8-bit PCM is unsigned with silence at 128.
+constexpr int kPcm8Offset = 128;
+constexpr int kPcm8Scale = 256;
+// 24-bit samples are widened to 32 bits and scaled by 32767 / (2^31 - 1),
+// as the file reader does, so full scale maps to +-32767.
+constexpr int64_t kFullScale16 = 32767;
+constexpr int64_t kFullScale32 = 2147483647;
+
+int16_t DecodePcm24(const uint8_t* p) {
+  const int32_t widened = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
+                                               static_cast<uint32_t>(p[1]) << 16 |
+                                               static_cast<uint32_t>(p[2]) << 24);
+  return static_cast<int16_t>(widened * kFullScale16 / kFullScale32);
+}
+
+void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits,
+             int16_t* samples) {
+  if (formatTag == kWaveFormatMuLaw) {
+    for (int64_t i = 0; i < count; ++i) samples[i] = MuLawCodec::Decode(bytes[i]);
+    return;
+  }
+  switch (bits) {
+    case 8:
+      for (int64_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<int16_t>((bytes[i] - kPcm8Offset) * kPcm8Scale);
+      }
+      break;
+    case 16:
+      for (int64_t i = 0; i < count; ++i) {
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+      }
+      break;
+    default:
+      for (int64_t i = 0; i < count; ++i) samples[i] = DecodePcm24(bytes + 3 * i);
+      break;
+  }
+}
+
+}  // namespace
+
+SoundRead::SoundRead() {
+  Reset();
+  SetFormat(-1, 16, 1, kWaveFormatPcm);
+  dataStart = 0;
+}
+
+SoundRead::~SoundRead() = default;
+
+void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
+                          uint16_t newFormatTag) {
+  if (isOpen != 0 || formatFromFile != 0) return;
+  sampleRate = newSampleRate;
+  bitsPerSample = newBitsPerSample;
+  channels = newChannels;
+  formatTag = newFormatTag;
+  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) && bitsPerSample == 16) {
+    formatTag = kWaveFormatPcm;
+  }
+  bytesPerSecond = static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate /
+                                         kBitsPerByte * channels);
+}
+
+// The capture side comes with the sound card.
+int SoundRead::OpenDevice(int32_t, int32_t) { return -1; }
+
+int SoundRead::OpenFile(const std::string& fileName) {
+  sourceFile.reset();
+  sourceFile = SoundFile::OpenForReading(fileName);
+  if (sourceFile->status != kSoundFileReading) {
+    sourceFile.reset();
+    // A file held before is gone with the failed attempt.
+    if (mode == kSoundModeFile) Reset();
+    return -1;
+  }
+  formatTag = sourceFile->formatTag;
+  channels = static_cast<int16_t>(sourceFile->channels);
+  sampleRate = static_cast<int32_t>(sourceFile->sampleRate);
+  bitsPerSample = static_cast<int16_t>(sourceFile->bitsPerSample);
+  formatFromFile = 1;
+  dataStart = sourceFile->dataStart;
+  isOpen = 1;
+  bytesPerSecond = static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate /
+                                         kBitsPerByte * channels);
+  mode = kSoundModeFile;
+  scratch.resize(kScratchBytes);
+  return 1;
+}
+
+int SoundRead::BytesPerSample() const { return bitsPerSample / kBitsPerByte; }
+
+// Up to m bytes of the data chunk: their count, 0 when the data has ended,
+// -1 when no file is open or the read fails.
+int64_t SoundRead::ReadBytes(uint8_t* destination, int64_t m) {
+  if (mode != kSoundModeFile || sourceFile == nullptr || sourceFile->stream == nullptr) return -1;
+  std::FILE* stream = sourceFile->stream;
+  const int64_t end = dataStart + sourceFile->frameCount * sourceFile->blockAlign;
+  const off_t position = ftello(stream);
+  if (position < 0) return -1;
+  const int64_t count = std::min<int64_t>(m, end - position);
+  if (count <= 0) return 0;
+  const size_t got = std::fread(destination, 1, static_cast<size_t>(count), stream);
+  return got == static_cast<size_t>(count) ? count : -1;
+}
+
+// Reads and converts up to n samples through the scratch block. With
+// wholeRequest, anything short of n is a failure (-1).
+int64_t SoundRead::ReadSamples(int16_t* samples, int64_t n, bool wholeRequest) {
+  const int bytesPerSample = BytesPerSample();
+  if (bytesPerSample < 1 || n < 0) return -1;
+  const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / bytesPerSample;
+  if (samplesPerPiece < 1) return -1;
+  int64_t delivered = 0;
+  while (delivered < n) {
+    const int64_t wanted = std::min(samplesPerPiece, n - delivered);
+    const int64_t got = ReadBytes(scratch.data(), wanted * bytesPerSample);
+    if (got < 0) return -1;
+    const int64_t whole = got / bytesPerSample;
+    Convert(scratch.data(), whole, formatTag, bitsPerSample, samples + delivered);
+    delivered += whole;
+    if (whole < wanted) break;
+  }
+  if (wholeRequest && delivered < n) return -1;
+  return delivered;
+}
+
+int SoundRead::Read(int16_t* samples, int n) {
+  if (sampleRate < 0 || mode != kSoundModeFile) return -1;
+  return ReadSamples(samples, n, true) < 0 ? -1 : 1;
+}
+
+int SoundRead::ReadFile(int16_t* samples, int n) {
+  if (mode != kSoundModeFile) return -1;
+  return static_cast<int>(ReadSamples(samples, n, false));
+}
+
+void SoundRead::RequestStop() {
+  stopRequested = 1;
+  while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
+  stopRequested = 0;
+}
+
+int SoundRead::Close() {
+  if (mode == kSoundModeFile) sourceFile.reset();
+  Reset();
+  return 0;
+}
+
+void SoundRead::Reset() {
+  mode = kSoundModeClosed;
+  isOpen = 0;
+  formatFromFile = 0;
+  formatTag = kWaveFormatPcm;
+  idle = 1;
+  stopRequested = 0;
+}
+
+}  // namespace plimo

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/SoundFile.h"
+
+namespace plimo {
+
+// Mode of a SoundRead or SoundWrite.
+inline constexpr int32_t kSoundModeClosed = -1;
+inline constexpr int32_t kSoundModeFile = 0;
+inline constexpr int32_t kSoundModeDevice = 1;
+
+// One recording buffer handed to the wave-input device: its data block of
+// bufferBytes bytes, how many of them the device has recorded, and whether
+// the device has finished with it.
+struct CaptureBuffer {
+  std::vector<uint8_t> data;
+  int32_t recordedBytes = 0;
+  bool done = false;
+};
+
+// The audio source: signed 16-bit samples from the microphone or from a
+// sound file. Each modification run owns one; in file mode the engine reads
+// mono samples through sourceFile, while Read and ReadFile deliver the
+// file's samples with the channels still interleaved.
+//
+// Operations return 1 (or a count) on success and -1 on failure.
+class SoundRead {
+ public:
+  // Closed, format 16-bit mono PCM with no rate set (-1).
+  SoundRead();
+  virtual ~SoundRead();
+
+  SoundRead(const SoundRead&) = delete;
+  SoundRead& operator=(const SoundRead&) = delete;
+
+  // Ignored while open or while a file's format is in force. A µ-law or
+  // A-law tag with 16 bits means the samples are already linear: stored as
+  // PCM.
+  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
+                 uint16_t formatTag);
+
+  // The microphone, with totalMs of capture queue in buffers of bufferMs.
+  int OpenDevice(int32_t totalMs, int32_t bufferMs);
+
+  // Opens a wav file (any format SoundFile reads) and takes its format.
+  // -1 when it cannot be opened or is not a valid wav file.
+  int OpenFile(const std::string& fileName);
+
+  // Delivers exactly n samples: 1, or -1 when fewer are available, on a
+  // read failure, or when nothing is open. Allocates nothing.
+  int Read(int16_t* samples, int n);
+
+  // File mode: up to n samples, their count (fewer at the end of the data,
+  // 0 once it has ended), or -1 when no file is open or a read fails.
+  int ReadFile(int16_t* samples, int n);
+
+  // Asks a waiting Read to give up; returns once the object is idle.
+  void RequestStop();
+
+  // Closes the device or file; 0, or -1 when a device call fails.
+  int Close();
+
+  // Back to closed with the format kept.
+  void Reset();
+
+  std::unique_ptr<SoundFile> sourceFile;
+  int16_t bitsPerSample = 16;
+  int32_t mode = kSoundModeClosed;
+  int32_t sampleRate = -1;  // Hz; -1 = not set
+  int16_t channels = 1;
+  uint32_t bytesPerSecond = 0;
+  int32_t isOpen = 0;
+  int32_t formatFromFile = 0;
+  std::atomic<int32_t> idle{1};
+  std::atomic<int32_t> stopRequested{0};
+  uint16_t formatTag = kWaveFormatPcm;
+  int64_t dataStart = 0;  // file mode: offset of the first sample byte
+  int32_t bufferCount = 0;  // device mode
+  int32_t bufferBytes = 0;  // device mode
+  std::deque<std::unique_ptr<CaptureBuffer>> buffers;  // device mode, in device order
+
+ private:
+  int64_t ReadBytes(uint8_t* destination, int64_t m);
+  int64_t ReadSamples(int16_t* samples, int64_t n, bool wholeRequest);
+  int BytesPerSample() const;
+
+  // File mode: the raw bytes between the file and the conversion, sized
+  // once when the file opens.
+  std::vector<uint8_t> scratch;
+};
+
+}  // namespace plimo

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/SoundRead.h"
+
+namespace plimo {
+
+// One playback buffer for the wave-output device: it keeps filling until it
+// is prepared and sent, and the device marks it done once played.
+struct PlaybackBuffer {
+  std::vector<uint8_t> data;
+  bool prepared = false;
+  bool done = false;
+};
+
+// The audio sink: signed 16-bit samples to the speaker or to a new wav
+// file. In file mode the samples are written as they come (channels
+// interleaved by the caller) after a 44-byte header whose sizes are filled
+// in when the file is shut down.
+//
+// Operations return 1 (or a count, or 0 where noted) on success and -1 on
+// failure.
+class SoundWrite {
+ public:
+  // Closed, format 16-bit mono PCM with no rate set (-1).
+  SoundWrite();
+  // Shuts an open file down, so its header is complete.
+  virtual ~SoundWrite();
+
+  SoundWrite(const SoundWrite&) = delete;
+  SoundWrite& operator=(const SoundWrite&) = delete;
+
+  // Ignored while open. A µ-law or A-law tag with 16 bits is stored as PCM.
+  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
+                 uint16_t formatTag);
+
+  // Creates fileName and writes the header with size 0. -1 when the file
+  // cannot be created, when the object is already open, or when the format
+  // (rate, width, channels) cannot be described by a wav header.
+  int OpenFile(const std::string& fileName);
+
+  // The speaker, with at most maxQueuedMs queued in buffers of at least
+  // bufferMs.
+  int OpenDevice(int32_t maxQueuedMs, int32_t bufferMs);
+
+  // Takes all n samples (16-bit little-endian): 1, or -1 when closed, when
+  // the width is not 16 bits, or when a write fails. Allocates nothing.
+  int Write(const int16_t* samples, int n);
+
+  // Takes m bytes: m, 0 when the device queue is full (nothing taken), or
+  // -1 on failure. A file never grows past what its 32-bit sizes describe.
+  int64_t WriteBytes(const uint8_t* bytes, int64_t m);
+
+  // File: pushes buffered bytes to the file. 0, or -1 when not open or the
+  // bytes cannot be written.
+  int Flush();
+
+  // Flush, then Shutdown. The file is closed even when the flush fails;
+  // -1 then, as when the shutdown fails.
+  int Close();
+
+  // Closes at once. File: the header is rewritten with the final sizes
+  // first. 0, or -1 when not open or the header or the close fails (the
+  // file is then incomplete).
+  int Shutdown();
+
+  void RequestStop();
+
+  int32_t IsOpen() const { return isOpen; }
+
+  // Back to closed with the format kept.
+  void Reset();
+
+  std::string fileName;
+  int16_t bitsPerSample = 16;
+  int32_t mode = kSoundModeClosed;
+  int32_t sampleRate = -1;  // Hz; -1 = not set
+  int16_t channels = 1;
+  uint32_t bytesPerSecond = 0;
+  int32_t maxQueuedMs = 0;  // device mode
+  int32_t bufferMs = 0;     // device mode
+  int32_t isOpen = 0;
+  uint16_t formatTag = kWaveFormatPcm;
+  std::FILE* stream = nullptr;  // file mode
+  uint64_t dataBytes = 0;       // file mode: sample bytes written
+  std::atomic<int32_t> idle{1};
+  std::atomic<int32_t> stopRequested{0};
+  std::deque<std::unique_ptr<PlaybackBuffer>> buffers;  // device mode, oldest first
+
+ private:
+  bool WriteHeader();
+
+  // Samples become bytes here, sized once when the file opens.
+  std::vector<uint8_t> scratch;
+};
+
+}  // namespace plimo
