@@ -77,7 +77,9 @@ bool ComputeLayout(uint16_t channels, uint16_t bits, uint32_t rate, uint16_t* bl
 
 bool WritableBits(uint16_t bits) { return bits == 8 || bits == 16 || bits == 24; }
 
-int16_t DecodePcm8(const uint8_t* p) { return static_cast<int16_t>((p[0] - kPcm8Offset) * 256); }
+int16_t DecodePcm8(const uint8_t* p) {
+  return static_cast<int16_t>((p[0] - kPcm8Offset) * (1 << kByteShift));
+}
 int16_t DecodeMuLaw(const uint8_t* p) { return MuLawCodec::Decode(p[0]); }
 int16_t DecodePcm16(const uint8_t* p) { return static_cast<int16_t>(Little16(p)); }
 int16_t DecodePcm24(const uint8_t* p) {

@@ -177,6 +177,10 @@ TEST_F(SoundFileWriteTest, UncreatableNamesGiveStatus4) {
   EXPECT_EQ(SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->status,
             kSoundFileCannotOpen);
   EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->status, kSoundFileCannotOpen);
+  // A FIFO nobody reads must not block the writer.
+  const std::string fifo = dir.Path("fifo.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->status, kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
