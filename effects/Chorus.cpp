@@ -17,16 +17,17 @@ void Chorus::SetLevel(float newLevel) {
   level.store(newLevel, std::memory_order_relaxed);
 }
 
-void Chorus::Prepare(int newBlockLength, float newSamplingRate,
-                     RandomGenerator& random) {
+int Chorus::Prepare(int newBlockLength, float newSamplingRate,
+                    RandomGenerator& random) {
   units = std::make_unique<CombUnit[]>(kUnitCount);
   unitCount = kUnitCount;
   samplingRate = newSamplingRate;
   const float currentLevel = level.load(std::memory_order_relaxed);
+  int status = 1;
   for (int k = 0; k < unitCount; ++k) {
     CombUnit& unit = units[k];
     unit.Reset();
-    unit.Prepare(samplingRate);
+    if (unit.Prepare(samplingRate) < 0) status = -1;
     if (k % kFixedDelayStride == 0) {
       unit.delay.store(unit.baseDelay.load(std::memory_order_relaxed),
                        std::memory_order_relaxed);
@@ -42,9 +43,10 @@ void Chorus::Prepare(int newBlockLength, float newSamplingRate,
     units[k].delay.store(std::clamp(d, 0.0f, kMaxDelaySeconds),
                          std::memory_order_relaxed);
   }
-  blockLength = newBlockLength > 0 ? newBlockLength : 0;
+  blockLength = newBlockLength > 0 && status > 0 ? newBlockLength : 0;
   accumulator.assign(static_cast<size_t>(blockLength), 0.0f);
   scratch.assign(static_cast<size_t>(blockLength), 0.0f);
+  return status;
 }
 
 void Chorus::Process(int16_t* samples, int length) {

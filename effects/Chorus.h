@@ -34,7 +34,9 @@ class Chorus {
   // blockLength samples: units 0, 4 and 8 get 10 ms, the other seven
   // (2 + rho * level) * 10 ms with rho in [-0.5, 0.5] drawn from random.
   // blockLength <= 0 leaves the chorus idle. Allocates; call once per run.
-  void Prepare(int blockLength, float samplingRate, RandomGenerator& random);
+  // Returns 1, or -1 for a sampling rate the units refuse, which leaves the
+  // chorus idle too.
+  int Prepare(int blockLength, float samplingRate, RandomGenerator& random);
 
   // Processes min(length, prepared block length) samples in place and
   // leaves the rest of the block untouched. Allocates nothing.

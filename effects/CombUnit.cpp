@@ -11,10 +11,16 @@ void CombUnit::Reset() {
   delay.store(kDefaultDelaySeconds, std::memory_order_relaxed);
 }
 
-void CombUnit::Prepare(float samplingRate) {
-  const double length = std::floor(samplingRate * kHistorySeconds + 0.5);
-  historyLength = length > 0.0 ? static_cast<int>(length) : 0;
+int CombUnit::Prepare(float samplingRate) {
+  if (!(samplingRate > 0.0f && samplingRate <= kMaxSamplingRate)) {
+    historyLength = 0;
+    history.clear();
+    return -1;
+  }
+  historyLength =
+      static_cast<int>(std::floor(samplingRate * kHistorySeconds + 0.5));
   history.assign(static_cast<size_t>(historyLength), 0.0f);
+  return 1;
 }
 
 namespace {

@@ -21,6 +21,8 @@ class CombUnit {
   static constexpr float kDefaultGain = 0.7f;
   static constexpr float kDefaultDelaySeconds = 0.025f;
   static constexpr float kHistorySeconds = 0.8f;
+  // Highest sampling rate a run may have; the history is sized from it.
+  static constexpr float kMaxSamplingRate = 384000.0f;  // Hz
 
   CombUnit() = default;
   virtual ~CombUnit() = default;
@@ -32,8 +34,10 @@ class CombUnit {
   void Reset();
 
   // Sizes the history for 0.8 s at samplingRate (Hz) and clears it, so a
-  // run starts silent. Allocates; call once per run.
-  void Prepare(float samplingRate);
+  // run starts silent. Allocates; call once per run. Returns 1, or -1 for a
+  // rate outside (0, kMaxSamplingRate], which leaves the history empty (the
+  // unit then passes its input through).
+  int Prepare(float samplingRate);
 
   // out[i] = b * delayed + a * in[i] for i in 0 .. n-1, with a = 1/(g+1)
   // and b = 1 - a. The delay in samples is cut to the block length and to

@@ -20,10 +20,10 @@ void Reverb::SetLevel(float level) {
   unit.delay.store(base + kDelayOffsetSeconds, std::memory_order_relaxed);
 }
 
-void Reverb::Prepare(float samplingRate, int maxBlockLength) {
-  unit.Prepare(samplingRate);
+int Reverb::Prepare(float samplingRate, int maxBlockLength) {
   block.assign(static_cast<size_t>(maxBlockLength > 0 ? maxBlockLength : 0),
                0.0f);
+  return unit.Prepare(samplingRate);
 }
 
 void Reverb::Process(int16_t* samples, int length, float samplingRate) {

@@ -24,8 +24,8 @@ class Reverb {
 
   // Clears the history for a run at samplingRate (Hz) and sizes the float
   // working block for blocks of up to maxBlockLength samples. Allocates;
-  // call once per run.
-  void Prepare(float samplingRate, int maxBlockLength);
+  // call once per run. Returns the unit's Prepare status.
+  int Prepare(float samplingRate, int maxBlockLength);
 
   // Runs the unit over the block in place, truncating the results toward
   // zero. A block longer than the prepared length grows the working block

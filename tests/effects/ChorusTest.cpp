@@ -53,6 +53,9 @@ TEST(ChorusTest, ZeroBlockLengthLeavesBlocksUnchanged) {
   Chorus unprepared;
   unprepared.Process(block.data(), kBlock);
   EXPECT_EQ(block, in);
+  EXPECT_EQ(chorus.Prepare(kBlock, 0.0f, random), -1);
+  chorus.Process(block.data(), kBlock);
+  EXPECT_EQ(block, in);
 }
 
 TEST(ChorusTest, DelaysComeFromTheLentGenerator) {

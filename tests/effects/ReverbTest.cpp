@@ -38,6 +38,22 @@ TEST(CombUnitTest, PrepareSizesAndClearsTheHistory) {
   for (float h : unit.history) ASSERT_EQ(h, 0.0f);
 }
 
+TEST(CombUnitTest, ImplausibleRatesLeaveAPassThroughUnit) {
+  const std::vector<int16_t> in = TestSignal(kBlock, 0);
+  std::vector<float> out(kBlock);
+  for (float rate : {0.0f, -16000.0f, 1e12f, NAN}) {
+    SCOPED_TRACE(rate);
+    CombUnit unit;
+    EXPECT_EQ(unit.Prepare(rate), -1);
+    EXPECT_EQ(unit.historyLength, 0);
+    EXPECT_TRUE(unit.history.empty());
+    unit.Process(out.data(), in.data(), kBlock, kRate);
+    for (int i = 0; i < kBlock; ++i) ASSERT_NEAR(out[i], in[i], 1e-2) << i;
+  }
+  CombUnit unit;
+  EXPECT_EQ(unit.Prepare(48000.0f), 1);
+}
+
 TEST(CombUnitTest, DelayShorterThanTheBlockUsesItsOwnDelay) {
   CombUnit unit;
   unit.Prepare(kRate);
