@@ -96,14 +96,6 @@ TEST(CompressorTest, CurveIsWellFormedAndKeepsFullScale) {
   }
 }
 
-TEST(CompressorTest, EmptyBlockIsLeftAlone) {
-  Compressor compressor;
-  int16_t x = 1234;
-  compressor.Process(&x, 0);
-  compressor.Process(&x, -3);
-  EXPECT_EQ(x, 1234);
-}
-
 TEST(ExpanderTest, MidThresholdExamples) {
   Expander expander;
   expander.SetThreshold(0.5f);

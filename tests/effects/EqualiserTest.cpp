@@ -28,17 +28,6 @@ double FivePoint(const std::vector<double>& t, int j) {
   return (t[j - 2] + 2 * t[j - 1] + 3 * t[j] + 2 * t[j + 1] + t[j + 2]) / 9;
 }
 
-TEST(EqualiserTest, ConstructedWithTheTenDefaultBandsAtZeroDb) {
-  const Equaliser equaliser;
-  ASSERT_EQ(equaliser.BandCount(), kDefaultBands);
-  for (int k = 0; k < kDefaultBands; ++k) {
-    EXPECT_EQ(equaliser.Frequency(k), kDefaultHz[k]);
-    EXPECT_EQ(equaliser.Gain(k), 0.0f);
-  }
-  EXPECT_EQ(equaliser.Frequency(kDefaultBands), 0.0f);
-  EXPECT_EQ(equaliser.Gain(-1), 0.0f);
-}
-
 TEST(EqualiserTest, FlatGainsGiveExactlyOne) {
   Equaliser equaliser;
   for (int bins : {2, 3, 256, 513, 1025}) {
@@ -146,20 +135,6 @@ TEST(EqualiserTest, RefusedArgumentsChangeNothing) {
   EXPECT_EQ(equaliser.BuildEqualiserCurve(0.0f, 16), -1);
   EXPECT_EQ(equaliser.BuildEqualiserCurve(NAN, 16), -1);
   EXPECT_EQ(CurveOf(equaliser), before);
-}
-
-TEST(EqualiserTest, BandsWithoutFrequenciesAreFilledByTheCaller) {
-  Equaliser equaliser;
-  ASSERT_EQ(equaliser.SetBands(3, nullptr), 1);
-  ASSERT_EQ(equaliser.BandCount(), 3);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(equaliser.Frequency(k), 0.0f);
-    EXPECT_EQ(equaliser.Gain(k), 0.0f);
-  }
-  EXPECT_EQ(equaliser.SetFrequency(2, 4000.0f), 1);
-  EXPECT_EQ(equaliser.SetGain(2, -6.0f), 1);
-  EXPECT_EQ(equaliser.Frequency(2), 4000.0f);
-  EXPECT_EQ(equaliser.Gain(2), -6.0f);
 }
 
 // Frequencies read from a file may be anything finite: out of order,

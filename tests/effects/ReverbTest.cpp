@@ -115,18 +115,6 @@ TEST(CombUnitTest, OutOfRangeDelaysStayInsideTheHistory) {
   for (int i = 0; i < kBlock; ++i) ASSERT_NEAR(out[i], in[i], 1e-2) << i;
 }
 
-TEST(ReverbTest, SetLevelMapsTheDelayAndKeepsTheGain) {
-  Reverb reverb;
-  reverb.SetLevel(0.0f);
-  EXPECT_FLOAT_EQ(reverb.unit.delay, 0.025f);
-  reverb.SetLevel(0.5f);
-  EXPECT_FLOAT_EQ(reverb.unit.delay, 0.04f);
-  EXPECT_FLOAT_EQ(reverb.unit.gain, 0.7f);
-  reverb.SetLevel(1.0f);
-  EXPECT_FLOAT_EQ(reverb.unit.delay, 0.055f);
-  EXPECT_FLOAT_EQ(reverb.unit.baseDelay, 0.04f);
-}
-
 // At level 0.5 the 640-sample delay is cut to the 319-sample block, so
 // every block mixes its input with the reverb's own previous block.
 TEST(ReverbTest, EachBlockMixesWithThePreviousOutputBlock) {
