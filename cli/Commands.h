@@ -11,6 +11,7 @@ inline constexpr int kExitUsage = 2;
 int RunInfo(int argc, char** argv);
 int RunPitch(int argc, char** argv);
 int RunPresets(int argc, char** argv);
+int RunRender(int argc, char** argv);
 int RunSettings(int argc, char** argv);
 
 }  // namespace plimo::cli

@@ -2,7 +2,7 @@
 // one CSV row per analysis frame.
 
 #include <algorithm>
-#include <cmath>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,8 +11,10 @@
 #include "audio/SoundFile.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "engine/PitchTracker.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "engine/RunGeometry.h"
+#include "engine/RunObserver.h"
+#include "engine/VoiceModifier.h"
+#include "params/VoiceParameters.h"
 
 namespace plimo::cli {
 
@@ -29,15 +31,6 @@ constexpr const char* kPitchUsage =
     "\n"
     "  --csv OUT   write the CSV to OUT and a summary to standard output\n"
     "  --seed N    seed of the dither generator (default 1)\n";
-
-constexpr double kFrameSeconds = 0.04;
-constexpr double kHopSeconds = 0.006;
-constexpr double kVoicedF0 = 10.0;  // Hz
-// Positions wrap back by this many samples once they pass twice it, as in a
-// modification run; the pitch tracker is told so that octave correction
-// stays on.
-constexpr int64_t kWrapDistance = 1500000;
-constexpr int kVoicedCountAfterWrap = 60;
 
 struct PitchOptions {
   std::string input;
@@ -86,13 +79,22 @@ int ParseOptions(int argc, char** argv, PitchOptions* options) {
   return -1;
 }
 
-// Reads up to n samples; a short read at the end of the data is padded with
-// zeros so that no earlier audio is analysed twice. Returns the samples read.
-int ReadPadded(SoundFile& file, int16_t* buffer, int n) {
-  int got = std::max(file.Read(buffer, n), 0);
-  std::fill(buffer + got, buffer + n, int16_t{0});
-  return got;
-}
+// Writes one CSV row per frame as the run analyses it.
+class PitchRows : public RunObserver {
+ public:
+  explicit PitchRows(std::FILE* out) : out(out) {}
+
+  void OnFrameAnalysed(int64_t frame, int64_t position, float f0) override {
+    std::fprintf(out, "%lld,%lld,%g\n", static_cast<long long>(frame),
+                 static_cast<long long>(position), f0);
+    ++frames;
+    if (f0 > 0.0f) voicedF0.push_back(f0);
+  }
+
+  std::FILE* out;
+  int64_t frames = 0;
+  std::vector<float> voicedF0;
+};
 
 }  // namespace
 
@@ -106,6 +108,13 @@ int RunPitch(int argc, char** argv) {
                  SoundFileStatusText(input->status));
     return kExitFailure;
   }
+  const int64_t rate = input->sampleRate;
+  input->Close();
+  if (rate < kMinRunRate || rate > kMaxRunRate) {
+    std::fprintf(stderr, "plimo-cli pitch: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
+                 options.input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
+    return kExitFailure;
+  }
 
   std::FILE* out = stdout;
   if (!options.csv.empty()) {
@@ -116,59 +125,28 @@ int RunPitch(int argc, char** argv) {
     }
   }
 
-  const int fs = static_cast<int>(input->sampleRate);
-  PitchTracker tracker;
-  tracker.ConfigurePitchTracker(fs, kFrameSeconds, kHopSeconds);
-  const int frameLength = tracker.frameLength;
-  const int unvoicedHop = static_cast<int>(fs * kHopSeconds);
-  RandomGenerator random(options.seed);
-
-  std::vector<int16_t> samples(static_cast<size_t>(frameLength));
-  std::vector<float> history(static_cast<size_t>(frameLength));
-  int analysisLength = frameLength;  // two periods of the last voiced frame
-  int previousHop = tracker.hop;
-  int64_t position = 0;              // absolute, for the CSV
-  int64_t wrappedPosition = 0;       // as a run keeps it
-  int64_t frames = 0;
-  int64_t voiced = 0;
-  std::vector<float> voicedF0;
-
+  // The run's own analysis loop, reading the file through the run's source.
+  VoiceParameters record;
+  record.inputFileName = options.input == kSoundBoardName ? "./" + options.input : options.input;
+  record.realTimeMode = 0;
+  record.meterDisplay = 0;
+  const std::atomic<bool> keepRunning{true};
+  PitchRows rows(out);
+  VoiceModifier run(record, keepRunning, &rows, options.seed);
+  run.analysisOnly = true;
+  run.LoadParameters(record);
+  run.OpenStreams();
+  run.Prepare(run.samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
   std::fprintf(out, "frame,position,f0_hz\n");
-  for (;;) {
-    if (frames == 0) {
-      if (ReadPadded(*input, samples.data(), frameLength) == 0) break;
-      std::copy(samples.begin(), samples.end(), history.begin());
-    } else {
-      if (ReadPadded(*input, samples.data(), previousHop) == 0) break;
-      std::copy(history.begin() + previousHop, history.end(), history.begin());
-      std::copy(samples.begin(), samples.begin() + previousHop,
-                history.end() - previousHop);
-    }
-    for (int i = 0; i < analysisLength; ++i) {
-      history[i] += static_cast<float>(NoiseValue(random));
-    }
-
-    const float f0 = tracker.EstimatePitch(history.data());
-    int hop = unvoicedHop;
-    if (f0 > kVoicedF0) {
-      analysisLength = std::min(static_cast<int>(2.0f * fs / f0), frameLength);
-      analysisLength -= analysisLength % 2;
-      // One period, but never more than the analysis buffer holds.
-      hop = std::min(static_cast<int>(std::floor(fs / f0 + 0.5f)), frameLength);
-      ++voiced;
-      voicedF0.push_back(f0);
-    }
-    std::fprintf(out, "%lld,%lld,%g\n", static_cast<long long>(frames),
-                 static_cast<long long>(position), f0 > kVoicedF0 ? f0 : 0.0f);
-
-    ++frames;
-    previousHop = hop;
-    position += hop;
-    wrappedPosition += hop;
-    if (wrappedPosition > 2 * kWrapDistance) {
-      wrappedPosition -= kWrapDistance;
-      tracker.voicedFrameCount = kVoicedCountAfterWrap;
-    }
+  const int status = run.Process();
+  const int64_t frames = rows.frames;
+  const int64_t voiced = static_cast<int64_t>(rows.voicedF0.size());
+  std::vector<float>& voicedF0 = rows.voicedF0;
+  if (status != kRunOk) {
+    if (out != stdout) std::fclose(out);
+    std::fprintf(stderr, "plimo-cli pitch: %s: reading the file failed part way\n",
+                 options.input.c_str());
+    return kExitFailure;
   }
 
   bool writeFailed = std::ferror(out) != 0;

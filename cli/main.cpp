@@ -17,6 +17,7 @@ constexpr Command kCommands[] = {
     {"info", "describe wav files (format, channels, rate, bits, length)", plimo::cli::RunInfo},
     {"pitch", "track the fundamental frequency of a wav file frame by frame", plimo::cli::RunPitch},
     {"presets", "list the 25 target voices and the values each sets", plimo::cli::RunPresets},
+    {"render", "modify the voice in wav files (the file mode, with every setting)", plimo::cli::RunRender},
     {"settings", "print every field of a parameter file (.prm)", plimo::cli::RunSettings},
 };
 

@@ -42,6 +42,11 @@ inline constexpr MessagePair kMessageInvalidSettingsFile{"Invalid settings file!
 inline constexpr MessagePair kMessageCannotWriteOutputFile{"Cannot write output file!",
                                                            "Çıktı dosyası yazılamıyor!"};
 
+// File mode: the input file opened but cannot be modified: the engine does
+// not run at its sampling rate, or reading it fails part way.
+inline constexpr MessagePair kMessageCannotProcessInputFile{"Cannot process input file!",
+                                                            "Girdi dosyası işlenemiyor!"};
+
 // The help file cannot be opened.
 inline constexpr MessagePair kMessageCannotFindHelpFile{
     "Cannot find help file Varnel.chm!", "Yardım dosyası Varnel.chm bulunamıyor!"};

@@ -16,7 +16,8 @@ const MessagePair kAllPairs[] = {
     kMessageNoSoundCard,           kMessageNoMicrophone,
     kMessageCannotFindSettingsFile, kMessageCannotCreateSettingsFile,
     kMessageInvalidSettingsFile,   kMessageCannotWriteOutputFile,
-    kMessageCannotFindHelpFile,    kTextProgress,
+    kMessageCannotProcessInputFile, kMessageCannotFindHelpFile,
+    kTextProgress,
     kTextAbout,
 };
 

@@ -1,0 +1,176 @@
+#include "engine/FrameModifier.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "effects/Equaliser.h"
+#include "engine/RunGeometry.h"
+#include "engine/dsp/Primitives.h"
+#include "engine/dsp/RandomGenerator.h"
+
+namespace plimo {
+
+namespace {
+
+// Keeps 1 / |A| finite for a prediction polynomial that vanishes on the
+// unit circle (a numerically degenerate frame).
+constexpr double kMinPredictorMagnitude = 1e-30;
+
+float LimitFormant(float formant) {
+  if (!(formant >= kMinFormantFactor)) return kMinFormantFactor;  // NaN too
+  return std::min(formant, kMaxFormantFactor);
+}
+
+}  // namespace
+
+int FrameModifier::Configure(int rate, int size, int order, int maxLength, Equaliser& bands,
+                             RandomGenerator& generator) {
+  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 ||
+      order < 1 || maxLength < 2 || maxLength > size) {
+    return -1;
+  }
+  samplingRate = rate;
+  fftSize = size;
+  binCount = size / 2 + 1;
+  lpcOrder = order;
+  maxFrameLength = maxLength;
+  equaliser = &bands;
+  random = &generator;
+
+  autocorrelation.assign(static_cast<size_t>(order) + 1, 0.0);
+  lpcCoefficients.assign(static_cast<size_t>(order), 0.0);
+  levinsonScratch.assign(static_cast<size_t>(order), 0.0);
+  exponentialTable.resize(static_cast<size_t>(order) * binCount);
+  for (int j = 1; j <= order; ++j) {
+    for (int k = 0; k < binCount; ++k) {
+      // k * j reduced modulo N keeps the angle exact for high orders.
+      const double angle = 2.0 * std::numbers::pi * ((static_cast<int64_t>(k) * j) % size) / size;
+      exponentialTable[static_cast<size_t>(j - 1) * binCount + k] = {
+          static_cast<float>(std::cos(angle)), static_cast<float>(-std::sin(angle))};
+    }
+  }
+  envelope.assign(static_cast<size_t>(binCount), 0.0f);
+  const int largestWarped = static_cast<int>(std::ceil(binCount * kMaxFormantFactor));
+  warped.assign(static_cast<size_t>(std::max(binCount, largestWarped)), 0.0f);
+  spectrum.assign(static_cast<size_t>(binCount), {0.0f, 0.0f});
+  signal.assign(static_cast<size_t>(size), 0.0f);
+  if (bands.ReserveCurve(binCount) < 0) return -1;
+
+  forward = std::make_unique<RealFft>(size);
+  if (!forward->Ready()) return -1;
+  smallestInverseBins = SmallestInverseBinCount(binCount);
+  inverses.clear();
+  for (int bins = smallestInverseBins; bins <= binCount; bins += 2) {
+    inverses.push_back(std::make_unique<RealFft>(2 * bins - 2));
+    if (!inverses.back()->Ready()) return -1;
+  }
+  return 1;
+}
+
+FrameModifier::Sizes FrameModifier::SizesFor(int n, float pitchFactor, float formant) const {
+  Sizes sizes{};
+  formant = LimitFormant(formant);
+  if (pitchFactor < 1.0f) {
+    sizes.inverseBins = binCount;
+    sizes.stretch = formant;
+  } else {
+    sizes.inverseBins =
+        static_cast<int>(std::floor(static_cast<float>(binCount) / pitchFactor + 0.5));
+    sizes.stretch = formant / pitchFactor;
+  }
+  if (sizes.inverseBins % 2 == 0) --sizes.inverseBins;
+  sizes.inverseSize = 2 * sizes.inverseBins - 2;
+  sizes.outputLength =
+      pitchFactor > 1.0f
+          ? 2 * (static_cast<int>(std::floor(static_cast<float>(n / 2 + 1) / pitchFactor + 0.5)) - 1)
+          : n;
+  // A frame of fewer than two samples shrinks to nothing, not below.
+  sizes.outputLength = std::max(sizes.outputLength, 0);
+  sizes.warpedLength =
+      static_cast<int>(std::ceil(static_cast<float>(binCount) * sizes.stretch - 0.5));
+  return sizes;
+}
+
+RealFft* FrameModifier::InverseFor(int inverseBins) {
+  const int index = std::clamp((inverseBins - smallestInverseBins) / 2, 0,
+                               static_cast<int>(inverses.size()) - 1);
+  return inverses[static_cast<size_t>(index)].get();
+}
+
+// envelope[k] = 1 / |A_k| with A_k = 1 - sum_j a_j e^(-i 2 pi k j / N).
+void FrameModifier::EstimateEnvelope(const float* frame, int n) {
+  Autocorrelation(autocorrelation.data(), frame, lpcOrder, n);
+  LevinsonDurbin(lpcCoefficients.data(), autocorrelation.data(), lpcOrder,
+                 levinsonScratch.data());
+  for (int k = 0; k < binCount; ++k) {
+    double re = 1.0;
+    double im = 0.0;
+    for (int j = 0; j < lpcOrder; ++j) {
+      const std::complex<float> e = exponentialTable[static_cast<size_t>(j) * binCount + k];
+      re -= lpcCoefficients[static_cast<size_t>(j)] * e.real();
+      im -= lpcCoefficients[static_cast<size_t>(j)] * e.imag();
+    }
+    const double magnitude = std::max(std::sqrt(re * re + im * im), kMinPredictorMagnitude);
+    envelope[static_cast<size_t>(k)] = static_cast<float>(1.0 / magnitude);
+  }
+}
+
+// Keeps 1 - level of each bin and adds level of its magnitude at a random
+// phase; bin 0 keeps phase 0.
+void FrameModifier::Whisper(int bins, float level) {
+  for (int k = 0; k < bins; ++k) {
+    const std::complex<float> value = spectrum[static_cast<size_t>(k)];
+    const double magnitude = std::abs(value);
+    double phase = 0.0;
+    if (k > 0) phase = (NoiseValue(*random) + 0.5) * 2.0 * std::numbers::pi;
+    spectrum[static_cast<size_t>(k)] = {
+        static_cast<float>((1.0 - level) * value.real() + level * magnitude * std::cos(phase)),
+        static_cast<float>((1.0 - level) * value.imag() + level * magnitude * std::sin(phase))};
+  }
+}
+
+int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float formant,
+                               int whisperOn, float whisperLevel) {
+  n = std::clamp(n, 0, maxFrameLength);
+  const Sizes sizes = SizesFor(n, pitchFactor, formant);
+  const int bins = sizes.inverseBins;
+
+  EstimateEnvelope(frame, n);
+
+  std::copy(frame, frame + n, signal.begin());
+  std::fill(signal.begin() + n, signal.end(), 0.0f);
+  forward->Forward(signal.data(), spectrum.data());
+  for (int k = 0; k < binCount; ++k) {
+    const float e = envelope[static_cast<size_t>(k)];
+    spectrum[static_cast<size_t>(k)] = {spectrum[k].real() / e, spectrum[k].imag() / e};
+  }
+
+  // A formant at bin j moves to about bin j * stretch.
+  const int warpedLength = std::clamp(sizes.warpedLength, 1, static_cast<int>(warped.size()));
+  LinearResample(envelope.data(), binCount, warped.data(), warpedLength);
+  if (warpedLength < bins) {
+    std::fill(warped.begin() + warpedLength, warped.begin() + bins, warped[warpedLength - 1]);
+  }
+  for (int k = 0; k < bins; ++k) spectrum[static_cast<size_t>(k)] *= warped[static_cast<size_t>(k)];
+
+  // Rebuilt every frame, so band changes act from the next frame on.
+  if (equaliser->BuildEqualiserCurve(static_cast<float>(samplingRate), bins) > 0 &&
+      equaliser->CurveLength() >= bins) {
+    const float* curve = equaliser->Curve();
+    for (int k = 0; k < bins; ++k) spectrum[static_cast<size_t>(k)] *= curve[k];
+  }
+
+  if (whisperOn != 0) Whisper(bins, whisperLevel);
+
+  // The real inverse of bins 0 .. K'-1 is the real part of the inverse of
+  // their Hermitian completion to Q bins.
+  InverseFor(bins)->Backward(spectrum.data(), signal.data());
+  const int kept = std::min(sizes.outputLength, sizes.inverseSize);
+  const float size = static_cast<float>(sizes.inverseSize);
+  for (int i = 0; i < kept; ++i) frame[i] = signal[static_cast<size_t>(i)] / size;
+  if (sizes.outputLength > kept) std::fill(frame + kept, frame + sizes.outputLength, 0.0f);
+  return sizes.outputLength;
+}
+
+}  // namespace plimo

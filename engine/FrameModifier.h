@@ -1,0 +1,85 @@
+#pragma once
+
+#include <complex>
+#include <memory>
+#include <vector>
+
+#include "engine/dsp/Fft.h"
+
+namespace plimo {
+
+class Equaliser;
+class RandomGenerator;
+
+// The per-frame core of the engine: splits a windowed frame into an LPC
+// envelope and an excitation, shortens the excitation's spectrum by the
+// pitch factor (which raises the pitch once it is transformed back at the
+// smaller size), stretches the envelope so that the formants move by the
+// formant factor alone, applies the equaliser and, when asked, the whisper.
+//
+// Every buffer and transform is made by Configure, once per run, so
+// ModifyFrame allocates nothing and takes no lock.
+class FrameModifier {
+ public:
+  FrameModifier() = default;
+  virtual ~FrameModifier() = default;
+
+  FrameModifier(const FrameModifier&) = delete;
+  FrameModifier& operator=(const FrameModifier&) = delete;
+
+  // Sizes everything for frames of up to maxFrameLength samples at
+  // samplingRate (Hz), an FFT of fftSize points and LPC order lpcOrder, and
+  // reserves the equaliser's curve; the equaliser and the generator are
+  // used by every later ModifyFrame. Returns 1, or -1 when a size is out
+  // of range or a transform cannot be made.
+  int Configure(int samplingRate, int fftSize, int lpcOrder, int maxFrameLength,
+                Equaliser& equaliser, RandomGenerator& random);
+
+  // frame holds n windowed samples (n <= maxFrameLength); pitchFactor is
+  // limited to 0.6 .. 3.0 by the caller, formant to 0.1 .. 10 here. With
+  // whisperOn, whisperLevel of each bin's magnitude takes a random phase
+  // (one draw per bin above 0, in bin order). On return
+  // the frame holds the M samples of the modified frame; returns M.
+  int ModifyFrame(float* frame, int n, float pitchFactor, float formant, int whisperOn,
+                  float whisperLevel);
+
+  // The sizes ModifyFrame works with for one call.
+  struct Sizes {
+    int inverseBins;   // K', odd
+    int inverseSize;   // Q = 2 K' - 2
+    int outputLength;  // M
+    int warpedLength;  // W
+    float stretch;     // b, the envelope's stretch
+  };
+  Sizes SizesFor(int n, float pitchFactor, float formant) const;
+
+  int samplingRate = 0;  // Hz
+  int fftSize = 0;       // N
+  int binCount = 0;      // K = N/2 + 1
+  int lpcOrder = 0;      // p
+  int maxFrameLength = 0;
+
+  std::vector<double> autocorrelation;  // p + 1
+  std::vector<double> lpcCoefficients;  // a_1 .. a_p
+  // Row j - 1 holds e^(-i 2 pi k j / N) for bins k = 0 .. K-1.
+  std::vector<std::complex<float>> exponentialTable;
+  std::vector<float> envelope;                // K
+  std::vector<float> warped;                  // up to the largest W
+  std::vector<std::complex<float>> spectrum;  // K bins
+
+ private:
+  void EstimateEnvelope(const float* frame, int n);
+  void Whisper(int bins, float level);
+  RealFft* InverseFor(int inverseBins);
+
+  Equaliser* equaliser = nullptr;
+  RandomGenerator* random = nullptr;
+  std::vector<double> levinsonScratch;  // p
+  std::vector<float> signal;            // N: the padded frame, then the inverse
+  std::unique_ptr<RealFft> forward;
+  // One inverse per reachable K', odd ones from smallestInverseBins to K.
+  std::vector<std::unique_ptr<RealFft>> inverses;
+  int smallestInverseBins = 0;
+};
+
+}  // namespace plimo

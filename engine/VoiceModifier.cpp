@@ -1,0 +1,347 @@
+#include "engine/VoiceModifier.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/EffectsChain.h"
+#include "engine/RunObserver.h"
+#include "engine/dsp/Primitives.h"
+#include "params/VoiceParameters.h"
+#include "ui/messages/MessageTable.h"
+
+namespace plimo {
+
+namespace {
+
+// The level meter's input: |sample| / 32700.
+constexpr double kLevelPerSample = 3.0581039755351684e-05;
+constexpr double kPercent = 100.0;
+// A run's devices, as the operations open them.
+constexpr int32_t kCaptureTotalMs = 128;
+constexpr int32_t kCaptureBufferMs = 3;
+constexpr int32_t kPlaybackQueueMs = 64;
+constexpr int32_t kPlaybackBufferMs = 5;
+constexpr int16_t kDeviceBits = 16;
+constexpr int16_t kDeviceChannels = 1;
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + '/' + name;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+const MessagePair& MessageFor(int status) {
+  switch (status) {
+    case kRunInputUnreadable: return kMessageNoInputFile;
+    case kRunSameInputOutput: return kMessageSameInputOutput;
+    case kRunOutputFailed: return kMessageCannotWriteOutputFile;
+    default: return kMessageCannotProcessInputFile;
+  }
+}
+
+float LimitDuration(float d) {
+  if (!(d >= kMinDurationFactor)) return kMinDurationFactor;  // NaN too
+  return std::min(d, kMaxDurationFactor);
+}
+
+}  // namespace
+
+const float* VoiceModifier::WindowCache::Hamming(int n) {
+  if (n != length) {
+    HammingWindow(values.data(), n);
+    length = n;
+  }
+  return values.data();
+}
+
+VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool>& running,
+                             RunObserver* runObserver, uint32_t seed)
+    : inputName(kSoundBoardName),
+      outputName(kSoundBoardName),
+      random(seed),
+      record(parameters),
+      keepRunning(running),
+      observer(runObserver) {}
+
+VoiceModifier::~VoiceModifier() = default;
+
+void VoiceModifier::LoadParameters(const VoiceParameters& parameters) {
+  samplingRate = parameters.samplingRate;
+  liveInput = parameters.meterDisplay;
+  realTime = parameters.realTimeMode;
+  if (parameters.inputFileName == kSoundBoardName) {
+    inputName = kSoundBoardName;
+    inputKind = kStreamSoundBoard;
+  } else {
+    inputName = JoinPath(parameters.workingFolder, parameters.inputFileName);
+    inputKind = kStreamFile;
+  }
+  outputName = parameters.outputFileName == kSoundBoardName
+                   ? std::string(kSoundBoardName)
+                   : JoinPath(parameters.workingFolder, parameters.outputFileName);
+  outputKind = realTime != 0 ? kStreamSoundBoard : kStreamFile;
+  durationScale = parameters.durationFactor;
+  LoadFrameParameters(parameters);
+}
+
+// What the settings window may change during a run; the rate, the mode, the
+// names and the duration are the run's own.
+void VoiceModifier::LoadFrameParameters(const VoiceParameters& parameters) {
+  pitch.robotVoiceOn = parameters.robotVoiceOn;
+  pitch.robotPitch = parameters.robotPitchHz;
+  pitch.pitchScale = parameters.pitchFactor;
+  pitch.pitchOffset = parameters.pitchOffsetHz;
+  formantScale = parameters.vocalTractFactor;
+  whisperOn = parameters.whisperOn;
+  whisperLevel = parameters.whisperLevel;
+}
+
+int VoiceModifier::OpenStreams() {
+  int result = kStreamsOpen;
+  int opened = -1;
+  if (inputKind == kStreamSoundBoard) {
+    soundRead.SetFormat(samplingRate, kDeviceBits, kDeviceChannels, kWaveFormatPcm);
+    opened = soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
+  } else {
+    opened = soundRead.OpenFile(inputName);
+  }
+  if (opened == 1) {
+    samplingRate = soundRead.sampleRate;
+  } else {
+    result = kSourceFailed;
+  }
+  soundWrite.SetFormat(soundRead.sampleRate, soundRead.bitsPerSample, soundRead.channels,
+                       kWaveFormatPcm);
+  if (outputKind == kStreamSoundBoard &&
+      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs) != 1 && result == kStreamsOpen) {
+    result = kSpeakerFailed;
+  }
+  return result;
+}
+
+int VoiceModifier::Prepare(int rate, double frameSeconds, double hopSeconds) {
+  samplingRate = rate;
+  if (rate < kMinRunRate || rate > kMaxRunRate) return -1;
+  if (lpcOrder == 0) lpcOrder = LpcOrderFor(rate);
+  pitchTracker.ConfigurePitchTracker(rate, frameSeconds, hopSeconds);
+  return 1;
+}
+
+int VoiceModifier::Process() {
+  int status = SetUpRun();
+  if (status == kRunOk) {
+    status = RunFrames();
+    // Whatever has been synthesised up to the synthesis position goes out,
+    // also after a stop or a failed read.
+    if (!analysisOnly && !writeFailed) {
+      overlapAdd.Emit(static_cast<double>(synthesisPosition), previousHop, synthesisPosition,
+                      *this);
+      if (writeFailed) status = kRunOutputFailed;
+    }
+  }
+  return CloseRun(status);
+}
+
+int VoiceModifier::SetUpRun() {
+  // A file run takes the file's rate throughout, whatever it was prepared
+  // with.
+  if (realTime == 0 && soundRead.sourceFile != nullptr &&
+      soundRead.sampleRate != samplingRate && soundRead.sampleRate > 0) {
+    lpcOrder = 0;
+    Prepare(soundRead.sampleRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+  }
+  const int fs = samplingRate;
+  const int frameLength = pitchTracker.frameLength;
+  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.samplingRate != fs ||
+      frameLength < 2 || lpcOrder < 1) {
+    return kRunNotPrepared;
+  }
+
+  fftSize = FftSizeFor(fs);
+  // At a few odd rates L rounds up past N; a frame must fit the transform.
+  while (fftSize < frameLength) fftSize *= 2;
+  binCount = fftSize / 2 + 1;
+  blockLength = BlockLengthFor(fs);
+  if (!analysisOnly &&
+      (frameModifier.Configure(fs, fftSize, lpcOrder, frameLength, record.equaliser, random) < 0 ||
+       overlapAdd.Prepare(ringSize, blockLength) < 0)) {
+    return kRunNotPrepared;
+  }
+  durationScale = LimitDuration(record.durationFactor);
+
+  analysisLength = frameLength;
+  previousHop = pitchTracker.hop;
+  analysisPosition = 0;
+  synthesisPosition = 0;
+  wrappedAnalysisPosition = 0;
+  frameIndex = 0;
+  writeFailed = false;
+  inputSamples.assign(static_cast<size_t>(frameLength), 0);
+  history.assign(static_cast<size_t>(frameLength), 0.0f);
+  frame.assign(static_cast<size_t>(frameLength), 0.0f);
+  analysisWindow.values.assign(static_cast<size_t>(frameLength), 0.0f);
+  analysisWindow.length = -1;
+  synthesisWindow.values.assign(static_cast<size_t>(frameLength), 0.0f);
+  synthesisWindow.length = -1;
+
+  totalSamples = 1;
+  if (realTime == 0) {
+    const int opened = OpenFiles();
+    if (opened != kRunOk) return opened;
+  }
+
+  // The chorus draws its delays first, so a run's random sequence is the
+  // same whichever effects are on.
+  record.reverb.Prepare(static_cast<float>(fs), blockLength);
+  record.chorus.Prepare(blockLength, static_cast<float>(fs), random);
+  return kRunOk;
+}
+
+int VoiceModifier::OpenFiles() {
+  const SoundFile* input = soundRead.sourceFile.get();
+  if (soundRead.mode != kSoundModeFile || input == nullptr) return kRunInputUnreadable;
+  totalSamples = std::max<int64_t>(input->frameCount, 1);
+  if (analysisOnly) return kRunOk;
+  // Creating the output truncates it: were it the input, the rest of the
+  // input would be lost.
+  if (SameFile(inputName, outputName)) return kRunSameInputOutput;
+  outputFile = SoundFile::CreateForWriting(outputName, input->sampleRate, input->bitsPerSample,
+                                           input->channels, kWaveFormatPcm);
+  return outputFile->status == kSoundFileWriting ? kRunOk : kRunOutputFailed;
+}
+
+// Up to wanted new samples into inputSamples: their count, 0 at the end of
+// the input, -1 when a file read fails. A short read at the end of a file
+// is completed with silence, so nothing of the previous read repeats.
+int VoiceModifier::ReadInput(int wanted) {
+  if (realTime != 0) return soundRead.Read(inputSamples.data(), wanted) == 1 ? wanted : 0;
+  const int got = soundRead.sourceFile->Read(inputSamples.data(), wanted);
+  if (got <= 0) return got;
+  std::fill(inputSamples.begin() + got, inputSamples.begin() + wanted, int16_t{0});
+  return got;
+}
+
+// Brings the new samples into the history, dithers it and plans the frame.
+int VoiceModifier::RunFrames() {
+  const int fs = samplingRate;
+  const int frameLength = pitchTracker.frameLength;
+  while (keepRunning.load(std::memory_order_relaxed)) {
+    LoadFrameParameters(record);
+    const bool first = frameIndex == 0;
+    const int wanted = first ? frameLength : previousHop;
+    const int got = ReadInput(wanted);
+    if (got == 0) break;
+    if (got < 0) return kRunInputFailed;
+    if (!first) std::copy(history.begin() + wanted, history.end(), history.begin());
+    std::copy(inputSamples.begin(), inputSamples.begin() + wanted, history.end() - wanted);
+
+    if (realTime != 0 && liveInput != 0 && observer != nullptr) {
+      observer->OnInputLevel(std::abs(static_cast<int>(inputSamples[0])) * kLevelPerSample);
+    }
+    for (int i = 0; i < analysisLength; ++i) {
+      history[static_cast<size_t>(i)] =
+          static_cast<float>(history[static_cast<size_t>(i)] + NoiseValue(random));
+    }
+
+    const float f0 = pitchTracker.EstimatePitch(history.data());
+    const FramePlan plan = PlanFrame(f0, fs, frameLength, analysisLength, pitch);
+    if (observer != nullptr) {
+      observer->OnFrameAnalysed(frameIndex, analysisPosition, plan.voiced ? f0 : 0.0f);
+    }
+    analysisLength = plan.analysisLength;
+    if (!analysisOnly && SynthesiseFrame(plan, frame.data()) < 0) return kRunOutputFailed;
+
+    previousHop = plan.hop;
+    ReportProgress();
+    analysisPosition += plan.hop;
+    wrappedAnalysisPosition += plan.hop;
+    if (wrappedAnalysisPosition > 2 * kWrapDistance) {
+      wrappedAnalysisPosition -= kWrapDistance;
+      pitchTracker.voicedFrameCount = kVoicedCountAfterWrap;
+    }
+    ++frameIndex;
+  }
+  return kRunOk;
+}
+
+// Cuts, modifies and places one frame, then emits what no later frame can
+// change. -1 when writing the output failed.
+int VoiceModifier::SynthesiseFrame(const FramePlan& plan, float* x) {
+  const int n = plan.analysisLength;
+  const double mean = Mean(history.data(), n);
+  const float* analysis = analysisWindow.Hamming(n);
+  for (int i = 0; i < n; ++i) {
+    x[i] = static_cast<float>(history[static_cast<size_t>(i)] - mean) * analysis[i];
+  }
+  const double inEnergy = Energy(x, n);
+
+  const int m = frameModifier.ModifyFrame(x, n, plan.pitchFactor, formantScale, whisperOn,
+                                          whisperLevel);
+  const float* synthesis = synthesisWindow.Hamming(m);
+  const double outEnergy = Energy(x, m);
+  double gain = 1.0;
+  if (outEnergy > 0.0 && n > 0) gain = (std::sqrt(inEnergy) / n) / (std::sqrt(outEnergy) / m);
+  for (int i = 0; i < m; ++i) x[i] = static_cast<float>(synthesis[i] * x[i] * gain);
+
+  // Placed at the new period until the output time line has caught up with
+  // the analysis position scaled by the duration.
+  const double target = static_cast<double>(analysisPosition) * durationScale +
+                        static_cast<double>(static_cast<float>(plan.hop) * plan.pitchFactor);
+  synthesisPosition =
+      overlapAdd.PlaceRepeatedly(x, synthesis, m, synthesisPosition, target,
+                                 PlacementStep(plan.hop, plan.pitchFactor), !plan.voiced);
+
+  // Output trails the synthesis position by about 20 ms less one hop, but
+  // never passes it: later frames still add to the positions beyond.
+  const double limit = static_cast<double>(synthesisPosition) + previousHop -
+                       kOutputLagSeconds * samplingRate;
+  overlapAdd.Emit(limit, previousHop, synthesisPosition, *this);
+  return writeFailed ? -1 : 0;
+}
+
+void VoiceModifier::TakeBlock(int16_t* block, int length) {
+  ApplyEffects(record, block, length, samplingRate);
+  if (realTime != 0) {
+    // A speaker that failed to open refuses every write; the run goes on
+    // silently until it is stopped.
+    soundWrite.Write(block, length);
+  } else if (!writeFailed && outputFile->Write(block, length) < 0) {
+    writeFailed = true;
+  }
+}
+
+void VoiceModifier::ReportProgress() {
+  if (realTime != 0 || liveInput != 0 || observer == nullptr) return;
+  const double fraction = static_cast<double>(analysisPosition) / static_cast<double>(totalSamples);
+  std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress),
+                fraction * kPercent);
+  observer->OnProgress(fraction, statusText);
+}
+
+int VoiceModifier::CloseRun(int status) {
+  if (outputFile != nullptr) {
+    // Closing writes the header's sizes; a file that cannot take them is
+    // as incomplete as one whose samples failed.
+    if (!outputFile->Close() && status == kRunOk) status = kRunOutputFailed;
+    outputFile.reset();
+  }
+  soundRead.Close();
+  if (soundWrite.IsOpen() != 0) {
+    soundWrite.Flush();
+    soundWrite.Close();
+  }
+  if (observer != nullptr) {
+    if (status < 0) observer->OnRunFailure(MessageFor(status));
+    observer->OnRunEnd();
+  }
+  return status;
+}
+
+}  // namespace plimo

@@ -1,0 +1,170 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/SoundFile.h"
+#include "audio/SoundRead.h"
+#include "audio/SoundWrite.h"
+#include "engine/FrameModifier.h"
+#include "engine/FramePlan.h"
+#include "engine/OverlapAdd.h"
+#include "engine/PitchTracker.h"
+#include "engine/RunGeometry.h"
+#include "engine/dsp/RandomGenerator.h"
+
+namespace plimo {
+
+class RunObserver;
+class VoiceParameters;
+
+// Where a run's samples come from and go to.
+inline constexpr int kStreamFile = 1;
+inline constexpr int kStreamSoundBoard = 2;  // the microphone, or the speaker
+// The name that stands for the sound card instead of a file.
+inline constexpr const char* kSoundBoardName = "sb";
+
+// Results of Process; failures are negative and have been reported to the
+// observer.
+enum RunStatus : int {
+  kRunOk = 0,
+  kRunNotPrepared = -1,      // no Prepare, or a rate the engine does not run at
+  kRunInputUnreadable = -2,  // file mode: the input file is not open
+  kRunInputFailed = -3,      // file mode: reading the input fails part way
+  kRunOutputFailed = -4,     // file mode: the output cannot be created or written
+  kRunSameInputOutput = -5,  // file mode: the output would overwrite the input
+};
+
+// Results of OpenStreams.
+inline constexpr int kStreamsOpen = 2;
+inline constexpr int kSourceFailed = -1;
+inline constexpr int kSpeakerFailed = -4;
+
+class VoiceModifierBase {
+ public:
+  virtual ~VoiceModifierBase() = default;
+  virtual int Process() { return 0; }
+};
+
+// One voice-modification run: reads 16-bit mono samples, one pitch period
+// at a time, estimates F0, modifies each two-period frame, lays the frames
+// out again by weighted overlap-add at the new period and duration, and
+// writes 20 ms blocks through the effects chain. File to file, or from the
+// microphone to the speaker.
+//
+// Use: construct, LoadParameters, OpenStreams, Prepare, Process, destroy.
+// Process runs while keepRunning is set (read before the first frame and
+// after every frame), drains what it has synthesised, and closes the source
+// and the sink. Every buffer, transform and the equaliser's curve are made
+// in Process's set-up, so the frame loop allocates nothing and takes no
+// lock.
+class VoiceModifier : public VoiceModifierBase, private BlockSink {
+ public:
+  // record stays the run's source of settings and effects; observer may be
+  // null. The run's pseudo-random generator starts from seed.
+  VoiceModifier(VoiceParameters& record, const std::atomic<bool>& keepRunning,
+                RunObserver* observer, uint32_t seed);
+  ~VoiceModifier() override;
+
+  VoiceModifier(const VoiceModifier&) = delete;
+  VoiceModifier& operator=(const VoiceModifier&) = delete;
+
+  // Copies the run's settings, the mode, and the input and output names
+  // (the working folder joined to each file name, or "sb").
+  void LoadParameters(const VoiceParameters& parameters);
+
+  // Opens the source (the input file, or the microphone at samplingRate)
+  // and, in real-time mode, the speaker. The run's rate becomes the
+  // source's. kStreamsOpen, kSourceFailed or kSpeakerFailed; the run may
+  // go on in every case (it then ends at its first read).
+  int OpenStreams();
+
+  // Sets the run's rate, the LPC order (when not set yet) and the pitch
+  // tracker: frame length and first hop in seconds (0.04 and 0.006). 1, or
+  // -1 for a rate outside kMinRunRate .. kMaxRunRate.
+  int Prepare(int rate, double frameSeconds, double hopSeconds);
+
+  // The run; a RunStatus.
+  int Process() override;
+
+  // Settings copied from the record.
+  int samplingRate = 0;  // Hz, the run's rate from Prepare on
+  int liveInput = 0;     // meterDisplay: the input is the microphone
+  int realTime = 0;      // realTimeMode: output to the speaker
+  std::string inputName;
+  std::string outputName;
+  PitchSettings pitch;        // robot switch and pitch, pitch scale and offset
+  float durationScale = 1.0f;  // read once per run
+  float formantScale = 1.0f;
+  int whisperOn = 0;
+  float whisperLevel = 0.0f;
+
+  // The run's geometry.
+  int fftSize = 0;      // N
+  int binCount = 0;     // K
+  int lpcOrder = 0;     // p
+  int blockLength = 0;  // B
+  int ringSize = kRingSize;
+  int inputKind = kStreamSoundBoard;
+  int outputKind = kStreamSoundBoard;
+
+  // Positions on the input and output time lines, in samples from the
+  // start of the run.
+  int64_t analysisPosition = 0;   // P_a
+  int64_t synthesisPosition = 0;  // P_s
+
+  // With analysisOnly the run reads and analyses its input (and reports
+  // every frame) but synthesises and writes nothing.
+  bool analysisOnly = false;
+
+  SoundRead soundRead;
+  SoundWrite soundWrite;
+  PitchTracker pitchTracker;
+  FrameModifier frameModifier;
+  OverlapAdd overlapAdd;
+  RandomGenerator random;
+
+ private:
+  // A window of one length, computed again only when the length changes.
+  struct WindowCache {
+    std::vector<float> values;
+    int length = -1;
+    const float* Hamming(int n);
+  };
+
+  void LoadFrameParameters(const VoiceParameters& parameters);
+  int SetUpRun();
+  int OpenFiles();
+  int RunFrames();
+  int ReadInput(int wanted);
+  void AnalyseFrame(int got);
+  int SynthesiseFrame(const FramePlan& plan, float* frame);
+  void ReportProgress();
+  int CloseRun(int status);
+  void TakeBlock(int16_t* block, int length) override;
+
+  VoiceParameters& record;
+  const std::atomic<bool>& keepRunning;
+  RunObserver* observer;
+
+  // The run's state.
+  std::unique_ptr<SoundFile> outputFile;
+  int64_t totalSamples = 1;  // S_total, for the progress
+  int previousHop = 0;       // c
+  int analysisLength = 0;    // L'
+  int64_t wrappedAnalysisPosition = 0;  // P_a as a 32-bit run would wrap it
+  int64_t frameIndex = 0;
+  bool writeFailed = false;
+  char statusText[64] = {};
+
+  std::vector<int16_t> inputSamples;  // L
+  std::vector<float> history;         // L, the sliding analysis buffer
+  std::vector<float> frame;           // L
+  WindowCache analysisWindow;
+  WindowCache synthesisWindow;
+};
+
+}  // namespace plimo
