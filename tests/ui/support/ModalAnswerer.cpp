@@ -24,7 +24,9 @@ void ModalAnswerer::Poll() {
   auto* button = modal->findChild<QAbstractButton*>(buttonName);
   if (button == nullptr || !button->isVisible()) return;
   answered = modal;
-  if (auto* text = modal->findChild<QLabel*>(QStringLiteral("67001"))) texts.append(text->text());
+  auto* text = modal->findChild<QLabel*>(QStringLiteral("67001"));
+  texts.append(text != nullptr ? text->text() : QString());
+  if (inspect) inspect(*modal);
   if (!screenshotName.isEmpty()) {
     SaveScreenshot(*modal, screenshotName);
     screenshotName.clear();

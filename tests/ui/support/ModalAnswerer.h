@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -20,6 +21,10 @@ class ModalAnswerer {
   const QStringList& Texts() const { return texts; }
   // Screenshot name for the next box it answers; empty takes none.
   void ScreenshotNextAs(const QString& name) { screenshotName = name; }
+  // Looks at each modal window before answering it.
+  void InspectWith(std::function<void(QWidget&)> newInspect) { inspect = std::move(newInspect); }
+  // How many modal windows it has answered.
+  int Answered() const { return static_cast<int>(texts.size()); }
 
  private:
   void Poll();
@@ -27,6 +32,7 @@ class ModalAnswerer {
   QString buttonName;
   QStringList texts;
   QString screenshotName;
+  std::function<void(QWidget&)> inspect;
   QPointer<QWidget> answered;
   QTimer timer;
 };
