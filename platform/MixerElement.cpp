@@ -1,0 +1,175 @@
+#include "platform/MixerElement.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace plimo {
+
+MixerElement::~MixerElement() { Close(); }
+
+int MixerElement::Open(const char* device, MixerDirection which, const char* const* names,
+                       size_t nameCount, bool anyVolume) {
+  if (IsOpen()) return -EBUSY;
+  if (!wake.IsValid()) return -EMFILE;
+  std::lock_guard<std::mutex> lock(mutex);
+  direction = which;
+  QuietenAlsaDiagnostics();
+  int error = snd_mixer_open(&mixer, 0);
+  if (error < 0) {
+    mixer = nullptr;
+    return error;
+  }
+  if ((error = snd_mixer_attach(mixer, device)) < 0 ||
+      (error = snd_mixer_selem_register(mixer, nullptr, nullptr)) < 0 ||
+      (error = snd_mixer_load(mixer)) < 0) {
+    snd_mixer_close(mixer);
+    mixer = nullptr;
+    return error;
+  }
+  Pick(names, nameCount, anyVolume);
+  const int count = snd_mixer_poll_descriptors_count(mixer);
+  pollSet.assign(count > 0 ? static_cast<size_t>(count) + 1 : 1, pollfd{});
+  pollSet[0] = pollfd{wake.Descriptor(), POLLIN, 0};
+  if (count > 0) snd_mixer_poll_descriptors(mixer, pollSet.data() + 1, static_cast<unsigned>(count));
+  quit.store(false, std::memory_order_relaxed);
+  watcher = std::thread(&MixerElement::WatchChanges, this);
+  return kDeviceOk;
+}
+
+void MixerElement::Close() {
+  if (!watcher.joinable()) return;
+  quit.store(true, std::memory_order_release);
+  wake.Signal();
+  watcher.join();
+  std::lock_guard<std::mutex> lock(mutex);
+  snd_mixer_close(mixer);
+  mixer = nullptr;
+  element = nullptr;
+}
+
+bool MixerElement::IsOpen() const {
+  std::lock_guard<std::mutex> lock(mutex);
+  return mixer != nullptr;
+}
+
+bool MixerElement::HasVolumeLocked(snd_mixer_elem_t* candidate) const {
+  if (candidate == nullptr || !snd_mixer_selem_is_active(candidate)) return false;
+  return direction == MixerDirection::kPlayback ? snd_mixer_selem_has_playback_volume(candidate)
+                                                : snd_mixer_selem_has_capture_volume(candidate);
+}
+
+void MixerElement::Pick(const char* const* names, size_t nameCount, bool anyVolume) {
+  element = nullptr;
+  for (size_t i = 0; i < nameCount && element == nullptr; ++i) {
+    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e != nullptr; e = snd_mixer_elem_next(e)) {
+      if (std::strcmp(snd_mixer_selem_get_name(e), names[i]) == 0 && HasVolumeLocked(e)) {
+        element = e;
+        break;
+      }
+    }
+  }
+  if (element == nullptr && anyVolume) {
+    for (snd_mixer_elem_t* e = snd_mixer_first_elem(mixer); e != nullptr; e = snd_mixer_elem_next(e)) {
+      if (HasVolumeLocked(e)) {
+        element = e;
+        break;
+      }
+    }
+  }
+  if (element != nullptr) {
+    snd_mixer_elem_set_callback(element, &MixerElement::ElementEvent);
+    snd_mixer_elem_set_callback_private(element, this);
+  }
+}
+
+bool MixerElement::HasVolume() const {
+  std::lock_guard<std::mutex> lock(mutex);
+  return element != nullptr;
+}
+
+const char* MixerElement::Name() const {
+  std::lock_guard<std::mutex> lock(mutex);
+  return element != nullptr ? snd_mixer_selem_get_name(element) : "";
+}
+
+int MixerElement::Range(long* minimum, long* maximum) const {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (element == nullptr) return -ENOENT;
+  return direction == MixerDirection::kPlayback
+             ? snd_mixer_selem_get_playback_volume_range(element, minimum, maximum)
+             : snd_mixer_selem_get_capture_volume_range(element, minimum, maximum);
+}
+
+int MixerElement::GetVolume(long* value) const {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (element == nullptr) return -ENOENT;
+  // The first channel the element has: mono elements only have "front left".
+  for (int c = SND_MIXER_SCHN_FRONT_LEFT; c <= SND_MIXER_SCHN_LAST; ++c) {
+    const auto channel = static_cast<snd_mixer_selem_channel_id_t>(c);
+    if (direction == MixerDirection::kPlayback) {
+      if (snd_mixer_selem_has_playback_channel(element, channel)) {
+        return snd_mixer_selem_get_playback_volume(element, channel, value);
+      }
+    } else if (snd_mixer_selem_has_capture_channel(element, channel)) {
+      return snd_mixer_selem_get_capture_volume(element, channel, value);
+    }
+  }
+  return -ENOENT;
+}
+
+int MixerElement::SetVolume(long value) {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (element == nullptr) return -ENOENT;
+  return direction == MixerDirection::kPlayback
+             ? snd_mixer_selem_set_playback_volume_all(element, value)
+             : snd_mixer_selem_set_capture_volume_all(element, value);
+}
+
+int MixerElement::SetSwitch(bool on) {
+  std::lock_guard<std::mutex> lock(mutex);
+  if (element == nullptr) return -ENOENT;
+  if (direction == MixerDirection::kPlayback) {
+    if (!snd_mixer_selem_has_playback_switch(element)) return kDeviceOk;
+    return snd_mixer_selem_set_playback_switch_all(element, on ? 1 : 0);
+  }
+  if (!snd_mixer_selem_has_capture_switch(element)) return kDeviceOk;
+  return snd_mixer_selem_set_capture_switch_all(element, on ? 1 : 0);
+}
+
+void MixerElement::SetListener(MixerListener* newListener) {
+  listener.store(newListener, std::memory_order_release);
+}
+
+int MixerElement::ElementEvent(snd_mixer_elem_t* changedElement, unsigned int mask) {
+  auto* self = static_cast<MixerElement*>(snd_mixer_elem_get_callback_private(changedElement));
+  // Called inside snd_mixer_handle_events, with the mutex held.
+  if (mask == SND_CTL_EVENT_MASK_REMOVE) {
+    self->element = nullptr;
+  } else if ((mask & SND_CTL_EVENT_MASK_VALUE) != 0) {
+    self->changed = true;
+  }
+  return 0;
+}
+
+void MixerElement::WatchChanges() {
+  const nfds_t count = static_cast<nfds_t>(pollSet.size());
+  while (!quit.load(std::memory_order_acquire)) {
+    if (poll(pollSet.data(), count, -1) < 0 && errno != EINTR) return;
+    if (pollSet[0].revents != 0) wake.Clear();
+    if (quit.load(std::memory_order_acquire) || count == 1) continue;
+    bool tell = false;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      unsigned short revents = 0;
+      snd_mixer_poll_descriptors_revents(mixer, pollSet.data() + 1, static_cast<unsigned>(count - 1),
+                                         &revents);
+      if (revents != 0) snd_mixer_handle_events(mixer);
+      tell = changed;
+      changed = false;
+    }
+    MixerListener* target = listener.load(std::memory_order_acquire);
+    if (tell && target != nullptr) target->MixerValueChanged();
+  }
+}
+
+}  // namespace plimo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <alsa/asoundlib.h>
+
+#include <cstdint>
+
+namespace plimo {
+
+// The sample format of a wave device, as a wav header describes it.
+struct PcmFormat {
+  uint16_t formatTag = 1;  // 1 PCM, 7 µ-law
+  uint16_t channels = 1;
+  uint32_t sampleRate = 0;  // Hz
+  uint16_t bitsPerSample = 16;
+
+  uint32_t BlockAlign() const { return static_cast<uint32_t>(bitsPerSample) / 8 * channels; }
+};
+
+// The ALSA sample format for a wave format, or SND_PCM_FORMAT_UNKNOWN when
+// the devices cannot carry it (only unsigned 8-bit and signed 16-bit PCM
+// and 8-bit µ-law can).
+snd_pcm_format_t AlsaFormat(const PcmFormat& format);
+
+// Outcome of a device call: 0, or a negative errno value (ALSA's own codes
+// are errno values too).
+inline constexpr int kDeviceOk = 0;
+
+// The reason for a device call's failure in words.
+const char* DeviceErrorText(int error);
+
+// Stops ALSA from printing its own diagnostics: failures reach the user
+// through the program's messages. Safe to call any number of times.
+void QuietenAlsaDiagnostics();
+
+}  // namespace plimo

@@ -1,0 +1,192 @@
+#include "platform/PcmStream.h"
+
+#include <cerrno>
+
+namespace plimo {
+
+namespace {
+// Every wave device is the user's default one.
+constexpr const char* kDefaultDevice = "default";
+}  // namespace
+
+PcmStream::PcmStream(snd_pcm_stream_t direction) : direction(direction) {}
+
+PcmStream::~PcmStream() { Close(); }
+
+int PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
+                          unsigned ringUs) {
+  if (pcm != nullptr) return -EBUSY;
+  if (AlsaFormat(wanted) == SND_PCM_FORMAT_UNKNOWN || queueCapacity == 0) return -EINVAL;
+  if (!wake.IsValid()) return -EMFILE;
+  format = wanted;
+  blockAlign = wanted.BlockAlign();
+  QuietenAlsaDiagnostics();
+  int error = snd_pcm_open(&pcm, kDefaultDevice, direction, SND_PCM_NONBLOCK);
+  if (error < 0) {
+    pcm = nullptr;
+    return error;
+  }
+  error = Configure(periodUs, ringUs);
+  if (error < 0) {
+    snd_pcm_close(pcm);
+    pcm = nullptr;
+    return error;
+  }
+  const int count = snd_pcm_poll_descriptors_count(pcm);
+  if (count <= 0) {
+    snd_pcm_close(pcm);
+    pcm = nullptr;
+    return count < 0 ? count : -EINVAL;
+  }
+  pollSet.assign(static_cast<size_t>(count) + 1, pollfd{});
+  pollSet[0] = pollfd{wake.Descriptor(), POLLIN, 0};
+  snd_pcm_poll_descriptors(pcm, pollSet.data() + 1, static_cast<unsigned>(count));
+  queue.Allocate(queueCapacity);
+  failed.store(false, std::memory_order_release);
+  commandPending.store(false, std::memory_order_relaxed);
+  thread = std::thread(&PcmStream::ThreadMain, this);
+  return kDeviceOk;
+}
+
+int PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
+  snd_pcm_hw_params_t* hw = nullptr;
+  snd_pcm_hw_params_alloca(&hw);
+  int error = snd_pcm_hw_params_any(pcm, hw);
+  if (error < 0) return error;
+  // The default device converts rates and formats the card lacks.
+  if ((error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0) return error;
+  unsigned ring = ringUs;
+  if ((error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0) return error;
+  unsigned period = periodUs;
+  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0) return error;
+  if ((error = snd_pcm_hw_params(pcm, hw)) < 0) return error;
+  snd_pcm_hw_params_get_period_size(hw, &periodFrames, nullptr);
+  snd_pcm_hw_params_get_buffer_size(hw, &ringFrames);
+
+  snd_pcm_sw_params_t* sw = nullptr;
+  snd_pcm_sw_params_alloca(&sw);
+  if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0) return error;
+  // Half a period: a sound server's plugin may offer room in steps that
+  // round to a frame short of a period, and a non-blocking transfer below
+  // the minimum is refused.
+  const snd_pcm_uframes_t availMin = periodFrames > 1 ? periodFrames / 2 : 1;
+  if ((error = snd_pcm_sw_params_set_avail_min(pcm, sw, availMin)) < 0) return error;
+  // Both start on their own only with a full ring: capture is started on
+  // the owner's command, playback as soon as what it holds is written (a
+  // sound server's stream that starts on a few frames may ask for no more).
+  if ((error = snd_pcm_sw_params_set_start_threshold(pcm, sw, ringFrames)) < 0) return error;
+  return snd_pcm_sw_params(pcm, sw);
+}
+
+int PcmStream::PrepareBuffer(WaveBuffer* buffer) const {
+  if (buffer == nullptr || (buffer->data == nullptr && buffer->length > 0)) return -EINVAL;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
+  buffer->prepared = true;
+  buffer->done.store(false, std::memory_order_relaxed);
+  return kDeviceOk;
+}
+
+int PcmStream::UnprepareBuffer(WaveBuffer* buffer) const {
+  if (buffer == nullptr) return -EINVAL;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
+  buffer->prepared = false;
+  return kDeviceOk;
+}
+
+int PcmStream::Enqueue(WaveBuffer* buffer) {
+  if (pcm == nullptr) return -EBADFD;
+  if (buffer == nullptr || !buffer->prepared) return -EINVAL;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
+  if (HasFailed()) return -EIO;
+  buffer->done.store(false, std::memory_order_relaxed);
+  buffer->inDevice.store(true, std::memory_order_relaxed);
+  if (!queue.Push(buffer)) {
+    buffer->inDevice.store(false, std::memory_order_relaxed);
+    return -ENOSPC;
+  }
+  wake.Signal();
+  return kDeviceOk;
+}
+
+void PcmStream::Wake() {
+  events.fetch_add(1, std::memory_order_acq_rel);
+  events.notify_all();
+}
+
+void PcmStream::CompleteFront() {
+  WaveBuffer* buffer = queue.At(queue.Head());
+  queue.PopFront();
+  buffer->inDevice.store(false, std::memory_order_release);
+  buffer->done.store(true, std::memory_order_release);
+}
+
+void PcmStream::Fail() {
+  while (queue.Head() != queue.Tail()) CompleteFront();
+  failed.store(true, std::memory_order_release);
+  Wake();
+}
+
+int PcmStream::RunCommand(Command which) {
+  if (pcm == nullptr) return -EBADFD;
+  std::unique_lock<std::mutex> lock(commandMutex);
+  command = which;
+  commandFinished = false;
+  commandPending.store(true, std::memory_order_release);
+  wake.Signal();
+  commandDone.wait(lock, [this] { return commandFinished; });
+  return commandResult;
+}
+
+int PcmStream::Reset() { return RunCommand(Command::kReset); }
+
+int PcmStream::Close() {
+  if (pcm == nullptr) return -EBADFD;
+  const int reset = RunCommand(Command::kReset);
+  RunCommand(Command::kQuit);
+  thread.join();
+  const int closed = snd_pcm_close(pcm);
+  pcm = nullptr;
+  // Buffers a failed reset left behind are the owner's again.
+  while (queue.Head() != queue.Tail()) CompleteFront();
+  Wake();
+  return reset < 0 ? reset : closed;
+}
+
+bool PcmStream::HandleCommand() {
+  std::lock_guard<std::mutex> lock(commandMutex);
+  commandPending.store(false, std::memory_order_relaxed);
+  const Command which = command;
+  commandResult = which == Command::kQuit ? kDeviceOk : Execute(which);
+  commandFinished = true;
+  commandDone.notify_all();
+  return which != Command::kQuit;
+}
+
+void PcmStream::ThreadMain() {
+  const nfds_t all = static_cast<nfds_t>(pollSet.size());
+  for (;;) {
+    if (commandPending.load(std::memory_order_acquire) && !HandleCommand()) return;
+    bool wantPcm = false;
+    int timeoutMs = -1;
+    if (!HasFailed()) PlanWait(&wantPcm, &timeoutMs);
+    const int ready = poll(pollSet.data(), wantPcm ? all : 1, timeoutMs);
+    if (ready < 0 && errno != EINTR) {
+      Fail();
+      continue;
+    }
+    if (pollSet[0].revents != 0) wake.Clear();
+    if (HasFailed()) continue;
+    unsigned short revents = 0;
+    if (wantPcm && ready > 0) {
+      snd_pcm_poll_descriptors_revents(pcm, pollSet.data() + 1, static_cast<unsigned>(all - 1),
+                                       &revents);
+    }
+    Service(revents);
+  }
+}
+
+}  // namespace plimo

@@ -1,0 +1,145 @@
+#include "platform/WaveOutDevice.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace plimo {
+
+namespace {
+// The ring is short so that what is queued stays with the owner, who
+// paces itself by what it holds undone.
+constexpr unsigned kPlaybackPeriodUs = 10000;
+constexpr unsigned kPlaybackRingUs = 80000;
+// While only waiting for written sound to be heard, the thread looks again
+// at least this often.
+constexpr int kPlayoutCheckMs = 20;
+constexpr int64_t kMillisecondsPerSecond = 1000;
+constexpr unsigned kMicrosecondsPerMillisecond = 1000;
+}  // namespace
+
+WaveOutDevice::WaveOutDevice() : PcmStream(SND_PCM_STREAM_PLAYBACK) {}
+
+WaveOutDevice::~WaveOutDevice() { Close(); }
+
+int WaveOutDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+  cursor = 0;
+  cursorOffset = 0;
+  framesWritten = 0;
+  const int error = OpenStream(wanted, queueCapacity, kPlaybackPeriodUs, kPlaybackRingUs);
+  if (error == kDeviceOk) endFrames.assign(queue.Capacity(), 0);
+  return error;
+}
+
+int WaveOutDevice::Write(WaveBuffer* buffer) { return Enqueue(buffer); }
+
+void WaveOutDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
+  if (cursor != queue.Tail()) {
+    // Some plugins (the sound server's) move data on only when asked, so
+    // the thread asks at least once a period even when poll stays quiet.
+    *wantPcm = true;
+    *timeoutMs = kPlaybackPeriodUs / kMicrosecondsPerMillisecond;
+    return;
+  }
+  *wantPcm = false;
+  if (queue.Head() == cursor) {
+    *timeoutMs = -1;
+    return;
+  }
+  // Everything is written: sleep until the oldest buffer should have been
+  // heard. Polling the device now would return at once, as it has room.
+  const uint64_t played = PlayedFrames();
+  const uint64_t end = endFrames[queue.Head() & (queue.Capacity() - 1)];
+  const uint64_t left = end > played ? end - played : 0;
+  const int64_t ms = static_cast<int64_t>(left) * kMillisecondsPerSecond / format.sampleRate + 1;
+  *timeoutMs = static_cast<int>(std::min<int64_t>(ms, kPlayoutCheckMs));
+}
+
+uint64_t WaveOutDevice::PlayedFrames() {
+  // An underrun shows in the device's state (some plugins keep reporting
+  // their last delay then); everything written has been heard.
+  const snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
+  snd_pcm_sframes_t delay = 0;
+  const int error = avail < 0 ? static_cast<int>(avail) : snd_pcm_delay(pcm, &delay);
+  if (error < 0) {
+    if (!Recover(error)) Fail();
+    return framesWritten;
+  }
+  const uint64_t pending = delay > 0 ? static_cast<uint64_t>(delay) : 0;
+  return pending >= framesWritten ? 0 : framesWritten - pending;
+}
+
+bool WaveOutDevice::Recover(int error) {
+  if (snd_pcm_recover(pcm, error, 1) < 0) return false;
+  // What was written before the underrun has been heard.
+  while (queue.Head() != cursor) CompleteFront();
+  framesWritten = 0;
+  Wake();
+  return true;
+}
+
+void WaveOutDevice::GiveBackPlayed() {
+  if (queue.Head() == cursor) return;
+  const uint64_t played = PlayedFrames();
+  if (HasFailed()) return;
+  bool gaveBack = false;
+  while (queue.Head() != cursor && endFrames[queue.Head() & (queue.Capacity() - 1)] <= played) {
+    CompleteFront();
+    gaveBack = true;
+  }
+  if (gaveBack) Wake();
+}
+
+void WaveOutDevice::Service(unsigned short revents) {
+  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN &&
+      !Recover(-EPIPE)) {
+    Fail();
+    return;
+  }
+  while (cursor != queue.Tail()) {
+    WaveBuffer* buffer = queue.At(cursor);
+    const snd_pcm_uframes_t left = (buffer->length - cursorOffset) / blockAlign;
+    if (left == 0) {
+      endFrames[cursor & (queue.Capacity() - 1)] = framesWritten;
+      ++cursor;
+      cursorOffset = 0;
+      continue;
+    }
+    const snd_pcm_sframes_t put = snd_pcm_writei(pcm, buffer->data + cursorOffset, left);
+    if (put == -EAGAIN) break;
+    if (put < 0) {
+      if (!Recover(static_cast<int>(put))) {
+        Fail();
+        return;
+      }
+      continue;
+    }
+    cursorOffset += static_cast<uint32_t>(put) * blockAlign;
+    framesWritten += static_cast<uint64_t>(put);
+    if (static_cast<snd_pcm_uframes_t>(put) < left) break;
+  }
+  // Everything handed over is written but fills less than the ring: play
+  // it now rather than wait for more.
+  if (cursor == queue.Tail() && framesWritten > 0 && snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
+    const int error = snd_pcm_start(pcm);
+    if (error < 0 && !Recover(error)) {
+      Fail();
+      return;
+    }
+  }
+  GiveBackPlayed();
+}
+
+int WaveOutDevice::Execute(Command which) {
+  if (which == Command::kStart) return kDeviceOk;
+  // Reset: silence at once, every buffer back, ready for the next write.
+  const int dropped = snd_pcm_drop(pcm);
+  while (queue.Head() != queue.Tail()) CompleteFront();
+  cursor = queue.Head();
+  cursorOffset = 0;
+  framesWritten = 0;
+  Wake();
+  const int prepared = snd_pcm_prepare(pcm);
+  return dropped < 0 ? dropped : prepared;
+}
+
+}  // namespace plimo

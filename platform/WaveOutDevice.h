@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/PcmStream.h"
+
+namespace plimo {
+
+// The default playback device. Written buffers are played in order without
+// gaps between them; each comes back done once its last frame has been
+// played (not merely handed to the sound system), so what the owner still
+// holds undone is what is still to be heard. Reset stops at once and gives
+// every buffer back.
+class WaveOutDevice : public PcmStream {
+ public:
+  WaveOutDevice();
+  ~WaveOutDevice() override;
+
+  // queueCapacity: how many buffers may be written and not yet done.
+  int Open(const PcmFormat& format, size_t queueCapacity);
+  // The buffer must be prepared; its first length bytes are played.
+  int Write(WaveBuffer* buffer);
+
+ private:
+  void PlanWait(bool* wantPcm, int* timeoutMs) override;
+  void Service(unsigned short revents) override;
+  int Execute(Command command) override;
+  // Frames written so far that the listener has heard.
+  uint64_t PlayedFrames();
+  void GiveBackPlayed();
+  // After an underrun everything written has been played; the device is
+  // made ready again.
+  bool Recover(int error);
+
+  // I/O thread only. The queue's positions from its head up to cursor are
+  // written and wait to be heard; endFrames holds, per slot, the written
+  // count at which its buffer has been played.
+  uint64_t cursor = 0;
+  uint32_t cursorOffset = 0;  // bytes of the cursor buffer already written
+  uint64_t framesWritten = 0;
+  std::vector<uint64_t> endFrames;
+};
+
+}  // namespace plimo

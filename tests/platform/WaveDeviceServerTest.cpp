@@ -1,0 +1,153 @@
+// The wave devices against a private PulseAudio server: real time.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "platform/WaveInDevice.h"
+#include "platform/WaveOutDevice.h"
+#include "support/Signals.h"
+#include "support/SoundServer.h"
+#include "support/WaveBuffers.h"
+
+namespace plimo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using test::SoundServer;
+using test::WaveBufferSet;
+
+constexpr int kRate = 16000;
+constexpr PcmFormat kMono16k{1, 1, kRate, 16};
+constexpr int kSamplesPerMs = kRate / 1000;
+
+class WaveDeviceOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SoundServer::Get().Running()) GTEST_SKIP() << SoundServer::Get().Failure();
+    use = std::make_unique<test::UsingSoundServer>();
+  }
+  std::unique_ptr<test::UsingSoundServer> use;
+};
+
+std::vector<int16_t> ToneSamples(double hz, int ms) {
+  const std::vector<float> tone = test::Tone(hz, 12000.0, kRate, ms * kSamplesPerMs);
+  return std::vector<int16_t>(tone.begin(), tone.end());
+}
+
+// Milliseconds of a recording whose 10 ms windows are louder than quiet.
+int LoudMs(const std::vector<int16_t>& samples) {
+  constexpr int kWindow = 10 * kSamplesPerMs;
+  constexpr double kQuietRms = 500.0;
+  int loud = 0;
+  for (size_t at = 0; at + kWindow <= samples.size(); at += kWindow) {
+    double sum = 0.0;
+    for (int i = 0; i < kWindow; ++i) sum += double(samples[at + i]) * samples[at + i];
+    if (std::sqrt(sum / kWindow) > kQuietRms) loud += 10;
+  }
+  return loud;
+}
+
+// Frequency of a steady tone from its rising zero crossings.
+double ToneHz(const std::vector<int16_t>& samples) {
+  int rises = 0;
+  for (size_t i = 1; i < samples.size(); ++i) rises += samples[i - 1] < 0 && samples[i] >= 0;
+  return rises * double(kRate) / static_cast<double>(samples.size());
+}
+
+TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
+  constexpr int kBufferMs = 20;
+  constexpr int kToneMs = 600;
+  const std::vector<uint8_t> tone = test::LittleEndianBytes(ToneSamples(440.0, kToneMs));
+  auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "played");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  WaveOutDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
+  const size_t count = kToneMs / kBufferMs;
+  const size_t bytes = kBufferMs * kSamplesPerMs * 2;
+  WaveBufferSet buffers(count, 0);
+  const Clock::time_point start = Clock::now();
+  for (size_t i = 0; i < count; ++i) {
+    buffers.Fill(i, std::vector<uint8_t>(tone.begin() + i * bytes, tone.begin() + (i + 1) * bytes));
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.Write(&buffers[i]), kDeviceOk);
+  }
+  // Handed over at once, but not heard yet: most are still out.
+  size_t doneEarly = 0;
+  for (size_t i = 0; i < count; ++i) doneEarly += buffers[i].done.load();
+  EXPECT_LT(doneEarly, count / 2);
+  buffers.WaitAllDone(device);
+  const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  EXPECT_FALSE(device.HasFailed());
+  EXPECT_GE(elapsedMs, kToneMs * 0.8);
+  EXPECT_LE(elapsedMs, kToneMs + 1000.0);
+  EXPECT_EQ(device.Close(), kDeviceOk);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  recorder->Stop();
+  const std::vector<int16_t> heard = SoundServer::Get().Recorded("played");
+  EXPECT_NEAR(LoudMs(heard), kToneMs, 100);
+}
+
+TEST_F(WaveDeviceOnServer, PlaybackResetFallsSilentAtOnce) {
+  constexpr int kToneMs = 2000;
+  const std::vector<uint8_t> tone = test::LittleEndianBytes(ToneSamples(440.0, kToneMs));
+  auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "reset");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  WaveOutDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
+  WaveBufferSet buffers(1, 0);
+  buffers.Fill(0, tone);
+  ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
+  ASSERT_EQ(device.Write(&buffers[0]), kDeviceOk);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(buffers[0].done.load());
+  ASSERT_EQ(device.Reset(), kDeviceOk);
+  EXPECT_TRUE(buffers[0].done.load());
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  recorder->Stop();
+  EXPECT_EQ(device.Close(), kDeviceOk);
+  const int loud = LoudMs(SoundServer::Get().Recorded("reset"));
+  EXPECT_GE(loud, 150);
+  EXPECT_LE(loud, 600);
+}
+
+TEST_F(WaveDeviceOnServer, CaptureRecordsWhatTheMicrophoneHearsInRealTime) {
+  constexpr int kCaptureMs = 600;
+  auto player = SoundServer::Get().PlayInto("micfeed", ToneSamples(1000.0, 2000), kRate, "mic");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  WaveInDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 256), kDeviceOk);
+  constexpr uint32_t kBufferBytes = 3 * kSamplesPerMs * 2;
+  const size_t count = kCaptureMs / 3;
+  WaveBufferSet buffers(count, kBufferBytes);
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+  }
+  const Clock::time_point start = Clock::now();
+  ASSERT_EQ(device.Start(), kDeviceOk);
+  buffers.WaitAllDone(device);
+  const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  EXPECT_FALSE(device.HasFailed());
+  EXPECT_GE(elapsedMs, kCaptureMs * 0.8);
+  EXPECT_LE(elapsedMs, kCaptureMs + 1000.0);
+
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < count; ++i) {
+    ASSERT_EQ(buffers[i].recordedBytes, kBufferBytes);
+    bytes.insert(bytes.end(), buffers[i].data, buffers[i].data + kBufferBytes);
+  }
+  const std::vector<int16_t> samples = test::SamplesOf(bytes);
+  const std::vector<int16_t> tail(samples.begin() + samples.size() / 2, samples.end());
+  EXPECT_NEAR(ToneHz(tail), 1000.0, 30.0);
+  EXPECT_EQ(device.Close(), kDeviceOk);
+}
+
+}  // namespace
+}  // namespace plimo
