@@ -137,14 +137,6 @@ TEST(Presets, EveryPairStoresItsTableRowAndNothingElse) {
   }
 }
 
-TEST(Presets, TheSameTargetGivesDifferentFactorsForDifferentSpeakers) {
-  VoiceParameters record;
-  ApplyPreset(record, 5, ButtonsFor(kSpeakerMan), nullptr);
-  EXPECT_EQ(float(record.pitchFactor), 2.0f);
-  ApplyPreset(record, 5, ButtonsFor(kSpeakerChild), nullptr);
-  EXPECT_EQ(float(record.pitchFactor), 0.8f);
-}
-
 TEST(Presets, WomanButtonWinsOverChildAndNoneMeansMan) {
   EXPECT_EQ(SelectedSpeakerKind(Buttons(true, true)), kSpeakerWoman);
   EXPECT_EQ(SelectedSpeakerKind(Buttons(false, true)), kSpeakerChild);

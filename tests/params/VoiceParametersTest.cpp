@@ -15,35 +15,6 @@ using test::RecordSnapshot;
 
 constexpr float kDefaultBandsHz[] = {100, 200, 300, 600, 1000, 3000, 5000, 8000, 12000, 17000};
 
-TEST(VoiceParameters, StartsAtTheDefaults) {
-  const VoiceParameters record;
-  EXPECT_TRUE(record.workingFolder.empty());
-  EXPECT_TRUE(record.settingsFileName.empty());
-  EXPECT_EQ(int32_t(record.samplingRate), 16000);
-  EXPECT_EQ(int32_t(record.meterDisplay), 1);
-  EXPECT_EQ(int32_t(record.realTimeMode), 1);
-  EXPECT_EQ(int32_t(record.speakerKind), kSpeakerMan);
-  EXPECT_EQ(int32_t(record.presetIndex), 4);
-  for (int32_t on : {int32_t(record.robotVoiceOn), int32_t(record.reverbOn),
-                     int32_t(record.whisperOn), int32_t(record.chorusOn),
-                     int32_t(record.compressorOn), int32_t(record.expanderOn),
-                     int32_t(record.limiterOn), int32_t(record.gaterOn)}) {
-    EXPECT_EQ(on, 0);
-  }
-  EXPECT_EQ(float(record.whisperLevel), 0.75f);
-  EXPECT_EQ(float(record.chorusLevel), 0.75f);
-  EXPECT_EQ(float(record.gatingThreshold), 0.5f);
-  EXPECT_EQ(float(record.pitchFactor), 1.0f);
-  EXPECT_EQ(float(record.reserved1), 50.0f);
-  EXPECT_EQ(float(record.reserved2), 500.0f);
-  EXPECT_EQ(float(record.robotPitchHz), 100.0f);
-  ASSERT_EQ(record.equaliser.BandCount(), 10);
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(record.equaliser.Frequency(k), kDefaultBandsHz[k]);
-    EXPECT_EQ(record.equaliser.Gain(k), 0.0f);
-  }
-}
-
 TEST(VoiceParameters, ResetRestoresScalarsAndBandsButKeepsNamesAndEffectObjects) {
   VoiceParameters record;
   const RecordSnapshot fresh(record);
