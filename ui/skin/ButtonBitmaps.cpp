@@ -260,7 +260,6 @@ const MessagePair* CaptionOf(Glyph glyph) {
   switch (glyph) {
     case Glyph::kSettings: return &kCaptionSettings;
     case Glyph::kClose: return &kCaptionClose;
-    case Glyph::kSave: return &kCaptionSave;
     case Glyph::kRevert: return &kCaptionRevert;
     case Glyph::kOk: return &kCaptionOk;
     case Glyph::kCancel: return &kCaptionCancel;

@@ -46,7 +46,6 @@ inline constexpr MessagePair kLabelMicrophone{"Mic", "Mikrofon"};
 // Captions of the wide buttons.
 inline constexpr MessagePair kCaptionSettings{"Settings", "Ayarlar"};
 inline constexpr MessagePair kCaptionClose{"Close", "Kapat"};
-inline constexpr MessagePair kCaptionSave{"Save", "Kaydet"};
 inline constexpr MessagePair kCaptionRevert{"Default", "Varsayılan"};
 inline constexpr MessagePair kCaptionOk{"OK", "Tamam"};
 inline constexpr MessagePair kCaptionCancel{"Cancel", "İptal"};
