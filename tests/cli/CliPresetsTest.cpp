@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <map>
@@ -7,33 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "support/CliRunner.h"
 #include "support/TempFiles.h"
 
 namespace plimo {
 namespace {
 
 using test::ReadBytes;
+using test::CliRun;
+using test::RunCliWords;
 using test::TempDir;
-
-struct CliRun {
-  int exitStatus;
-  std::string out;
-  std::string err;
-};
-
-// Runs the real plimo-cli with arguments (no shell metacharacters in them).
-CliRun RunCli(const TempDir& dir, const std::string& arguments) {
-  const char* cli = std::getenv("PLIMO_CLI");
-  const std::string outPath = dir.Path("stdout");
-  const std::string errPath = dir.Path("stderr");
-  const std::string command = std::string("'") + (cli != nullptr ? cli : "plimo-cli") + "' " +
-                              arguments + " >'" + outPath + "' 2>'" + errPath + "'";
-  const int status = std::system(command.c_str());
-  const auto out = ReadBytes(outPath);
-  const auto err = ReadBytes(errPath);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end()),
-          std::string(err.begin(), err.end())};
-}
 
 using JsonObject = std::map<std::string, std::string>;
 
@@ -64,7 +46,7 @@ float Number(const JsonObject& object, const std::string& key) {
 
 TEST(CliPresets, JsonListsAllPresetsWithExactlyTheTwelveKeys) {
   TempDir dir;
-  const CliRun run = RunCli(dir, "presets --speaker woman --json");
+  const CliRun run = RunCliWords(dir, "presets --speaker woman --json");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.out.front(), '[');
   std::vector<std::string> keys;
@@ -97,7 +79,7 @@ TEST(CliPresets, JsonListsAllPresetsWithExactlyTheTwelveKeys) {
 
 TEST(CliPresets, ValuesAreThoseTheSlidersLeave) {
   TempDir dir;
-  const CliRun run = RunCli(dir, "presets --json --speaker child");
+  const CliRun run = RunCliWords(dir, "presets --json --speaker child");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   std::vector<std::string> keys;
   const std::vector<JsonObject> presets = ParseObjects(run.out, &keys);
@@ -109,7 +91,7 @@ TEST(CliPresets, ValuesAreThoseTheSlidersLeave) {
 
 TEST(CliPresets, TheSpeakerIsAManUnlessToldOtherwise) {
   TempDir dir;
-  const CliRun run = RunCli(dir, "presets --json");
+  const CliRun run = RunCliWords(dir, "presets --json");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   std::vector<std::string> keys;
   const std::vector<JsonObject> presets = ParseObjects(run.out, &keys);
@@ -120,7 +102,7 @@ TEST(CliPresets, TheSpeakerIsAManUnlessToldOtherwise) {
 
 TEST(CliPresets, TextNamesEveryPresetOnItsOwnLine) {
   TempDir dir;
-  const CliRun run = RunCli(dir, "presets --speaker man");
+  const CliRun run = RunCliWords(dir, "presets --speaker man");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   for (const char* line : {"\n 0  Man 1 ", "\n 4  Woman 1 ", "\n18  Robot 7 ", "\n24  Normal "}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line;
@@ -132,13 +114,13 @@ TEST(CliPresets, UsageErrorsExitTwoWithOneLine) {
   TempDir dir;
   for (const char* arguments : {"presets --speaker robot", "presets --speaker", "presets extra",
                                 "presets --jsonx"}) {
-    const CliRun run = RunCli(dir, arguments);
+    const CliRun run = RunCliWords(dir, arguments);
     EXPECT_EQ(run.exitStatus, 2) << arguments;
     EXPECT_TRUE(run.out.empty()) << arguments;
     ASSERT_FALSE(run.err.empty()) << arguments;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << arguments << ": " << run.err;
   }
-  const CliRun help = RunCli(dir, "presets --help");
+  const CliRun help = RunCliWords(dir, "presets --help");
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("usage: plimo-cli presets", 0), 0u);
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <bit>
 #include <cstdint>
@@ -10,6 +9,7 @@
 
 #include "params/ParameterFile.h"
 #include "params/VoiceParameters.h"
+#include "support/CliRunner.h"
 #include "support/TempFiles.h"
 #include "ui/messages/RecordingMessageSink.h"
 
@@ -18,27 +18,10 @@ namespace {
 
 using test::ReadBytes;
 using test::RecordingMessageSink;
+using test::CliRun;
+using test::RunCli;
+using test::RunCliWords;
 using test::TempDir;
-
-struct CliRun {
-  int exitStatus;
-  std::string out;
-  std::string err;
-};
-
-// Runs the real plimo-cli with arguments (no shell metacharacters in them).
-CliRun RunCli(const TempDir& dir, const std::string& arguments) {
-  const char* cli = std::getenv("PLIMO_CLI");
-  const std::string outPath = dir.Path("stdout");
-  const std::string errPath = dir.Path("stderr");
-  const std::string command = std::string("'") + (cli != nullptr ? cli : "plimo-cli") + "' " +
-                              arguments + " >'" + outPath + "' 2>'" + errPath + "'";
-  const int status = std::system(command.c_str());
-  const auto out = ReadBytes(outPath);
-  const auto err = ReadBytes(errPath);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end()),
-          std::string(err.begin(), err.end())};
-}
 
 // A parameter file whose every field differs from its default.
 std::string WriteUnusualFile(const TempDir& dir, VoiceParameters& record) {
@@ -135,7 +118,7 @@ TEST(CliSettings, JsonHoldsEveryStoredFieldExactly) {
   TempDir dir;
   VoiceParameters record;
   const std::string path = WriteUnusualFile(dir, record);
-  const CliRun run = RunCli(dir, "settings --json '" + path + "'");
+  const CliRun run = RunCli(dir, {"settings", "--json", path});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
 
   static const std::regex kScalar(R"re("(\w+)":([-+0-9.eE]+)[,}])re");
@@ -163,7 +146,7 @@ TEST(CliSettings, TextPrintsOneFieldPerLine) {
   TempDir dir;
   VoiceParameters record;
   const std::string path = WriteUnusualFile(dir, record);
-  const CliRun run = RunCli(dir, "settings '" + path + "'");
+  const CliRun run = RunCli(dir, {"settings", path});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
 
   static const std::regex kLine(R"((\w+): ([^\n]*)\n)");
@@ -188,18 +171,18 @@ TEST(CliSettings, ABadFileGetsItsMessageOnStderrAndExitOne) {
   VoiceParameters record;
   std::vector<uint8_t> bytes = ReadBytes(WriteUnusualFile(dir, record));
   bytes[76] = 11;  // eleven bands
-  const CliRun invalid = RunCli(dir, "settings '" + dir.Write("eleven.prm", bytes) + "'");
+  const CliRun invalid = RunCli(dir, {"settings", dir.Write("eleven.prm", bytes)});
   EXPECT_EQ(invalid.exitStatus, 1);
   EXPECT_TRUE(invalid.out.empty());
   EXPECT_NE(invalid.err.find("Invalid settings file!"), std::string::npos) << invalid.err;
 
   const CliRun truncated =
-      RunCli(dir, "settings --json '" + dir.Write("short.prm", {0x80, 0x3E, 0, 0}) + "'");
+      RunCli(dir, {"settings", "--json", dir.Write("short.prm", {0x80, 0x3E, 0, 0})});
   EXPECT_EQ(truncated.exitStatus, 1);
   EXPECT_TRUE(truncated.out.empty());
   EXPECT_NE(truncated.err.find("Invalid settings file!"), std::string::npos);
 
-  const CliRun missing = RunCli(dir, "settings '" + dir.Path("absent.prm") + "'");
+  const CliRun missing = RunCli(dir, {"settings", dir.Path("absent.prm")});
   EXPECT_EQ(missing.exitStatus, 1);
   EXPECT_NE(missing.err.find("Cannot find settings file!"), std::string::npos) << missing.err;
 }
@@ -207,12 +190,12 @@ TEST(CliSettings, ABadFileGetsItsMessageOnStderrAndExitOne) {
 TEST(CliSettings, UsageErrorsExitTwoWithOneLine) {
   TempDir dir;
   for (const char* arguments : {"settings", "settings a.prm b.prm", "settings --speaker a.prm"}) {
-    const CliRun run = RunCli(dir, arguments);
+    const CliRun run = RunCliWords(dir, arguments);
     EXPECT_EQ(run.exitStatus, 2) << arguments;
     ASSERT_FALSE(run.err.empty()) << arguments;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << arguments << ": " << run.err;
   }
-  const CliRun help = RunCli(dir, "settings --help");
+  const CliRun help = RunCliWords(dir, "settings --help");
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out.rfind("usage: plimo-cli settings", 0), 0u);
 }

@@ -60,6 +60,20 @@ inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& argumen
   return run;
 }
 
+// The same with the arguments given as one line split at spaces: for
+// fixed argument lists that hold no paths.
+inline CliRun RunCliWords(const TempDir& dir, const std::string& words) {
+  std::vector<std::string> arguments;
+  size_t start = 0;
+  while (start < words.size()) {
+    size_t end = words.find(' ', start);
+    if (end == std::string::npos) end = words.size();
+    if (end > start) arguments.push_back(words.substr(start, end - start));
+    start = end + 1;
+  }
+  return RunCli(dir, arguments);
+}
+
 // Lines of text, without their line ends.
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
