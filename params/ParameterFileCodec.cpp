@@ -19,6 +19,9 @@ constexpr float kLowestFactor = 0.1f;
 constexpr float kHighestFactor = 10.0f;
 constexpr float kLowestRobotPitchHz = 10.0f;     // Hz
 constexpr float kHighestRobotPitchHz = 1000.0f;  // Hz
+// The program writes band gains of -20 to +20 dB. Far beyond that the
+// equaliser's linear gain overflows to infinity and the voice turns to noise.
+constexpr float kLargestBandGainDb = 100.0f;
 
 // Fields are assembled byte by byte so the layout is little-endian on any
 // host.
@@ -70,6 +73,9 @@ int Validate(const StoredParameters& s) {
       return kParameterFileNotFinite;
     }
   }
+  for (int32_t k = 0; k < kParameterFileBandCount; ++k) {
+    if (std::fabs(s.bandGains[k]) > kLargestBandGainDb) return kParameterFileGainOutOfRange;
+  }
   if (!IsSupportedSamplingRate(s.samplingRate)) return kParameterFileBadSamplingRate;
   const int32_t switches[] = {s.meterDisplay, s.realTimeMode, s.robotVoiceOn,
                               s.reverbOn,     s.whisperOn,    s.chorusOn};
@@ -105,6 +111,7 @@ const char* ParameterFileStatusText(int status) {
     case kParameterFileFactorOutOfRange:
       return "a pitch, duration or vocal tract factor is outside 0.1 to 10";
     case kParameterFileRobotPitchOutOfRange: return "the robot pitch is outside 10 to 1000 Hz";
+    case kParameterFileGainOutOfRange: return "an equaliser gain is outside -100 to +100 dB";
     case kParameterFileCannotCreate: return "the file cannot be created";
     case kParameterFileWriteFailed: return "writing the file failed";
     default: return "unknown status";

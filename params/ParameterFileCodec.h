@@ -31,6 +31,7 @@ enum ParameterFileStatus : int {
   kParameterFileRobotPitchOutOfRange = -10,
   kParameterFileCannotCreate = -11,
   kParameterFileWriteFailed = -12,
+  kParameterFileGainOutOfRange = -13,
 };
 
 // The reason for a status in words, for plimo-cli.

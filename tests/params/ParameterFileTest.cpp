@@ -168,6 +168,8 @@ std::vector<BadFile> BadFiles() {
   with("infinite chorus level", [](auto& b) { PutFloat(b, 72, -std::numeric_limits<float>::infinity()); });
   with("NaN band frequency", [](auto& b) { PutFloat(b, 84, std::numeric_limits<float>::quiet_NaN()); });
   with("infinite band gain", [](auto& b) { PutFloat(b, 156, std::numeric_limits<float>::infinity()); });
+  with("band gain of 1000 dB", [](auto& b) { PutFloat(b, 124, 1000.0f); });
+  with("band gain of -150 dB", [](auto& b) { PutFloat(b, 156, -150.0f); });
   with("rate 12345", [](auto& b) { PutInt(b, 0, 12345); });
   with("rate 0", [](auto& b) { PutInt(b, 0, 0); });
   with("meter display 2", [](auto& b) { PutInt(b, 4, 2); });
