@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "audio/MuLawCodec.h"
@@ -17,6 +19,12 @@ constexpr int kBitsPerByte = 8;
 // neither allocates nor grows the object.
 constexpr size_t kScratchBytes = 64 * 1024;
 constexpr std::chrono::milliseconds kStopPollInterval{1};
+
+// The capture queue is never shorter than this, and never split into fewer
+// buffers than kMinCaptureBuffers.
+constexpr int32_t kMinCaptureTotalMs = 128;
+constexpr int32_t kMinCaptureBuffers = 5;
+constexpr int64_t kMillisecondsPerSecond = 1000;
 
 // 8-bit PCM is unsigned with silence at 128.
 constexpr int kPcm8Offset = 128;
@@ -64,7 +72,9 @@ SoundRead::SoundRead() {
   dataStart = 0;
 }
 
-SoundRead::~SoundRead() = default;
+SoundRead::~SoundRead() {
+  if (mode == kSoundModeDevice) CloseDevice();
+}
 
 void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
                           uint16_t newFormatTag) {
@@ -80,8 +90,47 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
                                          kBitsPerByte * channels);
 }
 
-// The capture side comes with the sound card.
-int SoundRead::OpenDevice(int32_t, int32_t) { return -1; }
+int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
+  if (mode == kSoundModeDevice) return 1;
+  if (mode != kSoundModeClosed) return -1;
+  if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
+  if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return -1;
+  totalMs = std::max(totalMs, kMinCaptureTotalMs);
+  bufferCount = std::max(totalMs / bufferMs, kMinCaptureBuffers);
+  const int64_t bytes = static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond *
+                        BytesPerSample() * channels;
+  // A buffer too short for one frame would never fill.
+  if (bytes < static_cast<int64_t>(BytesPerSample()) * channels || bytes > INT32_MAX) return -1;
+  bufferBytes = static_cast<int32_t>(bytes);
+
+  const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
+                         static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
+  if (device.Open(format, static_cast<size_t>(bufferCount)) != kDeviceOk) return -1;
+  buffers.clear();
+  buffers.reserve(static_cast<size_t>(bufferCount));
+  firstBuffer = 0;
+  for (int32_t i = 0; i < bufferCount; ++i) {
+    auto buffer = std::make_unique<CaptureBuffer>();
+    buffer->data.assign(static_cast<size_t>(bufferBytes), 0);
+    buffer->header.data = buffer->data.data();
+    buffer->header.length = static_cast<uint32_t>(bufferBytes);
+    CaptureBuffer* added = buffer.get();
+    buffers.push_back(std::move(buffer));
+    if (device.PrepareBuffer(&added->header) != kDeviceOk ||
+        device.AddBuffer(&added->header) != kDeviceOk) {
+      CloseDevice();
+      return -1;
+    }
+  }
+  if (device.Start() != kDeviceOk) {
+    CloseDevice();
+    return -1;
+  }
+  scratch.resize(kScratchBytes);
+  mode = kSoundModeDevice;
+  isOpen = 1;
+  return 1;
+}
 
 int SoundRead::OpenFile(const std::string& fileName) {
   sourceFile.reset();
@@ -143,8 +192,66 @@ int64_t SoundRead::ReadSamples(int16_t* samples, int64_t n, bool wholeRequest) {
   return delivered;
 }
 
+// Up to m recorded bytes from the buffers the device has handed back, in
+// order: their count (0 when none is back yet), or -1 on a stop request or
+// a device failure. A buffer drained completely goes back to the device at
+// once; one drained in part keeps its rest at the start of its block.
+int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
+  int64_t copied = 0;
+  for (;;) {
+    if (stopRequested != 0) return -1;
+    if (buffers.empty()) return copied;
+    CaptureBuffer& buffer = *buffers[firstBuffer];
+    WaveBuffer& header = buffer.header;
+    if (!header.done.load(std::memory_order_acquire)) return copied;
+    const int64_t rest = m - copied;
+    if (rest <= header.recordedBytes) {
+      std::memcpy(destination + copied, buffer.data.data(), static_cast<size_t>(rest));
+      std::memmove(buffer.data.data(), buffer.data.data() + rest,
+                   static_cast<size_t>(header.recordedBytes - rest));
+      header.recordedBytes -= static_cast<uint32_t>(rest);
+      return m;
+    }
+    std::memcpy(destination + copied, buffer.data.data(), header.recordedBytes);
+    copied += header.recordedBytes;
+    if (device.UnprepareBuffer(&header) != kDeviceOk) return -1;
+    header.recordedBytes = 0;
+    header.done.store(false, std::memory_order_relaxed);
+    if (device.PrepareBuffer(&header) != kDeviceOk || device.AddBuffer(&header) != kDeviceOk) {
+      return -1;
+    }
+    firstBuffer = (firstBuffer + 1) % buffers.size();
+  }
+}
+
+// n samples from the microphone, through the scratch block a piece at a
+// time; waits for the device between attempts.
+int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
+  const int bytesPerSample = BytesPerSample();
+  const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / bytesPerSample;
+  int64_t delivered = 0;
+  while (delivered < n) {
+    const int64_t wanted = std::min(samplesPerPiece, n - delivered);
+    const int64_t bytes = wanted * bytesPerSample;
+    int64_t arrived = 0;
+    while (arrived < bytes) {
+      // Taken before looking, so a buffer handed back meanwhile ends the wait.
+      const uint32_t seen = device.EventCount();
+      const int64_t got = ReadDeviceBytes(scratch.data() + arrived, bytes - arrived);
+      if (got < 0) return -1;
+      arrived += got;
+      if (arrived < bytes) device.WaitForEvent(seen);
+    }
+    Convert(scratch.data(), wanted, formatTag, bitsPerSample, samples + delivered);
+    delivered += wanted;
+  }
+  return 1;
+}
+
 int SoundRead::Read(int16_t* samples, int n) {
-  if (sampleRate < 0 || mode != kSoundModeFile) return -1;
+  if (sampleRate < 0 || n < 0) return -1;
+  if (mode == kSoundModeDevice) return ReadDevice(samples, n);
+  if (mode != kSoundModeFile) return -1;
   return ReadSamples(samples, n, true) < 0 ? -1 : 1;
 }
 
@@ -155,14 +262,30 @@ int SoundRead::ReadFile(int16_t* samples, int n) {
 
 void SoundRead::RequestStop() {
   stopRequested = 1;
+  device.Wake();
   while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
   stopRequested = 0;
 }
 
+// Stops the device, which hands every buffer back, and frees them. Every
+// step runs even when one fails, so the device is never left open.
+int SoundRead::CloseDevice() {
+  bool failed = device.Reset() != kDeviceOk;
+  for (const std::unique_ptr<CaptureBuffer>& buffer : buffers) {
+    failed |= device.UnprepareBuffer(&buffer->header) != kDeviceOk;
+  }
+  failed |= device.Close() != kDeviceOk;
+  buffers.clear();
+  firstBuffer = 0;
+  return failed ? -1 : 0;
+}
+
 int SoundRead::Close() {
+  int result = 0;
   if (mode == kSoundModeFile) sourceFile.reset();
+  if (mode == kSoundModeDevice) result = CloseDevice();
   Reset();
-  return 0;
+  return result;
 }
 
 void SoundRead::Reset() {

@@ -2,12 +2,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "audio/SoundFile.h"
+#include "platform/WaveInDevice.h"
 
 namespace plimo {
 
@@ -16,13 +16,11 @@ inline constexpr int32_t kSoundModeClosed = -1;
 inline constexpr int32_t kSoundModeFile = 0;
 inline constexpr int32_t kSoundModeDevice = 1;
 
-// One recording buffer handed to the wave-input device: its data block of
-// bufferBytes bytes, how many of them the device has recorded, and whether
-// the device has finished with it.
+// One recording buffer: its data block of bufferBytes bytes and the wave
+// header through which the device records into it and hands it back.
 struct CaptureBuffer {
   std::vector<uint8_t> data;
-  int32_t recordedBytes = 0;
-  bool done = false;
+  WaveBuffer header;
 };
 
 // The audio source: signed 16-bit samples from the microphone or from a
@@ -35,6 +33,7 @@ class SoundRead {
  public:
   // Closed, format 16-bit mono PCM with no rate set (-1).
   SoundRead();
+  // Closes an open device first: its thread must not outlive the buffers.
   virtual ~SoundRead();
 
   SoundRead(const SoundRead&) = delete;
@@ -46,7 +45,10 @@ class SoundRead {
   void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
                  uint16_t formatTag);
 
-  // The microphone, with totalMs of capture queue in buffers of bufferMs.
+  // The microphone, with totalMs (at least 128) of capture queue in
+  // buffers of bufferMs; recording starts at once. 1 (also when the device
+  // is open already), or -1 when it cannot be opened, a file is open, or
+  // the format or buffer length describe no buffer.
   int OpenDevice(int32_t totalMs, int32_t bufferMs);
 
   // Opens a wav file (any format SoundFile reads) and takes its format.
@@ -54,7 +56,9 @@ class SoundRead {
   int OpenFile(const std::string& fileName);
 
   // Delivers exactly n samples: 1, or -1 when fewer are available, on a
-  // read failure, or when nothing is open. Allocates nothing.
+  // read failure, or when nothing is open. From the microphone it waits
+  // until they have been recorded, unless a stop is requested or the device
+  // fails. Allocates nothing.
   int Read(int16_t* samples, int n);
 
   // File mode: up to n samples, their count (fewer at the end of the data,
@@ -64,7 +68,8 @@ class SoundRead {
   // Asks a waiting Read to give up; returns once the object is idle.
   void RequestStop();
 
-  // Closes the device or file; 0, or -1 when a device call fails.
+  // Closes the device or file; 0, or -1 when a device call fails (the
+  // device is released all the same).
   int Close();
 
   // Back to closed with the format kept.
@@ -84,15 +89,23 @@ class SoundRead {
   int64_t dataStart = 0;  // file mode: offset of the first sample byte
   int32_t bufferCount = 0;  // device mode
   int32_t bufferBytes = 0;  // device mode
-  std::deque<std::unique_ptr<CaptureBuffer>> buffers;  // device mode, in device order
+  // Device mode: every recording buffer; from firstBuffer on, in the order
+  // they were handed to the device (moving the front to the back is a step
+  // of firstBuffer).
+  std::vector<std::unique_ptr<CaptureBuffer>> buffers;
+  size_t firstBuffer = 0;
+  WaveInDevice device;
 
  private:
   int64_t ReadBytes(uint8_t* destination, int64_t m);
+  int64_t ReadDeviceBytes(uint8_t* destination, int64_t m);
+  int ReadDevice(int16_t* samples, int64_t n);
+  int CloseDevice();
   int64_t ReadSamples(int16_t* samples, int64_t n, bool wholeRequest);
   int BytesPerSample() const;
 
-  // File mode: the raw bytes between the file and the conversion, sized
-  // once when the file opens.
+  // The raw bytes between the file or device and the conversion, sized
+  // once when either opens.
   std::vector<uint8_t> scratch;
 };
 

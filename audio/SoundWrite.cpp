@@ -18,6 +18,26 @@ constexpr int kSampleBytes = 2;  // Write takes 16-bit samples
 constexpr size_t kScratchBytes = 64 * 1024;
 constexpr std::chrono::milliseconds kStopPollInterval{1};
 
+// The speaker's queue: never less than kMinQueuedMs may be queued, and
+// whenever the device has nothing else queued, kPreRollMs are collected
+// before sound starts.
+constexpr int32_t kMinQueuedMs = 300;
+constexpr int32_t kPreRollMs = 250;
+constexpr int64_t kMillisecondsPerSecond = 1000;
+// Blocks arrive 20 ms at a time (the engine's blocks, PlayFile's); the
+// buffer set is sized for a full queue of the shortest buffers plus one
+// such block, and a few spare.
+constexpr int32_t kBlockMs = 20;
+constexpr size_t kSpareBuffers = 4;
+
+// PlayFile: 20 ms blocks into a queue of at most 300 ms in buffers of at
+// least 3 ms.
+constexpr int kBlocksPerSecond = 50;
+constexpr int32_t kPlayQueueMs = 128;
+constexpr int32_t kPlayBufferMs = 3;
+// The level of a block is its first sample over 32700.
+constexpr double kLevelPerSample = 3.058104e-5;
+
 constexpr size_t kHeaderBytes = 44;
 constexpr uint32_t kFmtChunkBytes = 16;
 // The RIFF size counts the header after its own field plus the data.
@@ -52,6 +72,8 @@ SoundWrite::SoundWrite() {
 
 SoundWrite::~SoundWrite() {
   if (isOpen != 0) Shutdown();
+  // A device whose opening went wrong half way is released as well.
+  device.Close();
 }
 
 void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
@@ -91,8 +113,68 @@ int SoundWrite::OpenFile(const std::string& name) {
   return 1;
 }
 
-// The playback side comes with the sound card.
-int SoundWrite::OpenDevice(int32_t, int32_t) { return -1; }
+int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
+  if (mode == kSoundModeDevice) return 1;
+  if (mode != kSoundModeClosed) return -1;
+  if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte) return -1;
+  maxQueuedMs = std::max(newMaxQueuedMs, kMinQueuedMs);
+  // A buffer held back longer than the pre-roll could keep the queue over
+  // its limit with nothing sent, and writing would stop for good.
+  bufferMs = std::clamp(newBufferMs, 0, kPreRollMs);
+  const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
+                         static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
+  const size_t count =
+      static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
+  if (device.Open(format, count) != kDeviceOk) return -1;
+  const int64_t bytesPerMs = static_cast<int64_t>(sampleRate) * kSampleBytes * channels /
+                             kMillisecondsPerSecond;
+  buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)));
+  queuedBytes = 0;
+  scratch.resize(kScratchBytes);
+  mode = kSoundModeDevice;
+  isOpen = 1;
+  return 1;
+}
+
+int SoundWrite::Reclaim() {
+  while (!buffers.Empty() && buffers.Front().header.done.load(std::memory_order_acquire)) {
+    if (device.UnprepareBuffer(&buffers.Front().header) != kDeviceOk) return -1;
+    queuedBytes -= static_cast<int64_t>(buffers.Front().data.size());
+    buffers.ReleaseFront();
+  }
+  return 0;
+}
+
+int SoundWrite::Send(PlaybackBuffer& buffer) {
+  buffer.header.data = buffer.data.data();
+  buffer.header.length = static_cast<uint32_t>(buffer.data.size());
+  if (device.PrepareBuffer(&buffer.header) != kDeviceOk) return -1;
+  return device.Write(&buffer.header) == kDeviceOk ? 0 : -1;
+}
+
+// m bytes into the queue: appended to the buffer still collecting, or to a
+// new one; a buffer that has reached its threshold goes to the device.
+int64_t SoundWrite::WriteDeviceBytes(const uint8_t* bytes, int64_t m) {
+  if (Reclaim() < 0) return -1;
+  const int64_t frameBytes = static_cast<int64_t>(bitsPerSample / kBitsPerByte) * channels;
+  const int64_t queuedMs = queuedBytes * kMillisecondsPerSecond / (frameBytes * sampleRate);
+  if (queuedMs > maxQueuedMs) return 0;
+  PlaybackBuffer* last = nullptr;
+  if (!buffers.Empty() && !buffers.Back().Sent()) {
+    last = &buffers.Back();
+  } else {
+    last = buffers.Append();
+    // Every buffer is out at the device: wait for one to come back.
+    if (last == nullptr) return 0;
+  }
+  if (static_cast<uint64_t>(last->data.size()) + static_cast<uint64_t>(m) > UINT32_MAX) return -1;
+  last->data.insert(last->data.end(), bytes, bytes + m);
+  queuedBytes += m;
+  const int64_t thresholdMs = buffers.Size() == 1 ? kPreRollMs : bufferMs;
+  const int64_t threshold = frameBytes * sampleRate * thresholdMs / kMillisecondsPerSecond;
+  if (static_cast<int64_t>(last->data.size()) < threshold) return m;
+  return Send(*last) < 0 ? -1 : m;
+}
 
 bool SoundWrite::WriteHeader() {
   const uint16_t blockAlign = static_cast<uint16_t>(channels * bitsPerSample / kBitsPerByte);
@@ -117,21 +199,34 @@ int SoundWrite::Write(const int16_t* samples, int n) {
   if (mode == kSoundModeClosed || n < 0 || (samples == nullptr && n > 0)) return -1;
   if (bitsPerSample != kSampleBytes * kBitsPerByte) return -1;
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / kSampleBytes;
-  if (static_cast<uint64_t>(n) * kSampleBytes > kMaxDataBytes - dataBytes) return -1;
+  if (mode == kSoundModeFile &&
+      static_cast<uint64_t>(n) * kSampleBytes > kMaxDataBytes - dataBytes) {
+    return -1;
+  }
   int64_t written = 0;
   while (written < n) {
     const int64_t count = std::min<int64_t>(samplesPerPiece, n - written);
     for (int64_t i = 0; i < count; ++i) {
       PutLittle16(scratch.data() + kSampleBytes * i, static_cast<uint16_t>(samples[written + i]));
     }
-    if (WriteBytes(scratch.data(), count * kSampleBytes) != count * kSampleBytes) return -1;
+    const int64_t bytes = count * kSampleBytes;
+    for (;;) {
+      // Taken before offering, so a buffer played meanwhile ends the wait.
+      const uint32_t seen = device.EventCount();
+      const int64_t taken = WriteBytes(scratch.data(), bytes);
+      if (taken < 0) return -1;
+      if (taken == bytes) break;
+      device.WaitForEvent(seen);
+    }
     written += count;
   }
   return 1;
 }
 
 int64_t SoundWrite::WriteBytes(const uint8_t* bytes, int64_t m) {
-  if (sampleRate < 0 || mode != kSoundModeFile || m < 0) return -1;
+  if (sampleRate < 0 || m < 0) return -1;
+  if (mode == kSoundModeDevice) return WriteDeviceBytes(bytes, m);
+  if (mode != kSoundModeFile) return -1;
   if (static_cast<uint64_t>(m) > kMaxDataBytes - dataBytes) return -1;
   const size_t count = static_cast<size_t>(m);
   if (std::fwrite(bytes, 1, count, stream) != count) return -1;
@@ -140,8 +235,34 @@ int64_t SoundWrite::WriteBytes(const uint8_t* bytes, int64_t m) {
 }
 
 int SoundWrite::Flush() {
-  if (isOpen == 0 || mode != kSoundModeFile) return -1;
+  if (isOpen == 0) return -1;
+  if (mode == kSoundModeDevice) return FlushDevice();
+  if (mode != kSoundModeFile) return -1;
   return std::fflush(stream) == 0 ? 0 : -1;
+}
+
+int SoundWrite::FlushDevice() {
+  if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0) return -1;
+  for (;;) {
+    const uint32_t seen = device.EventCount();
+    if (Reclaim() < 0) return -1;
+    if (buffers.Empty()) return 0;
+    device.WaitForEvent(seen);
+  }
+}
+
+// Stops the device at once, which hands every buffer back, and frees them.
+// Every step runs even when one fails, so the device is never left open.
+int SoundWrite::ShutdownDevice() {
+  bool failed = device.Reset() != kDeviceOk;
+  for (size_t i = 0; i < buffers.Size(); ++i) {
+    PlaybackBuffer& buffer = buffers.At(i);
+    if (buffer.Sent()) failed |= device.UnprepareBuffer(&buffer.header) != kDeviceOk;
+  }
+  failed |= device.Close() != kDeviceOk;
+  buffers.Free();
+  queuedBytes = 0;
+  return failed ? -1 : 0;
 }
 
 int SoundWrite::Close() {
@@ -155,6 +276,7 @@ int SoundWrite::Shutdown() {
   if (isOpen == 0) return -1;
   isOpen = 0;
   int result = -1;
+  if (mode == kSoundModeDevice) result = ShutdownDevice();
   if (mode == kSoundModeFile) {
     const bool header = std::fseek(stream, 0, SEEK_SET) == 0 && WriteHeader();
     const bool closed = std::fclose(stream) == 0;
@@ -169,6 +291,40 @@ void SoundWrite::RequestStop() {
   stopRequested = 1;
   while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
   stopRequested = 0;
+}
+
+int SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
+                         PlaybackLevelListener* levelListener) {
+  SoundRead source;
+  if (source.OpenFile(name) != 1) return -1;
+  idle = 0;
+  if (!deviceAlreadyOpen) {
+    SetFormat(source.sampleRate, kSampleBytes * kBitsPerByte, source.channels, kWaveFormatPcm);
+    OpenDevice(kPlayQueueMs, kPlayBufferMs);
+  }
+  const int block = source.channels * source.sampleRate / kBlocksPerSecond;
+  std::vector<int16_t> samples(static_cast<size_t>(std::max(block, 1)));
+  int result = 1;
+  for (;;) {
+    const int got = source.ReadFile(samples.data(), block);
+    if (got < 0 || Write(samples.data(), got) < 0) {
+      result = -1;
+      break;
+    }
+    if (got < block || stopRequested != 0) break;
+    if (levelListener != nullptr) levelListener->OnPlaybackLevel(samples[0] * kLevelPerSample);
+  }
+  source.Close();
+  if (!deviceAlreadyOpen && isOpen != 0) {
+    // A stop, or a failure, cuts the queue off; otherwise it plays out.
+    if (stopRequested != 0 || result < 0) {
+      Shutdown();
+    } else {
+      Close();
+    }
+  }
+  idle = 1;
+  return result;
 }
 
 void SoundWrite::Reset() {

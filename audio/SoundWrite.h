@@ -3,21 +3,23 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/PlaybackQueue.h"
 #include "audio/SoundRead.h"
+#include "platform/WaveOutDevice.h"
 
 namespace plimo {
 
-// One playback buffer for the wave-output device: it keeps filling until it
-// is prepared and sent, and the device marks it done once played.
-struct PlaybackBuffer {
-  std::vector<uint8_t> data;
-  bool prepared = false;
-  bool done = false;
+
+// Told the level of each block PlayFile plays: its first sample / 32700
+// (signed), before the level meter's own scale.
+class PlaybackLevelListener {
+ public:
+  virtual ~PlaybackLevelListener() = default;
+  virtual void OnPlaybackLevel(double level) = 0;
 };
 
 // The audio sink: signed 16-bit samples to the speaker or to a new wav
@@ -31,7 +33,8 @@ class SoundWrite {
  public:
   // Closed, format 16-bit mono PCM with no rate set (-1).
   SoundWrite();
-  // Shuts an open file down, so its header is complete.
+  // Shuts an open file or device down, so a file's header is complete and
+  // the device's thread does not outlive the buffers.
   virtual ~SoundWrite();
 
   SoundWrite(const SoundWrite&) = delete;
@@ -46,20 +49,24 @@ class SoundWrite {
   // (rate, width, channels) cannot be described by a wav header.
   int OpenFile(const std::string& fileName);
 
-  // The speaker, with at most maxQueuedMs queued in buffers of at least
-  // bufferMs.
+  // The speaker, with at most maxQueuedMs (at least 300) queued in buffers
+  // of at least bufferMs; whenever nothing else is queued, 250 ms are
+  // collected before sound starts. 1 (also when the device is open
+  // already), or -1 when it cannot be opened or a file is open.
   int OpenDevice(int32_t maxQueuedMs, int32_t bufferMs);
 
   // Takes all n samples (16-bit little-endian): 1, or -1 when closed, when
-  // the width is not 16 bits, or when a write fails. Allocates nothing.
+  // the width is not 16 bits, or when a write fails. To the speaker it
+  // waits while the queue is full. Allocates nothing in steady use.
   int Write(const int16_t* samples, int n);
 
   // Takes m bytes: m, 0 when the device queue is full (nothing taken), or
   // -1 on failure. A file never grows past what its 32-bit sizes describe.
   int64_t WriteBytes(const uint8_t* bytes, int64_t m);
 
-  // File: pushes buffered bytes to the file. 0, or -1 when not open or the
-  // bytes cannot be written.
+  // File: pushes buffered bytes to the file. Device: sends what is still
+  // collecting and returns once everything has been heard. 0, or -1 when
+  // not open or the bytes cannot be written or played.
   int Flush();
 
   // Flush, then Shutdown. The file is closed even when the flush fails;
@@ -67,11 +74,21 @@ class SoundWrite {
   int Close();
 
   // Closes at once. File: the header is rewritten with the final sizes
-  // first. 0, or -1 when not open or the header or the close fails (the
-  // file is then incomplete).
+  // first. Device: what is queued is cut off. 0, or -1 when not open or the
+  // header or the close fails (the file is then incomplete).
   int Shutdown();
 
+  // Makes a running PlayFile stop after its current block, discarding what
+  // is queued; returns once it has ended.
   void RequestStop();
+
+  // Plays a wav file to the speaker in 20 ms blocks (channels as in the
+  // file) until it ends or a stop is requested. Without deviceAlreadyOpen
+  // it opens the device in the file's format and closes it at the end,
+  // letting the queue play out, or cutting it off after a stop. 1, or -1
+  // when the file cannot be read or a write fails.
+  int PlayFile(const std::string& fileName, bool deviceAlreadyOpen,
+               PlaybackLevelListener* levelListener = nullptr);
 
   int32_t IsOpen() const { return isOpen; }
 
@@ -92,12 +109,20 @@ class SoundWrite {
   uint64_t dataBytes = 0;       // file mode: sample bytes written
   std::atomic<int32_t> idle{1};
   std::atomic<int32_t> stopRequested{0};
-  std::deque<std::unique_ptr<PlaybackBuffer>> buffers;  // device mode, oldest first
+  PlaybackQueue buffers;  // device mode, oldest first
+  int64_t queuedBytes = 0;  // device mode: the bytes of every buffer in the queue
+  WaveOutDevice device;
 
  private:
   bool WriteHeader();
+  int64_t WriteDeviceBytes(const uint8_t* bytes, int64_t m);
+  // Device mode: frees the buffers the device has played; -1 on a failure.
+  int Reclaim();
+  int Send(PlaybackBuffer& buffer);
+  int FlushDevice();
+  int ShutdownDevice();
 
-  // Samples become bytes here, sized once when the file opens.
+  // Samples become bytes here, sized once when the file or device opens.
   std::vector<uint8_t> scratch;
 };
 

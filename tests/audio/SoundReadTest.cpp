@@ -197,14 +197,6 @@ TEST_F(SoundReadTest, UnreadableFilesAreRefusedAndLeaveTheSourceClosed) {
   EXPECT_EQ(source.Read(&sample, 1), -1);
 }
 
-TEST_F(SoundReadTest, DeviceIsNotAvailableAndRequestStopReturnsAtOnce) {
-  SoundRead source;
-  EXPECT_EQ(source.OpenDevice(128, 3), -1);
-  source.RequestStop();
-  EXPECT_EQ(source.stopRequested, 0);
-  EXPECT_EQ(source.idle, 1);
-}
-
 TEST_F(SoundReadTest, ReadingBlocksAllocatesNothing) {
   SoundRead source;
   ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 16000, 16, Ramp(20000)))), 1);

@@ -9,6 +9,7 @@
 #include "platform/WaveInDevice.h"
 #include "platform/WaveOutDevice.h"
 #include "support/Signals.h"
+#include "support/SoundMeasures.h"
 #include "support/SoundServer.h"
 #include "support/WaveBuffers.h"
 
@@ -37,25 +38,8 @@ std::vector<int16_t> ToneSamples(double hz, int ms) {
   return std::vector<int16_t>(tone.begin(), tone.end());
 }
 
-// Milliseconds of a recording whose 10 ms windows are louder than quiet.
-int LoudMs(const std::vector<int16_t>& samples) {
-  constexpr int kWindow = 10 * kSamplesPerMs;
-  constexpr double kQuietRms = 500.0;
-  int loud = 0;
-  for (size_t at = 0; at + kWindow <= samples.size(); at += kWindow) {
-    double sum = 0.0;
-    for (int i = 0; i < kWindow; ++i) sum += double(samples[at + i]) * samples[at + i];
-    if (std::sqrt(sum / kWindow) > kQuietRms) loud += 10;
-  }
-  return loud;
-}
-
-// Frequency of a steady tone from its rising zero crossings.
-double ToneHz(const std::vector<int16_t>& samples) {
-  int rises = 0;
-  for (size_t i = 1; i < samples.size(); ++i) rises += samples[i - 1] < 0 && samples[i] >= 0;
-  return rises * double(kRate) / static_cast<double>(samples.size());
-}
+int LoudMs(const std::vector<int16_t>& samples) { return test::LoudMs(samples, kRate); }
+double ToneHz(const std::vector<int16_t>& samples) { return test::ToneHz(samples, kRate); }
 
 TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   constexpr int kBufferMs = 20;

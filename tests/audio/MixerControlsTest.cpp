@@ -1,0 +1,96 @@
+// The speaker and microphone gains on a private PulseAudio server's mixer,
+// checked through the server's own tool, and on a machine without a card.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "audio/MixerControls.h"
+#include "support/SoundEnvironment.h"
+#include "support/SoundServer.h"
+
+namespace plimo::test {
+namespace {
+
+class MixerControlsOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SoundServer::Get().Running()) GTEST_SKIP() << SoundServer::Get().Failure();
+    use = std::make_unique<UsingSoundServer>();
+  }
+  std::unique_ptr<UsingSoundServer> use;
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(MixerControlsOnServer, BothGainsAreFoundWithTheirRanges) {
+  MixerControls controls;
+  ASSERT_TRUE(controls.SpeakerUsable());
+  ASSERT_TRUE(controls.MicrophoneUsable());
+  EXPECT_EQ(controls.speaker->Minimum(), 0);
+  EXPECT_EQ(controls.speaker->Maximum(), 65536);
+  EXPECT_EQ(controls.speaker->Steps(), 65537);
+  EXPECT_EQ(controls.microphone->Maximum(), 65536);
+}
+
+TEST_F(MixerControlsOnServer, SetVolumeReachesEveryChannelAndValuesOutOfRangeChangeNothing) {
+  MixerControls controls;
+  ASSERT_TRUE(controls.SpeakerUsable());
+  controls.speaker->SetVolume(30000);
+  EXPECT_EQ(controls.speaker->GetVolume(), 30000);
+  const std::string sink = SoundServer::Get().Pactl({"get-sink-volume", "speaker"});
+  EXPECT_TRUE(Contains(sink, "front-left: 30000") && Contains(sink, "front-right: 30000")) << sink;
+  controls.speaker->SetVolume(70000);
+  EXPECT_EQ(controls.speaker->GetVolume(), 30000);
+
+  controls.microphone->SetVolume(45000);
+  EXPECT_EQ(controls.microphone->GetVolume(), 45000);
+  const std::string source = SoundServer::Get().Pactl({"get-source-volume", "micfeed.monitor"});
+  EXPECT_TRUE(Contains(source, "front-left: 45000")) << source;
+}
+
+std::atomic<uint32_t> heardValue{0};
+std::atomic<uint32_t> heardUserData{0};
+
+void Remember(uint32_t value, uint32_t userData) {
+  heardUserData.store(userData);
+  heardValue.store(value);
+}
+
+TEST_F(MixerControlsOnServer, AChangeByAnotherProgramReachesTheListener) {
+  MixerControls controls;
+  ASSERT_TRUE(controls.SpeakerUsable());
+  heardValue.store(0);
+  controls.speaker->SetChangeListener(&Remember, 77);
+  SoundServer::Get().Pactl({"set-sink-volume", "speaker", "12345"});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (heardValue.load() != 12345 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(heardValue.load(), 12345u);
+  EXPECT_EQ(heardUserData.load(), 77u);
+  controls.speaker->SetChangeListener(nullptr, 0);
+}
+
+TEST(MixerControlsWithoutSoundCard, TheSpeakerControlAnswersMinusOneAndThereIsNoMicrophone) {
+  NoSoundCard none;
+  MixerControls controls;
+  ASSERT_NE(controls.speaker, nullptr);
+  EXPECT_FALSE(controls.SpeakerUsable());
+  EXPECT_FALSE(controls.speaker->HasVolumeControl());
+  EXPECT_EQ(controls.speaker->Minimum(), -1);
+  EXPECT_EQ(controls.speaker->Maximum(), -1);
+  EXPECT_EQ(controls.speaker->Steps(), -1);
+  EXPECT_EQ(controls.speaker->GetVolume(), -1);
+  controls.speaker->SetVolume(1);
+  EXPECT_EQ(controls.microphone, nullptr);
+  EXPECT_FALSE(controls.MicrophoneUsable());
+}
+
+}  // namespace
+}  // namespace plimo::test

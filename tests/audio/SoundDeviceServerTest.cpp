@@ -1,0 +1,140 @@
+// The audio source and sink on a private PulseAudio server: real-time
+// pacing, the queue limit, stopping playback, and the microphone.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "audio/SoundRead.h"
+#include "audio/SoundWrite.h"
+#include "support/Signals.h"
+#include "support/SoundMeasures.h"
+#include "support/SoundServer.h"
+#include "support/TempFiles.h"
+#include "support/WavBytes.h"
+
+namespace plimo::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRate = 16000;
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::vector<int16_t> ToneSamples(double hz, int ms) {
+  const std::vector<float> tone = Tone(hz, 12000.0, kRate, ms * kRate / 1000);
+  return std::vector<int16_t>(tone.begin(), tone.end());
+}
+
+class SoundOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SoundServer::Get().Running()) GTEST_SKIP() << SoundServer::Get().Failure();
+    use = std::make_unique<UsingSoundServer>();
+  }
+  std::unique_ptr<UsingSoundServer> use;
+};
+
+TEST_F(SoundOnServer, WritesArePacedByTheQueueAndFlushWaitsUntilAllIsHeard) {
+  constexpr int kToneMs = 1000;
+  const std::vector<int16_t> tone = ToneSamples(440.0, kToneMs);
+  auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "paced");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  SoundWrite sink;
+  sink.SetFormat(kRate, 16, 1, kWavPcm);
+  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  const Clock::time_point start = Clock::now();
+  constexpr int kBlock = 319;
+  for (size_t at = 0; at < tone.size(); at += kBlock) {
+    const int n = static_cast<int>(std::min<size_t>(kBlock, tone.size() - at));
+    ASSERT_EQ(sink.Write(tone.data() + at, n), 1);
+  }
+  // At most 300 ms (and one block) were still queued when the writes ended.
+  EXPECT_GE(MsSince(start), kToneMs - 300 - 20 - 100);
+  ASSERT_EQ(sink.Flush(), 0);
+  EXPECT_GE(MsSince(start), kToneMs * 0.9);
+  EXPECT_EQ(sink.Close(), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  recorder->Stop();
+  EXPECT_NEAR(LoudMs(SoundServer::Get().Recorded("paced"), kRate), kToneMs, 60);
+}
+
+TEST_F(SoundOnServer, APlayingQueueTakesShortBuffersAtOnceUntilItIsFull) {
+  SoundWrite sink;
+  sink.SetFormat(kRate, 16, 1, kWavPcm);
+  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  constexpr int64_t kBytesPerMs = kRate / 1000 * 2;
+  // 260 ms: past the pre-roll, so the device starts playing it.
+  const std::vector<uint8_t> first(260 * kBytesPerMs, 0);
+  ASSERT_EQ(sink.WriteBytes(first.data(), static_cast<int64_t>(first.size())),
+            static_cast<int64_t>(first.size()));
+  ASSERT_TRUE(sink.buffers.Back().Sent());
+  // With a buffer playing, 20 ms (more than the 160 bytes of 5 ms) go to
+  // the device at once.
+  const std::vector<uint8_t> block(20 * kBytesPerMs, 0);
+  ASSERT_EQ(sink.WriteBytes(block.data(), static_cast<int64_t>(block.size())),
+            static_cast<int64_t>(block.size()));
+  EXPECT_EQ(sink.buffers.Size(), 2u);
+  EXPECT_TRUE(sink.buffers.Back().Sent());
+  // Blocks are taken while no more than 300 ms are queued, then refused.
+  int64_t taken = 0;
+  while ((taken = sink.WriteBytes(block.data(), static_cast<int64_t>(block.size()))) > 0) {
+  }
+  EXPECT_EQ(taken, 0);
+  const int64_t queuedMs = sink.queuedBytes / kBytesPerMs;
+  EXPECT_GT(queuedMs, 300);
+  EXPECT_LE(queuedMs, 320);
+  EXPECT_EQ(sink.Shutdown(), 0);
+}
+
+TEST_F(SoundOnServer, StoppingPlayFileDiscardsTheQueueWithinABlock) {
+  TempDir dir;
+  const std::string wav = dir.Write("long.wav", MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(440.0, 3000)));
+  auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "stopped");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  SoundWrite sink;
+  int result = 0;
+  std::thread player([&] { result = sink.PlayFile(wav, false); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  const Clock::time_point stop = Clock::now();
+  sink.RequestStop();
+  const double stopMs = MsSince(stop);
+  player.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(sink.IsOpen(), 0);
+  // The current block with its wait for room, and the device reset.
+  EXPECT_LT(stopMs, 100.0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  recorder->Stop();
+  // Heard: the 700 ms before the stop (less the pre-roll), nothing queued after.
+  const int loud = LoudMs(SoundServer::Get().Recorded("stopped"), kRate);
+  EXPECT_GE(loud, 300);
+  EXPECT_LE(loud, 800);
+}
+
+TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
+  auto player = SoundServer::Get().PlayInto("micfeed", ToneSamples(1000.0, 2500), kRate, "tone");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  SoundRead source;
+  source.SetFormat(kRate, 16, 1, kWavPcm);
+  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  std::vector<int16_t> all;
+  std::vector<int16_t> block(64);
+  const Clock::time_point start = Clock::now();
+  for (int i = 0; i < kRate / 64; ++i) {  // one second
+    ASSERT_EQ(source.Read(block.data(), 64), 1);
+    all.insert(all.end(), block.begin(), block.end());
+  }
+  const double elapsed = MsSince(start);
+  EXPECT_GE(elapsed, 800.0);
+  EXPECT_LE(elapsed, 2000.0);
+  EXPECT_NEAR(ToneHz(std::vector<int16_t>(all.begin() + kRate / 2, all.end()), kRate), 1000.0, 30.0);
+  EXPECT_EQ(source.Close(), 0);
+}
+
+}  // namespace
+}  // namespace plimo::test
