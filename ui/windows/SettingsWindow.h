@@ -38,6 +38,10 @@ class SettingsWindow : public SkinnedDialog,
   // record, after the main window's working folder.
   void Refresh();
 
+  // Selects the record's sampling rate in the rate list, after the rate
+  // was set elsewhere.
+  void ShowSamplingRate() { SelectRecordRate(); }
+
   // SettingsControls.
   float SliderValue(int sliderId) const override;
   bool IsChecked(int checkBoxId) const override;

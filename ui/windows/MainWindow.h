@@ -1,0 +1,162 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include "params/Presets.h"
+#include "ui/controls/FolderBrowser.h"
+#include "ui/controls/SkinnedDialog.h"
+#include "ui/windows/MessageBox.h"
+#include "ui/windows/SettingsHost.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+
+namespace plimo {
+
+class BitmapButton;
+class FileChooser;
+class HelpBook;
+class LevelMeter;
+class ManualRadioButton;
+class OperationsPort;
+class SettingsWindow;
+class VoiceParameters;
+class VolumeControl;
+class VolumeWindow;
+
+// Commands of the main window's menu.
+inline constexpr int kAboutCommand = 16;
+inline constexpr int kRestoreCommand = 1093;  // "Maximize": back from minimised
+inline constexpr int kCloseCommand = 1094;
+
+// The program's main window: the run mode, the working folder and the
+// file names, the speaker's own voice and the target voice, and the
+// buttons that start and stop the operations. It owns the settings window,
+// docked at its right edge, and the volume window, docked at its left.
+class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKindButtons {
+ public:
+  // speaker and microphone may be null, or have no usable control: the
+  // volume window then says so once, while this window is set up.
+  MainWindow(VoiceParameters& record, OperationsPort& operations, VolumeControl* speaker,
+             VolumeControl* microphone, FileChooser& chooser, HelpBook& help);
+  ~MainWindow() override;
+
+  SettingsWindow& Settings() { return *settings; }
+  VolumeWindow& Volume() { return *volume; }
+  LevelMeter& Meter() { return *meter; }
+  myMessageBox& Messages() { return messages; }
+
+  // Checks the fields before a modification starts and fills the record's
+  // names and mode from them: 2 to go on, -1 when the input file cannot be
+  // opened, -3 when the output would overwrite the input. Tells the user
+  // why it refuses.
+  int ValidateForModification();
+
+  // SettingsHost.
+  void RefreshWorkingFolder() override;
+  void ApplyModeEnabling() override;
+  void ChoosePreset(int presetIndex) override;
+  bool IsOperationRunning() const override;
+
+  // SpeakerKindButtons.
+  bool IsWomanSelected() const override;
+  bool IsChildSelected() const override;
+
+  // What a running operation shows; user-interface thread only.
+  void ShowLevelMeter(bool shown);
+  void SetMeterLevel(int level);
+  // A playback (kPlayInputOperation or kPlayOutputOperation) starts: Stop
+  // takes the place of its button, the other buttons wait.
+  void ArrangeForPlay(int operation);
+  // A modification starts: Stop takes Start's place; in file mode the
+  // progress message and bar appear.
+  void ArrangeForModification(bool showProgress);
+  void ShowProgress(double fraction, const QString& text);
+  // The playback or modification ended: every button back in its place.
+  void RestoreAfterOperation();
+
+ protected:
+  bool ClaimSurfacePress(const QPoint& globalPosition) override;
+  void moveEvent(QMoveEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // Every way of closing ends here: stop all operations, then close.
+  void reject() override;
+
+ private:
+  void BuildControls();
+  void SetUp();
+  void SetToolTips();
+  void BuildMenu();
+  void RunMenuCommand(int command);
+  void Dock();
+
+  void SwitchMode(bool realTime);
+  void ChooseSpeakerKind(ManualRadioButton* button);
+  void ChoosePresetFromList();
+  void ApplyChosenPreset();
+  void ResetAfterStop();
+  void Exit();
+  void ShowHelp();
+
+  void Record();
+  void PlayInput();
+  void PlayOutput();
+  void StartModification();
+  void BrowseInputFile();
+  void BrowseOutputFile();
+  void BrowseWorkingFolder();
+  void EnableFileControls(bool enabled);
+  BitmapButton* ButtonOf(int operation) const;
+
+  VoiceParameters& record;
+  OperationsPort& operations;
+  FileChooser& chooser;
+  HelpBook& help;
+  FolderBrowser folderBrowser;
+  myMessageBox messages;
+  bool browsing = false;
+  bool recordingLook = false;  // the Record button shows Stop
+
+  BitmapButton* recordButton = nullptr;
+  BitmapButton* playRecordingButton = nullptr;
+  BitmapButton* startButton = nullptr;
+  BitmapButton* playOutputButton = nullptr;
+  BitmapButton* stopButton = nullptr;
+  BitmapButton* volumeButton = nullptr;
+  BitmapButton* helpButton = nullptr;
+  BitmapButton* settingsButton = nullptr;
+  BitmapButton* exitButton = nullptr;
+  BitmapButton* closeBox = nullptr;
+  BitmapButton* minimiseButton = nullptr;
+  BitmapButton* browseOutputButton = nullptr;
+  BitmapButton* browseFolderButton = nullptr;
+  BitmapButton* browseInputButton = nullptr;
+  LevelMeter* meter = nullptr;
+  QComboBox* presetList = nullptr;
+  ManualRadioButton* manButton = nullptr;
+  ManualRadioButton* childButton = nullptr;
+  ManualRadioButton* womanButton = nullptr;
+  ManualRadioButton* fileModeButton = nullptr;
+  ManualRadioButton* realTimeButton = nullptr;
+  QLineEdit* folderEdit = nullptr;
+  QProgressBar* progressBar = nullptr;
+  QLabel* progressMessage = nullptr;
+  QLineEdit* inputEdit = nullptr;
+  QLineEdit* outputEdit = nullptr;
+  QMenu* menu = nullptr;
+
+  // Where Play recording, Play output and Start sit; Stop borrows them.
+  QRect playRecordingPlace;
+  QRect playOutputPlace;
+  QRect startPlace;
+
+  SettingsWindow* settings = nullptr;
+  VolumeWindow* volume = nullptr;
+};
+
+}  // namespace plimo
