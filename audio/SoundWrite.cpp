@@ -294,7 +294,11 @@ void SoundWrite::RequestStop() {
 }
 
 int SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
-                         PlaybackLevelListener* levelListener) {
+                         PlaybackLevelListener* levelListener,
+                         const std::atomic<bool>* keepPlaying) {
+  auto stopping = [&] {
+    return stopRequested != 0 || (keepPlaying != nullptr && !keepPlaying->load());
+  };
   SoundRead source;
   if (source.OpenFile(name) != 1) return -1;
   idle = 0;
@@ -311,13 +315,13 @@ int SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
       result = -1;
       break;
     }
-    if (got < block || stopRequested != 0) break;
+    if (got < block || stopping()) break;
     if (levelListener != nullptr) levelListener->OnPlaybackLevel(samples[0] * kLevelPerSample);
   }
   source.Close();
   if (!deviceAlreadyOpen && isOpen != 0) {
     // A stop, or a failure, cuts the queue off; otherwise it plays out.
-    if (stopRequested != 0 || result < 0) {
+    if (stopping() || result < 0) {
       Shutdown();
     } else {
       Close();

@@ -85,10 +85,13 @@ class SoundWrite {
   // Plays a wav file to the speaker in 20 ms blocks (channels as in the
   // file) until it ends or a stop is requested. Without deviceAlreadyOpen
   // it opens the device in the file's format and closes it at the end,
-  // letting the queue play out, or cutting it off after a stop. 1, or -1
-  // when the file cannot be read or a write fails.
+  // letting the queue play out, or cutting it off after a stop. A cleared
+  // keepPlaying stops it as RequestStop does (and is not missed when it is
+  // cleared before PlayFile begins). 1, or -1 when the file cannot be read
+  // or a write fails.
   int PlayFile(const std::string& fileName, bool deviceAlreadyOpen,
-               PlaybackLevelListener* levelListener = nullptr);
+               PlaybackLevelListener* levelListener = nullptr,
+               const std::atomic<bool>* keepPlaying = nullptr);
 
   int32_t IsOpen() const { return isOpen; }
 

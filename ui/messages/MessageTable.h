@@ -24,6 +24,18 @@ inline constexpr MessagePair kMessageNoSoundCard{"Cannot initialize sound card!"
 inline constexpr MessagePair kMessageNoMicrophone{"Cannot initialize microphone!",
                                                   "Mikrofon bulunamadı!"};
 
+// A recording's wav file cannot be created.
+inline constexpr MessagePair kMessageCannotCreateRecording{"Cannot create recording file!",
+                                                           "Kayıt dosyası oluşturulamıyor!"};
+
+// The microphone cannot be opened for a recording or a real-time run.
+inline constexpr MessagePair kMessageCannotOpenMicrophone{"Cannot open microphone!",
+                                                          "Mikrofon açılamıyor!"};
+
+// The speaker cannot be opened for a real-time run.
+inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!",
+                                                       "Hoparlör açılamıyor!"};
+
 // A parameter file to be read does not exist or cannot be opened.
 inline constexpr MessagePair kMessageCannotFindSettingsFile{"Cannot find settings file!",
                                                             "Ayar dosyası bulunamıyor!"};

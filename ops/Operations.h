@@ -1,0 +1,85 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+#include "audio/SoundRead.h"
+#include "audio/SoundWrite.h"
+#include "ops/BusyFlags.h"
+#include "ops/OperationControls.h"
+
+namespace plimo {
+
+class MessageSink;
+class VoiceParameters;
+
+// Which playback or modification was started last.
+inline constexpr int32_t kOperationNone = 0;
+inline constexpr int32_t kOperationPlayInput = 1;
+inline constexpr int32_t kOperationPlayOutput = 2;
+inline constexpr int32_t kOperationModification = 3;
+
+// Recording, playback and voice modification, each on a worker thread of
+// its own, at most one at a time. The user-interface thread calls the
+// starts and StopAllOperations; the workers report through the controls
+// and tell the user of failures through the message sink.
+class Operations {
+ public:
+  // controls and messages must outlive this object.
+  Operations(OperationControls& controls, MessageSink& messages);
+  // Stops every operation and waits for the workers, so a recording ends
+  // with a complete file.
+  virtual ~Operations();
+
+  Operations(const Operations&) = delete;
+  Operations& operator=(const Operations&) = delete;
+
+  // Records the microphone at rate (16-bit mono) into a wav file at path
+  // until stopped. false when another operation runs.
+  bool StartRecording(const std::string& path, int32_t rate);
+
+  // Plays a wav file to the speaker; which is kOperationPlayInput or
+  // kOperationPlayOutput. false when another operation runs, the path is
+  // empty or names no file.
+  bool StartPlay(const std::string& path, int32_t which);
+
+  // Runs a modification of record's settings (validated by the caller):
+  // microphone to speaker in real-time mode, else file to file. record
+  // must outlive the run. false when another operation runs.
+  bool StartModification(VoiceParameters& record, uint32_t seed);
+
+  // Stops whatever runs: a playback has ended when this returns (its queue
+  // discarded); a recording or modification ends on its own thread within
+  // a block.
+  void StopAllOperations();
+
+  // Waits until every worker thread has ended.
+  void WaitForWorkers();
+
+  BusyFlags flags;
+  std::atomic<int32_t> activeOperation{kOperationNone};
+  std::string recordFilePath;
+  int32_t recordSamplingRate = 0;
+  std::string playFilePath;
+  SoundRead input;    // the microphone of recordings
+  SoundWrite output;  // the recording's file, the playback's speaker
+
+ private:
+  void RecordingThread();
+  void RecordToFile(const std::string& path, int32_t rate);
+  void PlayThread();
+  void PlayOperation(const std::string& path);
+  void ModificationThread(VoiceParameters& record, uint32_t seed);
+  // Joins a finished worker before its thread object is used again.
+  static void Join(std::thread& worker);
+
+  OperationControls& controls;
+  MessageSink& messages;
+  std::thread recordingWorker;
+  std::thread playWorker;
+  std::thread modificationWorker;
+};
+
+}  // namespace plimo

@@ -1,0 +1,212 @@
+// The operations on a sound card whose microphone reads a raw file and
+// whose speaker writes one: recording, playback, modification, the busy
+// flags and the stop.
+
+#include "ops/Operations.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "support/RecordingControls.h"
+#include "params/Presets.h"
+#include "params/VoiceParameters.h"
+#include "support/Signals.h"
+#include "support/SoundEnvironment.h"
+#include "support/TempFiles.h"
+#include "support/WavBytes.h"
+#include "support/WaveBuffers.h"
+
+namespace plimo::test {
+namespace {
+
+std::vector<int16_t> Ramp(size_t n) {
+  std::vector<int16_t> samples(n);
+  for (size_t i = 0; i < n; ++i) samples[i] = static_cast<int16_t>(i * 7 - 20000);
+  return samples;
+}
+
+// Waits (a few seconds at most) until the flags are clear.
+bool WaitIdle(const Operations& operations) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (operations.flags.Any()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+bool Contains(const std::vector<std::string>& calls, const std::string& call) {
+  return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+class OperationsOnFileCard : public ::testing::Test {
+ protected:
+  OperationsOnFileCard() : microphone(Ramp(2000000)), card(LittleEndianBytes(microphone)) {}
+
+  // The wav file's header sizes agree with its length; its samples.
+  static std::vector<int16_t> CompleteWavSamples(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    EXPECT_GE(bytes.size(), 44u);
+    if (bytes.size() < 44) return {};
+    EXPECT_EQ(ReadLittle32(bytes, 4), bytes.size() - 8);
+    EXPECT_EQ(ReadLittle32(bytes, 40), bytes.size() - 44);
+    return SamplesOf(std::vector<uint8_t>(bytes.begin() + 44, bytes.end()));
+  }
+
+  std::vector<int16_t> microphone;
+  FileSoundCard card;
+  TempDir dir;
+  RecordingControls controls;
+  RecordingMessages messages;
+};
+
+TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneHeard) {
+  Operations operations(controls, messages);
+  const std::string path = dir.Path("take.wav");
+  ASSERT_TRUE(operations.StartRecording(path, 16000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  operations.StopAllOperations();
+  operations.WaitForWorkers();
+  EXPECT_FALSE(operations.flags.Any());
+  const std::vector<int16_t> recorded = CompleteWavSamples(path);
+  ASSERT_FALSE(recorded.empty());
+  EXPECT_EQ(recorded.size() % 64, 0u);
+  EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()));
+  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+  const std::vector<std::string> calls = controls.Calls();
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.front(), "meter shown");
+  EXPECT_EQ(calls.back(), "meter hidden");
+  EXPECT_GT(controls.Levels(), 0);
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(OperationsOnFileCard, ClosingDuringARecordingCompletesTheFile) {
+  const std::string path = dir.Path("closed.wav");
+  {
+    Operations operations(controls, messages);
+    ASSERT_TRUE(operations.StartRecording(path, 8000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  ASSERT_GT(bytes.size(), 44u);
+  EXPECT_EQ(ReadLittle32(bytes, 24), 8000u);
+  CompleteWavSamples(path);
+}
+
+TEST_F(OperationsOnFileCard, ASecondStartIsRefusedEvenBeforeTheFirstWorkerRuns) {
+  Operations operations(controls, messages);
+  const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, Ramp(16000)));
+  ASSERT_TRUE(operations.StartRecording(dir.Path("a.wav"), 16000));
+  EXPECT_FALSE(operations.StartRecording(dir.Path("b.wav"), 16000));
+  EXPECT_FALSE(operations.StartPlay(wav, kOperationPlayInput));
+  VoiceParameters record;
+  EXPECT_FALSE(operations.StartModification(record, 1));
+  EXPECT_TRUE(operations.flags.isRecording.load());
+  EXPECT_FALSE(operations.flags.isPlaying.load() || operations.flags.isModifying.load());
+  operations.StopAllOperations();
+  operations.WaitForWorkers();
+  EXPECT_FALSE(ReadBytes(dir.Path("a.wav")).empty());
+  EXPECT_TRUE(ReadBytes(dir.Path("b.wav")).empty());
+}
+
+TEST_F(OperationsOnFileCard, ARecordingFileThatCannotBeCreatedIsReported) {
+  Operations operations(controls, messages);
+  ASSERT_TRUE(operations.StartRecording(dir.Path("no/such/folder/take.wav"), 16000));
+  operations.WaitForWorkers();
+  EXPECT_FALSE(operations.flags.Any());
+  EXPECT_EQ(messages.Shown(), std::vector<std::string>{"Cannot create recording file!"});
+  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+}
+
+TEST_F(OperationsOnFileCard, PlaybackPlaysTheFileAndRestoresTheControlsByItself) {
+  Operations operations(controls, messages);
+  const std::vector<int16_t> samples = Ramp(16000 / 50 * 12 + 100);
+  const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, samples));
+  EXPECT_FALSE(operations.StartPlay(dir.Path("missing.wav"), kOperationPlayOutput));
+  EXPECT_FALSE(operations.StartPlay("", kOperationPlayOutput));
+  ASSERT_TRUE(operations.StartPlay(wav, kOperationPlayOutput));
+  EXPECT_EQ(operations.activeOperation.load(), kOperationPlayOutput);
+  ASSERT_TRUE(WaitIdle(operations));
+  operations.WaitForWorkers();
+  EXPECT_EQ(card.Played(), LittleEndianBytes(samples));
+  const std::vector<std::string> calls = controls.Calls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front(), "arranged for playback 2");
+  EXPECT_EQ(calls.back(), "restored after playback");
+  EXPECT_EQ(operations.output.IsOpen(), 0);
+}
+
+TEST_F(OperationsOnFileCard, AFileModificationEndsByItselfAtTheEndOfItsInput) {
+  Operations operations(controls, messages);
+  const std::vector<int16_t> voice = Vowel(120.0, 16000, 16000);
+  dir.Write("voice.wav", MakeWav(kWavPcm, 1, 16000, 16, voice));
+  VoiceParameters record;
+  PreviewPreset(record, 1, 4);
+  record.workingFolder = dir.Root();
+  record.inputFileName = "voice.wav";
+  record.outputFileName = "out.wav";
+  record.realTimeMode = 0;
+  record.meterDisplay = 0;
+  ASSERT_TRUE(operations.StartModification(record, 1));
+  EXPECT_EQ(operations.activeOperation.load(), kOperationModification);
+  ASSERT_TRUE(WaitIdle(operations));
+  operations.WaitForWorkers();
+  const std::vector<int16_t> out = CompleteWavSamples(dir.Path("out.wav"));
+  EXPECT_GT(out.size(), voice.size() / 2);
+  const std::vector<std::string> calls = controls.Calls();
+  EXPECT_TRUE(Contains(calls, "progress shown"));
+  EXPECT_TRUE(Contains(calls, "arranged for modification"));
+  EXPECT_TRUE(Contains(calls, "restored after modification"));
+  EXPECT_GT(controls.ProgressUpdates(), 0);
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWholeBlocks) {
+  Operations operations(controls, messages);
+  VoiceParameters record;
+  PreviewPreset(record, 1, 4);
+  record.samplingRate = 16000;
+  record.inputFileName = "sb";
+  record.outputFileName = "sb";
+  record.realTimeMode = 1;
+  record.meterDisplay = 1;
+  ASSERT_TRUE(operations.StartModification(record, 1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  operations.StopAllOperations();
+  operations.WaitForWorkers();
+  EXPECT_FALSE(operations.flags.Any());
+  const std::vector<uint8_t> played = card.Played();
+  EXPECT_FALSE(played.empty());
+  EXPECT_EQ(played.size() % (319 * 2), 0u);  // 20 ms blocks at 16000 Hz
+  EXPECT_GT(controls.Levels(), 0);
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST(OperationsWithoutSoundCard, RecordingAndRealTimeRunsTellTheUserAndEnd) {
+  NoSoundCard none;
+  TempDir dir;
+  RecordingControls controls;
+  RecordingMessages messages;
+  Operations operations(controls, messages);
+  ASSERT_TRUE(operations.StartRecording(dir.Path("take.wav"), 16000));
+  operations.WaitForWorkers();
+  EXPECT_FALSE(operations.flags.Any());
+
+  VoiceParameters record;
+  record.samplingRate = 16000;
+  record.inputFileName = "sb";
+  record.outputFileName = "sb";
+  record.realTimeMode = 1;
+  ASSERT_TRUE(operations.StartModification(record, 1));
+  operations.WaitForWorkers();
+  EXPECT_FALSE(operations.flags.Any());
+  EXPECT_EQ(messages.Shown(),
+            (std::vector<std::string>{"Cannot open microphone!", "Cannot open microphone!"}));
+}
+
+}  // namespace
+}  // namespace plimo::test
