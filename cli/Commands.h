@@ -9,9 +9,13 @@ inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
 int RunInfo(int argc, char** argv);
+int RunLive(int argc, char** argv);
 int RunPitch(int argc, char** argv);
+int RunPlay(int argc, char** argv);
 int RunPresets(int argc, char** argv);
+int RunRecord(int argc, char** argv);
 int RunRender(int argc, char** argv);
 int RunSettings(int argc, char** argv);
+int RunVolume(int argc, char** argv);
 
 }  // namespace plimo::cli

@@ -15,10 +15,14 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", "describe wav files (format, channels, rate, bits, length)", plimo::cli::RunInfo},
+    {"live", "modify your voice from the microphone to the speaker in real time", plimo::cli::RunLive},
     {"pitch", "track the fundamental frequency of a wav file frame by frame", plimo::cli::RunPitch},
+    {"play", "play a wav file on the speaker", plimo::cli::RunPlay},
     {"presets", "list the 25 target voices and the values each sets", plimo::cli::RunPresets},
+    {"record", "record the microphone to a wav file", plimo::cli::RunRecord},
     {"render", "modify the voice in wav files (the file mode, with every setting)", plimo::cli::RunRender},
     {"settings", "print every field of a parameter file (.prm)", plimo::cli::RunSettings},
+    {"volume", "show or set the speaker volume and the microphone gain", plimo::cli::RunVolume},
 };
 
 void PrintUsage(std::FILE* out) {

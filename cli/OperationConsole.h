@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "ops/OperationControls.h"
+#include "ui/messages/MessageSink.h"
+
+namespace plimo {
+class Operations;
+}
+
+namespace plimo::cli {
+
+// The operations' controls on a terminal: a one-line level meter on
+// stderr when it is a terminal, nothing otherwise.
+class ConsoleControls : public OperationControls {
+ public:
+  explicit ConsoleControls(bool showMeter) : showMeter(showMeter) {}
+  void ShowLevelMeter(bool shown) override;
+  void ClearLevel() override {}
+  void SetLevel(double level) override;
+  void ShowProgress(bool) override {}
+  void SetProgress(double, const char*) override {}
+  void ArrangeForPlayback(int) override {}
+  void RestoreAfterPlayback() override {}
+  void ArrangeForModification() override {}
+  void RestoreAfterModification() override {}
+
+ private:
+  bool showMeter;
+  bool meterShown = false;
+  long lastDrawMs = 0;
+};
+
+// Messages for the user: one line on stderr, prefixed with the command.
+class ConsoleMessages : public MessageSink {
+ public:
+  explicit ConsoleMessages(std::string command) : command(std::move(command)) {}
+  int ShowMessage(const MessagePair& message, int type) override;
+  bool AnyShown() const { return shown.load(); }
+
+ private:
+  std::string command;
+  std::atomic<bool> shown{false};
+};
+
+// Waits until the running operation ends by itself, Ctrl-C is pressed, or
+// seconds (when positive) have passed; then stops it cleanly and waits for
+// its worker. true when it was stopped by Ctrl-C or the time limit.
+bool RunUntilStopped(Operations& operations, double seconds);
+
+// Parses a number of seconds (> 0); false when it is not one.
+bool ParseSeconds(const char* text, double* seconds);
+
+}  // namespace plimo::cli

@@ -1,0 +1,176 @@
+// plimo-cli live, record, play and volume against a private PulseAudio
+// server (and a machine without any sound card): the real program, real
+// devices, real time.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <thread>
+
+#include "engine/EngineMeasures.h"
+#include "support/CliRunner.h"
+#include "support/Signals.h"
+#include "support/SoundEnvironment.h"
+#include "support/SoundMeasures.h"
+#include "support/SoundServer.h"
+#include "support/TempFiles.h"
+#include "support/WavBytes.h"
+
+namespace plimo::test {
+namespace {
+
+constexpr int kRate = 16000;
+
+std::vector<int16_t> ToneSamples(double hz, int ms) {
+  const std::vector<float> tone = Tone(hz, 12000.0, kRate, ms * kRate / 1000);
+  return std::vector<int16_t>(tone.begin(), tone.end());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class CliOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SoundServer::Get().Running()) GTEST_SKIP() << SoundServer::Get().Failure();
+    use = std::make_unique<UsingSoundServer>();
+    ASSERT_FALSE(dir.Root().empty());
+  }
+  std::unique_ptr<UsingSoundServer> use;
+  TempDir dir;
+};
+
+TEST_F(CliOnServer, VolumeSetsBothControlsAndPrintsThem) {
+  const CliRun run = RunCli(dir, {"volume", "--speaker", "20000", "--mic", "50000"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, "speaker: 20000 (0 to 65536)\nmicrophone: 50000 (0 to 65536)\n");
+  EXPECT_TRUE(Contains(SoundServer::Get().Pactl({"get-sink-volume", "speaker"}), "front-left: 20000"));
+  EXPECT_TRUE(Contains(SoundServer::Get().Pactl({"get-source-volume", "micfeed.monitor"}),
+                       "front-right: 50000"));
+  // A change by another program is what the next look shows.
+  SoundServer::Get().Pactl({"set-sink-volume", "speaker", "65536"});
+  SoundServer::Get().Pactl({"set-source-volume", "micfeed.monitor", "65536"});
+  EXPECT_EQ(RunCli(dir, {"volume"}).out, "speaker: 65536 (0 to 65536)\nmicrophone: 65536 (0 to 65536)\n");
+  const CliRun outside = RunCli(dir, {"volume", "--speaker", "70000"});
+  EXPECT_EQ(outside.exitStatus, 2);
+  EXPECT_TRUE(Contains(outside.err, "0 to 65536"));
+}
+
+TEST_F(CliOnServer, RecordMakesACompleteFileOfWhatTheMicrophoneHears) {
+  auto feed = SoundServer::Get().PlayInto("micfeed", ToneSamples(800.0, 4000), kRate, "feed");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::string path = dir.Path("take.wav");
+  const CliRun run = RunCli(dir, {"record", path, "--seconds", "3"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  ASSERT_GT(bytes.size(), 44u);
+  EXPECT_EQ(ReadLittle32(bytes, 4), bytes.size() - 8);
+  EXPECT_EQ(ReadLittle32(bytes, 40), bytes.size() - 44);
+  EXPECT_EQ(ReadLittle32(bytes, 24), 16000u);
+  const double seconds = static_cast<double>(bytes.size() - 44) / 2 / kRate;
+  EXPECT_NEAR(seconds, 3.0, 0.15);
+  std::vector<int16_t> samples((bytes.size() - 44) / 2);
+  for (size_t i = 0; i < samples.size(); ++i) {
+    samples[i] = static_cast<int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
+  }
+  const std::vector<int16_t> middle(samples.begin() + kRate, samples.begin() + 2 * kRate);
+  EXPECT_NEAR(ToneHz(middle, kRate), 800.0, 20.0);
+}
+
+TEST_F(CliOnServer, PlayedFileIsHeardOnTheSpeaker) {
+  const std::string wav = dir.Write("tone.wav", MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(500.0, 1000)));
+  auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "played-by-cli");
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const CliRun run = RunCli(dir, {"play", wav});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  recorder->Stop();
+  const std::vector<int16_t> heard = SoundServer::Get().Recorded("played-by-cli");
+  EXPECT_NEAR(LoudMs(heard, kRate), 1000, 60);
+  const long start = FirstLoud(heard, kRate);
+  ASSERT_GE(start, 0);
+  const std::vector<int16_t> part(heard.begin() + start + kRate / 10, heard.begin() + start + kRate / 2);
+  EXPECT_NEAR(ToneHz(part, kRate), 500.0, 15.0);
+}
+
+TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
+  // 0.5 s of silence, then 3 s of a vowel at 110 Hz.
+  std::vector<int16_t> input(kRate / 2, 0);
+  const std::vector<int16_t> vowel = Vowel(110.0, kRate, 3 * kRate);
+  input.insert(input.end(), vowel.begin(), vowel.end());
+
+  auto heardIn = SoundServer::Get().RecordFrom("micfeed.monitor", kRate, "live-in");
+  auto heardOut = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "live-out");
+  BackgroundProgram live({CliPath(), "live", "--speaker", "man", "--preset", "Woman 1",
+                          "--seconds", "5"},
+                         SoundServer::Get().Environment());
+  ASSERT_TRUE(live.Started());
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  auto feed = SoundServer::Get().PlayInto("micfeed", input, kRate, "live-feed");
+  EXPECT_EQ(live.Wait(), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  heardIn->Stop();
+  heardOut->Stop();
+  const std::vector<int16_t> in = SoundServer::Get().Recorded("live-in");
+  const std::vector<int16_t> out = SoundServer::Get().Recorded("live-out");
+  const long inStart = FirstLoud(in, kRate);
+  const long outStart = FirstLoud(out, kRate);
+  ASSERT_GE(inStart, 0);
+  ASSERT_GE(outStart, 0);
+  // Both recordings began together, so the onsets' distance is the delay.
+  const double delayMs = (outStart - inStart) * 1000.0 / kRate;
+  std::printf("live: input to output delay %.0f ms\n", delayMs);
+  RecordProperty("delay_ms", static_cast<int>(delayMs));
+  EXPECT_GT(delayMs, 0.0);
+  EXPECT_LT(delayMs, 700.0);
+
+  const double f0In = MeasureF0(in, kRate, static_cast<size_t>(inStart) + kRate, kRate / 2);
+  const double f0Out = MeasureF0(out, kRate, static_cast<size_t>(outStart) + kRate, kRate / 2);
+  ASSERT_GT(f0In, 0.0);
+  EXPECT_NEAR(f0Out / f0In, 1.8, 0.1) << f0In << " Hz in, " << f0Out << " Hz out";
+
+  // From the onset on, while the vowel lasts, no silence of 30 ms or more.
+  const size_t window = kRate / 1000;  // 1 ms
+  int quietRun = 0;
+  int longestQuiet = 0;
+  const size_t end = std::min(out.size(), static_cast<size_t>(outStart) + 2 * kRate);
+  for (size_t at = static_cast<size_t>(outStart); at + window <= end; at += window) {
+    quietRun = Rms(out.data() + at, window) < 50.0 ? quietRun + 1 : 0;
+    longestQuiet = std::max(longestQuiet, quietRun);
+  }
+  EXPECT_LT(longestQuiet, 30) << "ms of silence in the output";
+}
+
+TEST(CliWithoutSoundCard, VolumeSaysWhichControlIsMissingAndLiveTellsTheUser) {
+  NoSoundCard none;
+  TempDir dir;
+  const CliRun volume = RunCli(dir, {"volume"});
+  EXPECT_EQ(volume.exitStatus, 1);
+  EXPECT_TRUE(Contains(volume.err, "Cannot initialize sound card!"));
+  EXPECT_TRUE(Contains(volume.err, "Cannot initialize microphone!"));
+  const CliRun live = RunCli(dir, {"live", "--seconds", "1"});
+  EXPECT_EQ(live.exitStatus, 1);
+  EXPECT_TRUE(Contains(live.err, "Cannot open microphone!")) << live.err;
+  const CliRun record = RunCli(dir, {"record", dir.Path("x.wav"), "--seconds", "1"});
+  EXPECT_EQ(record.exitStatus, 1);
+  EXPECT_TRUE(Contains(record.err, "Cannot open microphone!")) << record.err;
+}
+
+TEST(CliDeviceUsage, BadArgumentsAreUsageErrors) {
+  TempDir dir;
+  EXPECT_EQ(RunCli(dir, {"live", "in.wav"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"live", "--seconds", "0"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"live", "--pitch", "9"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"record"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"record", "a.wav", "--rate", "12345"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"play"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"play", dir.Path("missing.wav")}).exitStatus, 1);
+  EXPECT_EQ(RunCli(dir, {"volume", "--speaker"}).exitStatus, 2);
+  EXPECT_EQ(RunCli(dir, {"live", "--help"}).exitStatus, 0);
+}
+
+}  // namespace
+}  // namespace plimo::test
