@@ -569,9 +569,12 @@ void MainWindow::ArrangeForPlay(int operation) {
   }
 }
 
-void MainWindow::ArrangeForModification(bool showProgress) {
-  progressBar->setVisible(showProgress);
-  progressMessage->setVisible(showProgress);
+void MainWindow::ShowProgressControls(bool shown) {
+  progressBar->setVisible(shown);
+  progressMessage->setVisible(shown);
+}
+
+void MainWindow::ArrangeForModification() {
   stopButton->setGeometry(startPlace);
   startButton->Collapse();
   for (QWidget* waiting : {static_cast<QWidget*>(playRecordingButton), static_cast<QWidget*>(playOutputButton),

@@ -72,9 +72,10 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   // A playback (kPlayInputOperation or kPlayOutputOperation) starts: Stop
   // takes the place of its button, the other buttons wait.
   void ArrangeForPlay(int operation);
-  // A modification starts: Stop takes Start's place; in file mode the
-  // progress message and bar appear.
-  void ArrangeForModification(bool showProgress);
+  // A modification starts: Stop takes Start's place.
+  void ArrangeForModification();
+  // The progress message and bar of a file-mode modification.
+  void ShowProgressControls(bool shown);
   void ShowProgress(double fraction, const QString& text);
   // The playback or modification ended: every button back in its place.
   void RestoreAfterOperation();

@@ -364,7 +364,8 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
     EXPECT_TRUE(Child<QWidget>(id)->isEnabled()) << id;
   }
 
-  window.ArrangeForModification(true);
+  window.ShowProgressControls(true);
+  window.ArrangeForModification();
   window.ShowProgress(0.425, QStringLiteral("Process: % 42.5"));
   EXPECT_EQ(Button(kStopId)->geometry(), startPlace);
   EXPECT_EQ(Button(kStartId)->geometry(), QRect(0, 0, 0, 0));

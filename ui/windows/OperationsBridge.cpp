@@ -1,0 +1,126 @@
+#include "ui/windows/OperationsBridge.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+
+#include "params/VoiceParameters.h"
+#include "ui/controls/LevelMeter.h"
+#include "ui/messages/MessageTable.h"
+#include "ui/skin/SkinText.h"
+#include "ui/windows/MainWindow.h"
+
+namespace plimo {
+
+namespace {
+constexpr int kPollMs = 33;            // about the pace of the screen
+constexpr uint32_t kRunSeed = 1;       // each run draws the same noise
+constexpr double kPercent = 100.0;
+}  // namespace
+
+OperationsBridge::OperationsBridge(VoiceParameters& record)
+    : record(record), operations(*this, *this) {
+  poll.setInterval(kPollMs);
+  QObject::connect(&poll, &QTimer::timeout, [this] { ShowStoredValues(); });
+}
+
+OperationsBridge::~OperationsBridge() {
+  operations.StopAllOperations();
+  operations.WaitForWorkers();
+}
+
+void OperationsBridge::Attach(MainWindow* newWindow) { window = newWindow; }
+
+void OperationsBridge::StartRecording(const std::string& path, int32_t samplingRate) {
+  operations.StartRecording(path, samplingRate);
+}
+
+void OperationsBridge::StartPlay(int operation, const std::string& path) {
+  operations.StartPlay(path, operation);
+}
+
+void OperationsBridge::PrepareModification() { operations.activeOperation.store(kOperationModification); }
+
+void OperationsBridge::StartModification() { operations.StartModification(record, kRunSeed); }
+
+void OperationsBridge::StopAllOperations() { operations.StopAllOperations(); }
+
+template <typename Call>
+void OperationsBridge::Queue(Call call) {
+  // The window is the context: a call still queued when it is gone is dropped.
+  if (window == nullptr) return;
+  QMetaObject::invokeMethod(window.data(), std::move(call), Qt::QueuedConnection);
+}
+
+void OperationsBridge::ShowLevelMeter(bool shown) {
+  Queue([this, shown] {
+    meterShown = shown;
+    window->ShowLevelMeter(shown);
+    UpdatePolling();
+  });
+}
+
+void OperationsBridge::ClearLevel() { hasLevel.store(false); }
+
+void OperationsBridge::SetLevel(double newLevel) {
+  level.store(newLevel);
+  hasLevel.store(true);
+}
+
+void OperationsBridge::ShowProgress(bool shown) {
+  Queue([this, shown] {
+    progressShown = shown;
+    window->ShowProgressControls(shown);
+    UpdatePolling();
+  });
+}
+
+// The text is made again from the fraction on the user-interface thread,
+// in the engine's own form, so the worker hands over a number only.
+void OperationsBridge::SetProgress(double fraction, const char*) { progress.store(fraction); }
+
+void OperationsBridge::ArrangeForPlayback(int activeOperation) {
+  Queue([this, activeOperation] { window->ArrangeForPlay(activeOperation); });
+}
+
+void OperationsBridge::RestoreAfterPlayback() {
+  Queue([this] { window->RestoreAfterOperation(); });
+}
+
+void OperationsBridge::ArrangeForModification() {
+  Queue([this] { window->ArrangeForModification(); });
+}
+
+void OperationsBridge::RestoreAfterModification() {
+  Queue([this] { window->RestoreAfterOperation(); });
+}
+
+int OperationsBridge::ShowMessage(const MessagePair& message, int type) {
+  if (window == nullptr) return kMessageAnswerNotOk;
+  if (QThread::currentThread() == window->thread()) return window->Messages().ShowMessage(message, type);
+  Queue([this, message, type] { window->Messages().ShowMessage(message, type); });
+  return kMessageAnswerOk;
+}
+
+void OperationsBridge::UpdatePolling() {
+  if (meterShown || progressShown) {
+    ShowStoredValues();
+    poll.start();
+  } else {
+    poll.stop();
+  }
+}
+
+void OperationsBridge::ShowStoredValues() {
+  if (window == nullptr) return;
+  if (meterShown) {
+    const int scale = window->Meter().Scale();
+    window->SetMeterLevel(hasLevel.load() ? static_cast<int>(scale * level.load()) : LevelMeter::kNoLevel);
+  }
+  if (progressShown) {
+    const double fraction = progress.load();
+    window->ShowProgress(fraction, LocalText(kTextProgress) + QString::asprintf("%3.1f", fraction * kPercent));
+  }
+}
+
+}  // namespace plimo
