@@ -17,6 +17,8 @@ WaveInDevice::WaveInDevice() : PcmStream(SND_PCM_STREAM_CAPTURE) {}
 WaveInDevice::~WaveInDevice() { Close(); }
 
 int WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+  // The I/O thread's state belongs to it while the device is open.
+  if (IsOpen()) return -EBUSY;
   started = false;
   return OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
 }

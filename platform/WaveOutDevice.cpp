@@ -22,6 +22,8 @@ WaveOutDevice::WaveOutDevice() : PcmStream(SND_PCM_STREAM_PLAYBACK) {}
 WaveOutDevice::~WaveOutDevice() { Close(); }
 
 int WaveOutDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+  // The I/O thread's state belongs to it while the device is open.
+  if (IsOpen()) return -EBUSY;
   cursor = 0;
   cursorOffset = 0;
   framesWritten = 0;

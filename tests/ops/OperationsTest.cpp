@@ -38,6 +38,17 @@ bool WaitIdle(const Operations& operations) {
   return true;
 }
 
+// Waits (a few seconds at most) until a recording has reached the disk.
+bool WaitForRecordedBytes(const std::string& path) {
+  constexpr size_t kHeaderBytes = 44;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (ReadBytes(path).size() <= kHeaderBytes) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
 bool Contains(const std::vector<std::string>& calls, const std::string& call) {
   return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
@@ -67,7 +78,7 @@ TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneH
   Operations operations(controls, messages);
   const std::string path = dir.Path("take.wav");
   ASSERT_TRUE(operations.StartRecording(path, 16000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ASSERT_TRUE(WaitForRecordedBytes(path));
   operations.StopAllOperations();
   operations.WaitForWorkers();
   EXPECT_FALSE(operations.flags.Any());
@@ -89,7 +100,7 @@ TEST_F(OperationsOnFileCard, ClosingDuringARecordingCompletesTheFile) {
   {
     Operations operations(controls, messages);
     ASSERT_TRUE(operations.StartRecording(path, 8000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(WaitForRecordedBytes(path));
   }
   const std::vector<uint8_t> bytes = ReadBytes(path);
   ASSERT_GT(bytes.size(), 44u);
@@ -175,7 +186,10 @@ TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWhol
   record.realTimeMode = 1;
   record.meterDisplay = 1;
   ASSERT_TRUE(operations.StartModification(record, 1));
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (card.Played().empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
   operations.StopAllOperations();
   operations.WaitForWorkers();
   EXPECT_FALSE(operations.flags.Any());

@@ -31,9 +31,10 @@ std::vector<uint8_t> Pattern(size_t n) {
 TEST(WaveInDeviceOnFiles, FillsBuffersWithTheInputInTheOrderTheyWereAdded) {
   const std::vector<uint8_t> input = Pattern(64000);
   FileSoundCard card(input);
+  // Buffers outlive the device that holds them.
+  WaveBufferSet buffers(kCaptureBuffers, kCaptureBufferBytes);
   WaveInDevice device;
   ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
-  WaveBufferSet buffers(kCaptureBuffers, kCaptureBufferBytes);
   for (size_t i = 0; i < buffers.Size(); ++i) {
     ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
     ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
@@ -60,9 +61,9 @@ TEST(WaveInDeviceOnFiles, FillsBuffersWithTheInputInTheOrderTheyWereAdded) {
 
 TEST(WaveInDeviceOnFiles, RecordsNothingBeforeStartAndResetGivesEveryBufferBack) {
   FileSoundCard card(Pattern(8000));
+  WaveBufferSet buffers(4, kCaptureBufferBytes);
   WaveInDevice device;
   ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
-  WaveBufferSet buffers(4, kCaptureBufferBytes);
   for (size_t i = 0; i < buffers.Size(); ++i) {
     ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
     ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
@@ -92,9 +93,9 @@ TEST(WaveInDeviceOnFiles, RecordsNothingBeforeStartAndResetGivesEveryBufferBack)
 
 TEST(WaveInDeviceOnFiles, RefusesMoreBuffersThanItsQueueHolds) {
   FileSoundCard card(Pattern(8000));
+  WaveBufferSet buffers(5, kCaptureBufferBytes);
   WaveInDevice device;
   ASSERT_EQ(device.Open(kMono16k, 4), kDeviceOk);
-  WaveBufferSet buffers(5, kCaptureBufferBytes);
   for (size_t i = 0; i < 4; ++i) {
     ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
     ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
@@ -117,13 +118,13 @@ TEST(WaveDevicesOnFiles, RefuseFormatsTheyCannotCarryAndASecondOpen) {
 
 TEST(WaveDevicesWithoutSoundCard, FailToOpenAndStayClosed) {
   test::NoSoundCard none;
+  WaveBufferSet buffers(1, kCaptureBufferBytes);
   WaveInDevice in;
   WaveOutDevice out;
   EXPECT_LT(in.Open(kMono16k, 8), 0);
   EXPECT_LT(out.Open(kMono16k, 8), 0);
   EXPECT_FALSE(in.IsOpen());
   EXPECT_FALSE(out.IsOpen());
-  WaveBufferSet buffers(1, kCaptureBufferBytes);
   ASSERT_EQ(out.PrepareBuffer(&buffers[0]), kDeviceOk);
   EXPECT_LT(out.Write(&buffers[0]), 0);
   EXPECT_LT(in.Start(), 0);
@@ -135,9 +136,9 @@ TEST(WaveOutDeviceOnFiles, PlaysWrittenBuffersInOrderByteForByte) {
   const std::vector<uint8_t> all = Pattern(8064 + 96 + 160 + 2 + 640);
   const std::vector<size_t> sizes{8064, 96, 160, 2, 640};
   {
+    WaveBufferSet buffers(sizes.size(), 0);
     WaveOutDevice device;
     ASSERT_EQ(device.Open(kMono16k, 16), kDeviceOk);
-    WaveBufferSet buffers(sizes.size(), 0);
     size_t at = 0;
     for (size_t i = 0; i < sizes.size(); ++i) {
       buffers.Fill(i, std::vector<uint8_t>(all.begin() + at, all.begin() + at + sizes[i]));
@@ -157,9 +158,9 @@ TEST(WaveOutDeviceOnFiles, PlaysOnlyWholeFramesOfAStereoBuffer) {
   FileSoundCard card(Pattern(8000));
   const std::vector<uint8_t> bytes = Pattern(4 * 100 + 2);
   {
+    WaveBufferSet buffers(1, 0);
     WaveOutDevice device;
     ASSERT_EQ(device.Open(PcmFormat{1, 2, 22050, 16}, 4), kDeviceOk);
-    WaveBufferSet buffers(1, 0);
     buffers.Fill(0, bytes);
     ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
     ASSERT_EQ(device.Write(&buffers[0]), kDeviceOk);

@@ -39,7 +39,7 @@ std::vector<int16_t> ToneSamples(double hz, int ms) {
 }
 
 int LoudMs(const std::vector<int16_t>& samples) { return test::LoudMs(samples, kRate); }
-double ToneHz(const std::vector<int16_t>& samples) { return test::ToneHz(samples, kRate); }
+double ToneHz(const std::vector<int16_t>& samples) { return test::MedianToneHz(samples, kRate); }
 
 TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   constexpr int kBufferMs = 20;
@@ -48,11 +48,11 @@ TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "played");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
-  WaveOutDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
   const size_t count = kToneMs / kBufferMs;
   const size_t bytes = kBufferMs * kSamplesPerMs * 2;
   WaveBufferSet buffers(count, 0);
+  WaveOutDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
   const Clock::time_point start = Clock::now();
   for (size_t i = 0; i < count; ++i) {
     buffers.Fill(i, std::vector<uint8_t>(tone.begin() + i * bytes, tone.begin() + (i + 1) * bytes));
@@ -82,9 +82,9 @@ TEST_F(WaveDeviceOnServer, PlaybackResetFallsSilentAtOnce) {
   auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "reset");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
+  WaveBufferSet buffers(1, 0);
   WaveOutDevice device;
   ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
-  WaveBufferSet buffers(1, 0);
   buffers.Fill(0, tone);
   ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
   ASSERT_EQ(device.Write(&buffers[0]), kDeviceOk);
@@ -105,11 +105,11 @@ TEST_F(WaveDeviceOnServer, CaptureRecordsWhatTheMicrophoneHearsInRealTime) {
   auto player = SoundServer::Get().PlayInto("micfeed", ToneSamples(1000.0, 2000), kRate, "mic");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  WaveInDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 256), kDeviceOk);
   constexpr uint32_t kBufferBytes = 3 * kSamplesPerMs * 2;
   const size_t count = kCaptureMs / 3;
   WaveBufferSet buffers(count, kBufferBytes);
+  WaveInDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 256), kDeviceOk);
   for (size_t i = 0; i < count; ++i) {
     ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
     ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
@@ -129,7 +129,7 @@ TEST_F(WaveDeviceOnServer, CaptureRecordsWhatTheMicrophoneHearsInRealTime) {
   }
   const std::vector<int16_t> samples = test::SamplesOf(bytes);
   const std::vector<int16_t> tail(samples.begin() + samples.size() / 2, samples.end());
-  EXPECT_NEAR(ToneHz(tail), 1000.0, 30.0);
+  EXPECT_NEAR(ToneHz(tail), 1000.0, 60.0);
   EXPECT_EQ(device.Close(), kDeviceOk);
 }
 

@@ -2,6 +2,7 @@
 
 // Measures of recorded sound for device tests.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -43,6 +44,20 @@ inline double ToneHz(const std::vector<int16_t>& samples, int rate) {
   int rises = 0;
   for (size_t i = 1; i < samples.size(); ++i) rises += samples[i - 1] < 0 && samples[i] >= 0;
   return samples.empty() ? 0.0 : rises * double(rate) / static_cast<double>(samples.size());
+}
+
+// The median of ToneHz over 20 ms windows of the loud part: a tone with a
+// few gaps or clicks still shows its frequency.
+inline double MedianToneHz(const std::vector<int16_t>& samples, int rate) {
+  const size_t window = static_cast<size_t>(rate / 50);
+  std::vector<double> values;
+  for (size_t at = 0; at + window <= samples.size(); at += window) {
+    if (Rms(samples.data() + at, window) <= kQuietRms) continue;
+    values.push_back(ToneHz(std::vector<int16_t>(samples.begin() + at, samples.begin() + at + window), rate));
+  }
+  if (values.empty()) return 0.0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
 }
 
 }  // namespace plimo::test
