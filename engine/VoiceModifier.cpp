@@ -152,10 +152,12 @@ int VoiceModifier::Process() {
 int VoiceModifier::SetUpRun() {
   // A file run takes the file's rate throughout, whatever it was prepared
   // with.
-  if (realTime == 0 && soundRead.sourceFile != nullptr &&
-      soundRead.sampleRate != samplingRate && soundRead.sampleRate > 0) {
-    lpcOrder = 0;
-    Prepare(soundRead.sampleRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+  if (realTime == 0 && soundRead.sourceFile != nullptr) {
+    samplingRate = soundRead.sampleRate;
+    if (pitchTracker.samplingRate != samplingRate) {
+      lpcOrder = 0;
+      Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+    }
   }
   const int fs = samplingRate;
   const int frameLength = pitchTracker.frameLength;

@@ -120,6 +120,12 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // every frame) but synthesises and writes nothing.
   bool analysisOnly = false;
 
+  // Frame buffers, L samples each: the samples just read, the sliding
+  // analysis history, and the frame being modified.
+  std::vector<int16_t> inputSamples;
+  std::vector<float> history;
+  std::vector<float> frame;
+
   SoundRead soundRead;
   SoundWrite soundWrite;
   PitchTracker pitchTracker;
@@ -160,9 +166,6 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   bool writeFailed = false;
   char statusText[64] = {};
 
-  std::vector<int16_t> inputSamples;  // L
-  std::vector<float> history;         // L, the sliding analysis buffer
-  std::vector<float> frame;           // L
   WindowCache analysisWindow;
   WindowCache synthesisWindow;
 };
