@@ -23,6 +23,15 @@ namespace {
 
 constexpr int kRate = 16000;
 
+// Under a sanitizer the engine runs several times slower than real time,
+// so a live run's delay and continuity say nothing; what it does is still
+// checked.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kRealTimeBuild = false;
+#else
+constexpr bool kRealTimeBuild = true;
+#endif
+
 std::vector<int16_t> ToneSamples(double hz, int ms) {
   const std::vector<float> tone = Tone(hz, 12000.0, kRate, ms * kRate / 1000);
   return std::vector<int16_t>(tone.begin(), tone.end());
@@ -125,7 +134,9 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   std::printf("live: input to output delay %.0f ms\n", delayMs);
   RecordProperty("delay_ms", static_cast<int>(delayMs));
   EXPECT_GT(delayMs, 0.0);
-  EXPECT_LT(delayMs, 700.0);
+  if (kRealTimeBuild) {
+    EXPECT_LT(delayMs, 700.0);
+  }
 
   const double f0In = MeasureF0(in, kRate, static_cast<size_t>(inStart) + kRate, kRate / 2);
   const double f0Out = MeasureF0(out, kRate, static_cast<size_t>(outStart) + kRate, kRate / 2);
@@ -141,7 +152,9 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
     quietRun = Rms(out.data() + at, window) < 50.0 ? quietRun + 1 : 0;
     longestQuiet = std::max(longestQuiet, quietRun);
   }
-  EXPECT_LT(longestQuiet, 30) << "ms of silence in the output";
+  if (kRealTimeBuild) {
+    EXPECT_LT(longestQuiet, 30) << "ms of silence in the output";
+  }
 }
 
 TEST(CliWithoutSoundCard, VolumeSaysWhichControlIsMissingAndLiveTellsTheUser) {
