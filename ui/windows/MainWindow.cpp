@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <functional>
+#include <initializer_list>
 
 #include "audio/SoundFile.h"
 #include "params/SamplingRates.h"
@@ -72,6 +73,8 @@ constexpr qreal kModeLabelShare = 0.4;      // of the width: a mode label's clic
 constexpr qreal kKindLabelShare = 0.2;      // of the width: a speaker label's click zone
 constexpr int kFieldPixelSize = 11;         // px
 constexpr int kLevelMeterZone = 25;         // segments in each of green, yellow and red
+
+using Widgets = std::initializer_list<QWidget*>;
 
 // The control's window rectangle in screen coordinates widened to the
 // right; its far edges count as inside.
@@ -327,11 +330,8 @@ void MainWindow::SwitchMode(bool realTime) {
 void MainWindow::ApplyModeEnabling() { EnableFileControls(record.realTimeMode == 0); }
 
 void MainWindow::EnableFileControls(bool enabled) {
-  for (QWidget* control : {static_cast<QWidget*>(recordButton), static_cast<QWidget*>(inputEdit),
-                           static_cast<QWidget*>(browseInputButton), static_cast<QWidget*>(outputEdit),
-                           static_cast<QWidget*>(browseOutputButton),
-                           static_cast<QWidget*>(playRecordingButton),
-                           static_cast<QWidget*>(playOutputButton)}) {
+  for (QWidget* control : Widgets{recordButton, inputEdit, browseInputButton, outputEdit,
+                                  browseOutputButton, playRecordingButton, playOutputButton}) {
     control->setEnabled(enabled);
   }
 }
@@ -434,8 +434,7 @@ void MainWindow::Record() {
     return;
   }
   RefreshWorkingFolder();
-  for (QWidget* waiting : {static_cast<QWidget*>(playRecordingButton), static_cast<QWidget*>(startButton),
-                           static_cast<QWidget*>(playOutputButton), static_cast<QWidget*>(closeBox)}) {
+  for (QWidget* waiting : Widgets{playRecordingButton, startButton, playOutputButton, closeBox}) {
     waiting->setEnabled(false);
   }
   const QString typed = inputEdit->text();
@@ -482,8 +481,7 @@ BitmapButton* MainWindow::ButtonOf(int operation) const {
 
 void MainWindow::ResetAfterStop() {
   ApplyModeEnabling();
-  for (QWidget* control : {static_cast<QWidget*>(startButton), static_cast<QWidget*>(settingsButton),
-                           static_cast<QWidget*>(exitButton), static_cast<QWidget*>(closeBox)}) {
+  for (QWidget* control : Widgets{startButton, settingsButton, exitButton, closeBox}) {
     control->setEnabled(true);
   }
   stopButton->Collapse();
@@ -563,8 +561,7 @@ void MainWindow::ArrangeForPlay(int operation) {
   stopButton->setGeometry(operation == kPlayInputOperation ? playRecordingPlace : playOutputPlace);
   played->Collapse();
   other->setEnabled(false);
-  for (QWidget* waiting : {static_cast<QWidget*>(recordButton), static_cast<QWidget*>(startButton),
-                           static_cast<QWidget*>(realTimeButton), static_cast<QWidget*>(fileModeButton)}) {
+  for (QWidget* waiting : Widgets{recordButton, startButton, realTimeButton, fileModeButton}) {
     waiting->setEnabled(false);
   }
 }
@@ -577,9 +574,8 @@ void MainWindow::ShowProgressControls(bool shown) {
 void MainWindow::ArrangeForModification() {
   stopButton->setGeometry(startPlace);
   startButton->Collapse();
-  for (QWidget* waiting : {static_cast<QWidget*>(playRecordingButton), static_cast<QWidget*>(playOutputButton),
-                           static_cast<QWidget*>(recordButton), static_cast<QWidget*>(realTimeButton),
-                           static_cast<QWidget*>(fileModeButton)}) {
+  for (QWidget* waiting :
+       Widgets{playRecordingButton, playOutputButton, recordButton, realTimeButton, fileModeButton}) {
     waiting->setEnabled(false);
   }
 }
@@ -592,9 +588,8 @@ void MainWindow::ShowProgress(double fraction, const QString& text) {
 void MainWindow::RestoreAfterOperation() {
   meter->hide();
   ApplyModeEnabling();
-  for (QWidget* control : {static_cast<QWidget*>(realTimeButton), static_cast<QWidget*>(fileModeButton),
-                           static_cast<QWidget*>(startButton), static_cast<QWidget*>(settingsButton),
-                           static_cast<QWidget*>(exitButton)}) {
+  for (QWidget* control :
+       Widgets{realTimeButton, fileModeButton, startButton, settingsButton, exitButton}) {
     control->setEnabled(true);
   }
   stopButton->Collapse();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "ui/support/WindowFakes.h"
 #include "ui/windows/MainWindow.h"
 #include "ui/windows/OperationsBridge.h"
+#include "ui/windows/SettingsWindow.h"
 
 namespace plimo {
 namespace {
@@ -249,6 +251,12 @@ TEST_F(ServerWindowTest, ARealTimeRunShowsTheMeterUntilStopped) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().isVisible(); }, kWaitMs));
   EXPECT_EQ(Button(kStopId)->geometry(), startPlace);
   EXPECT_FALSE(Button(1043)->isEnabled());
+  // The run keeps its sampling rate: the list refuses another.
+  auto* rates = window->Settings().findChild<QComboBox*>(QStringLiteral("1036"));
+  rates->setFocus();
+  QTest::keyClick(rates, Qt::Key_Down);
+  EXPECT_EQ(record.samplingRate, 16000);
+  EXPECT_EQ(rates->currentText(), "16000");
   QTest::qWait(300);
   Click(kStopId);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Idle(); }, kWaitMs));
