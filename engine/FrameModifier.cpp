@@ -41,15 +41,6 @@ int FrameModifier::Configure(int rate, int size, int order, int maxLength, Equal
   autocorrelation.assign(static_cast<size_t>(order) + 1, 0.0);
   lpcCoefficients.assign(static_cast<size_t>(order), 0.0);
   levinsonScratch.assign(static_cast<size_t>(order), 0.0);
-  exponentialTable.resize(static_cast<size_t>(order) * binCount);
-  for (int j = 1; j <= order; ++j) {
-    for (int k = 0; k < binCount; ++k) {
-      // k * j reduced modulo N keeps the angle exact for high orders.
-      const double angle = 2.0 * std::numbers::pi * ((static_cast<int64_t>(k) * j) % size) / size;
-      exponentialTable[static_cast<size_t>(j - 1) * binCount + k] = {
-          static_cast<float>(std::cos(angle)), static_cast<float>(-std::sin(angle))};
-    }
-  }
   envelope.assign(static_cast<size_t>(binCount), 0.0f);
   const int largestWarped = static_cast<int>(std::ceil(binCount * kMaxFormantFactor));
   warped.assign(static_cast<size_t>(std::max(binCount, largestWarped)), 0.0f);
@@ -98,20 +89,52 @@ RealFft* FrameModifier::InverseFor(int inverseBins) {
   return inverses[static_cast<size_t>(index)].get();
 }
 
-// envelope[k] = 1 / |A_k| with A_k = 1 - sum_j a_j e^(-i 2 pi k j / N).
+// r[k] = sum over i of x[i] x[i + k], k = 0 .. p: the same sums in the same
+// order as Autocorrelation, but four lags at a time, so that their
+// additions do not wait on each other.
+void FrameModifier::Autocorrelate(const float* x, int n) {
+  constexpr int kLagsAtOnce = 4;
+  for (int first = 0; first <= lpcOrder; first += kLagsAtOnce) {
+    const int lags = std::min(kLagsAtOnce, lpcOrder + 1 - first);
+    double sums[kLagsAtOnce] = {};
+    // Where every lag of the group is still inside the frame.
+    int i = 0;
+    if (lags == kLagsAtOnce) {
+      for (; i + first + kLagsAtOnce - 1 < n; ++i) {
+        const double xi = x[i];
+        const float* y = x + i + first;
+        sums[0] += xi * y[0];
+        sums[1] += xi * y[1];
+        sums[2] += xi * y[2];
+        sums[3] += xi * y[3];
+      }
+    }
+    for (int j = 0; j < lags; ++j) {
+      for (int t = i; t + first + j < n; ++t) sums[j] += static_cast<double>(x[t]) * x[t + first + j];
+      autocorrelation[static_cast<size_t>(first + j)] = sums[j];
+    }
+  }
+}
+
+// envelope[k] = 1 / |A_k| with A_k = 1 - sum_j a_j e^(-i 2 pi k j / N): the
+// forward transform of the prediction-error filter (1, -a_1, .., -a_p)
+// padded to N, which needs no trigonometry per frame.
 void FrameModifier::EstimateEnvelope(const float* frame, int n) {
-  Autocorrelation(autocorrelation.data(), frame, lpcOrder, n);
+  Autocorrelate(frame, n);
   LevinsonDurbin(lpcCoefficients.data(), autocorrelation.data(), lpcOrder,
                  levinsonScratch.data());
+  std::fill(signal.begin(), signal.end(), 0.0f);
+  signal[0] = 1.0f;
+  for (int j = 0; j < lpcOrder; ++j) {
+    signal[static_cast<size_t>(j) + 1] = static_cast<float>(-lpcCoefficients[static_cast<size_t>(j)]);
+  }
+  forward->Forward(signal.data(), spectrum.data());
   for (int k = 0; k < binCount; ++k) {
-    double re = 1.0;
-    double im = 0.0;
-    for (int j = 0; j < lpcOrder; ++j) {
-      const std::complex<float> e = exponentialTable[static_cast<size_t>(j) * binCount + k];
-      re -= lpcCoefficients[static_cast<size_t>(j)] * e.real();
-      im -= lpcCoefficients[static_cast<size_t>(j)] * e.imag();
-    }
-    const double magnitude = std::max(std::sqrt(re * re + im * im), kMinPredictorMagnitude);
+    const std::complex<float> value = spectrum[static_cast<size_t>(k)];
+    const double magnitude = std::max(
+        std::sqrt(static_cast<double>(value.real()) * value.real() +
+                  static_cast<double>(value.imag()) * value.imag()),
+        kMinPredictorMagnitude);
     envelope[static_cast<size_t>(k)] = static_cast<float>(1.0 / magnitude);
   }
 }
@@ -121,7 +144,8 @@ void FrameModifier::EstimateEnvelope(const float* frame, int n) {
 void FrameModifier::Whisper(int bins, float level) {
   for (int k = 0; k < bins; ++k) {
     const std::complex<float> value = spectrum[static_cast<size_t>(k)];
-    const double magnitude = std::abs(value);
+    const double magnitude = std::sqrt(static_cast<double>(value.real()) * value.real() +
+                                       static_cast<double>(value.imag()) * value.imag());
     double phase = 0.0;
     if (k > 0) phase = (NoiseValue(*random) + 0.5) * 2.0 * std::numbers::pi;
     spectrum[static_cast<size_t>(k)] = {
@@ -141,10 +165,6 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
   std::copy(frame, frame + n, signal.begin());
   std::fill(signal.begin() + n, signal.end(), 0.0f);
   forward->Forward(signal.data(), spectrum.data());
-  for (int k = 0; k < binCount; ++k) {
-    const float e = envelope[static_cast<size_t>(k)];
-    spectrum[static_cast<size_t>(k)] = {spectrum[k].real() / e, spectrum[k].imag() / e};
-  }
 
   // A formant at bin j moves to about bin j * stretch.
   const int warpedLength = std::clamp(sizes.warpedLength, 1, static_cast<int>(warped.size()));
@@ -152,13 +172,23 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
   if (warpedLength < bins) {
     std::fill(warped.begin() + warpedLength, warped.begin() + bins, warped[warpedLength - 1]);
   }
-  for (int k = 0; k < bins; ++k) spectrum[static_cast<size_t>(k)] *= warped[static_cast<size_t>(k)];
-
   // Rebuilt every frame, so band changes act from the next frame on.
+  const float* curve = nullptr;
   if (equaliser->BuildEqualiserCurve(static_cast<float>(samplingRate), bins) > 0 &&
       equaliser->CurveLength() >= bins) {
-    const float* curve = equaliser->Curve();
-    for (int k = 0; k < bins; ++k) spectrum[static_cast<size_t>(k)] *= curve[k];
+    curve = equaliser->Curve();
+  }
+  // The excitation (the spectrum over the envelope) under the stretched
+  // envelope and the equaliser. Bins from K' on are never transformed back.
+  for (int k = 0; k < bins; ++k) {
+    const size_t bin = static_cast<size_t>(k);
+    float re = spectrum[bin].real() / envelope[bin] * warped[bin];
+    float im = spectrum[bin].imag() / envelope[bin] * warped[bin];
+    if (curve != nullptr) {
+      re *= curve[k];
+      im *= curve[k];
+    }
+    spectrum[bin] = {re, im};
   }
 
   if (whisperOn != 0) Whisper(bins, whisperLevel);

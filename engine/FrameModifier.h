@@ -61,13 +61,12 @@ class FrameModifier {
 
   std::vector<double> autocorrelation;  // p + 1
   std::vector<double> lpcCoefficients;  // a_1 .. a_p
-  // Row j - 1 holds e^(-i 2 pi k j / N) for bins k = 0 .. K-1.
-  std::vector<std::complex<float>> exponentialTable;
-  std::vector<float> envelope;                // K
+  std::vector<float> envelope;                // K values of 1 / |A_k|
   std::vector<float> warped;                  // up to the largest W
   std::vector<std::complex<float>> spectrum;  // K bins
 
  private:
+  void Autocorrelate(const float* frame, int n);
   void EstimateEnvelope(const float* frame, int n);
   void Whisper(int bins, float level);
   RealFft* InverseFor(int inverseBins);
@@ -75,7 +74,8 @@ class FrameModifier {
   Equaliser* equaliser = nullptr;
   RandomGenerator* random = nullptr;
   std::vector<double> levinsonScratch;  // p
-  std::vector<float> signal;            // N: the padded frame, then the inverse
+  // N: the prediction-error filter, the padded frame, then the inverse.
+  std::vector<float> signal;
   std::unique_ptr<RealFft> forward;
   // One inverse per reachable K', odd ones from smallestInverseBins to K.
   std::vector<std::unique_ptr<RealFft>> inverses;

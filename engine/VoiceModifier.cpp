@@ -53,14 +53,6 @@ float LimitDuration(float d) {
 
 }  // namespace
 
-const float* VoiceModifier::WindowCache::Hamming(int n) {
-  if (n != length) {
-    HammingWindow(values.data(), n);
-    length = n;
-  }
-  return values.data();
-}
-
 VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool>& running,
                              RunObserver* runObserver, uint32_t seed)
     : inputName(kSoundBoardName),
@@ -188,10 +180,8 @@ int VoiceModifier::SetUpRun() {
   inputSamples.assign(static_cast<size_t>(frameLength), 0);
   history.assign(static_cast<size_t>(frameLength), 0.0f);
   frame.assign(static_cast<size_t>(frameLength), 0.0f);
-  analysisWindow.values.assign(static_cast<size_t>(frameLength), 0.0f);
-  analysisWindow.length = -1;
-  synthesisWindow.values.assign(static_cast<size_t>(frameLength), 0.0f);
-  synthesisWindow.length = -1;
+  analysisWindow.Prepare(frameLength);
+  synthesisWindow.Prepare(frameLength);
 
   totalSamples = 1;
   if (realTime == 0) {

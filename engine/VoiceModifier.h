@@ -14,6 +14,7 @@
 #include "engine/OverlapAdd.h"
 #include "engine/PitchTracker.h"
 #include "engine/RunGeometry.h"
+#include "engine/WindowCache.h"
 #include "engine/dsp/RandomGenerator.h"
 
 namespace plimo {
@@ -134,13 +135,6 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   RandomGenerator random;
 
  private:
-  // A window of one length, computed again only when the length changes.
-  struct WindowCache {
-    std::vector<float> values;
-    int length = -1;
-    const float* Hamming(int n);
-  };
-
   void LoadFrameParameters(const VoiceParameters& parameters);
   int SetUpRun();
   int OpenFiles();
