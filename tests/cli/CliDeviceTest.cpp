@@ -134,8 +134,11 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   std::printf("live: input to output delay %.0f ms\n", delayMs);
   RecordProperty("delay_ms", static_cast<int>(delayMs));
   EXPECT_GT(delayMs, 0.0);
+  // About 500 ms on an idle machine: the 250 ms pre-roll, the speaker's
+  // queue, the capture buffers and the engine's frame; more when the
+  // machine is busy, as the microphone's backlog stays.
   if (kRealTimeBuild) {
-    EXPECT_LT(delayMs, 700.0);
+    EXPECT_LT(delayMs, 1000.0);
   }
 
   const double f0In = MeasureF0(in, kRate, static_cast<size_t>(inStart) + kRate, kRate / 2);
