@@ -84,8 +84,11 @@ int UsageError(const std::string& message) {
 // it.
 bool ParseInRange(const char* text, SliderRange range, float* value) {
   double parsed = 0.0;
-  if (!ParseDouble(text, &parsed) || parsed < range.lowest || parsed > range.highest) return false;
-  *value = static_cast<float>(parsed);
+  if (!ParseDouble(text, &parsed)) return false;
+  // Compared as the float the setting holds: "0.6" is the slider's end.
+  const float single = static_cast<float>(parsed);
+  if (!(single >= range.lowest && single <= range.highest)) return false;
+  *value = single;
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -181,6 +182,12 @@ TEST_F(CliRender, ValuesOutsideTheirRangeAreUsageErrorsNamingTheRange) {
     EXPECT_EQ(Lines(run.err).size(), 1u) << run.err;
     EXPECT_NE(run.err.find(c.range), std::string::npos) << run.err;
   }
+  // The ends of every range are accepted.
+  CliRun ends = RunCli(dir, {"render", in, out, "--pitch", "0.6", "--duration", "0.3",
+                             "--vocal-tract", "3", "--robot", "300", "--whisper", "0.5",
+                             "--chorus", "1", "--pitch-offset", "-500", "--quiet"});
+  EXPECT_EQ(ends.exitStatus, 0) << ends.err;
+  std::remove(out.c_str());
   EXPECT_EQ(RunCli(dir, {"render", in}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"render", in, out, "--bogus"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"render", in, out, "--pitch"}).exitStatus, 2);

@@ -92,11 +92,13 @@ TEST_F(VoiceModifierTest, DurationFactorStretchesTheOutput) {
   const int block = BlockLengthFor(kRate);
   ASSERT_EQ(Run(in, dir.Path("d1.wav")), kRunOk);
   const auto single = ReadMono(dir.Path("d1.wav"));
+  const int64_t singleEnd = modifier->synthesisPosition;
   record.durationFactor = 2.0f;
   ASSERT_EQ(Run(in, dir.Path("d2.wav")), kRunOk);
   const auto twice = ReadMono(dir.Path("d2.wav"));
-  // Each length is cut to whole blocks, and the last frame adds up to one
-  // period beyond the scaled analysis position.
+  // The synthesised time line doubles within one block; the files are each
+  // cut to whole blocks on top of that.
+  EXPECT_NEAR(static_cast<double>(modifier->synthesisPosition), 2.0 * singleEnd, block);
   EXPECT_NEAR(static_cast<double>(twice.size()), 2.0 * single.size(), 2.0 * block);
   EXPECT_NEAR(MeasureF0(twice, kRate, kRate * 2, 2048), 125.0, 2.0);  // pitch kept
   record.durationFactor = 0.5f;
