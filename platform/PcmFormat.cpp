@@ -18,8 +18,6 @@ snd_pcm_format_t AlsaFormat(const PcmFormat& format) {
   return SND_PCM_FORMAT_UNKNOWN;
 }
 
-const char* DeviceErrorText(int error) { return snd_strerror(error); }
-
 namespace {
 void IgnoreDiagnostic(const char*, int, const char*, int, const char*, ...) {}
 }  // namespace

@@ -25,9 +25,6 @@ snd_pcm_format_t AlsaFormat(const PcmFormat& format);
 // are errno values too).
 inline constexpr int kDeviceOk = 0;
 
-// The reason for a device call's failure in words.
-const char* DeviceErrorText(int error);
-
 // Stops ALSA from printing its own diagnostics: failures reach the user
 // through the program's messages. Safe to call any number of times.
 void QuietenAlsaDiagnostics();

@@ -28,7 +28,6 @@ class PcmStream {
   PcmStream& operator=(const PcmStream&) = delete;
 
   bool IsOpen() const { return pcm != nullptr; }
-  const PcmFormat& Format() const { return format; }
   // The device failed and gives every buffer back at once; further buffers
   // are refused.
   bool HasFailed() const { return failed.load(std::memory_order_acquire); }
