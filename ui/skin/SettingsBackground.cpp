@@ -72,7 +72,9 @@ void PaintSettingsBackground(QPainter& painter, QSizeF size) {
   LabelRightOf(painter, t::kChorusBox, kLabelChorus, kBoxLabelWidth);
   LabelRightOf(painter, t::kExpanderBox, kLabelExpander, kBoxLabelWidth);
   LabelRightOf(painter, t::kCompressorBox, kLabelCompressor, kBoxLabelWidth);
-  LabelRightOf(painter, t::kLimiterBox, kLabelLimiter, kBoxLabelWidth);
+  // The gater's switch follows the limiter's label closely.
+  LabelRightOf(painter, t::kLimiterBox, kLabelLimiter,
+               t::kGaterBox.Rect().left() - t::kLimiterBox.Rect().right() - 2 * kLabelGap - 1);
   LabelRightOf(painter, t::kGaterBox, kLabelGater, width - t::kGaterBox.Rect().right() - 14);
   const QRect rate = t::kSamplingRate.Rect();
   PaintLabel(painter, QRectF(rate.left() - 4, rate.top() - kLabelHeight - kLabelGap, width - rate.left() - 8,

@@ -62,7 +62,8 @@ void PaintVolumeBackground(QPainter& painter, QSizeF size) {
 
   const QRectF speaker(t::kSpeaker.Rect());
   const QRectF microphone(t::kMicrophone.Rect());
-  const qreal columnWidth = size.width() / 2 - 6;
+  constexpr qreal kColumnGap = 10;  // px between the two labels
+  const qreal columnWidth = size.width() / 2 - kColumnGap;
   PaintPanel(painter, QRectF(6, kVolumeTitleHeight + 6, size.width() - 12,
                              speaker.bottom() + 28 - kVolumeTitleHeight - 6),
              kToolPanel);
@@ -72,10 +73,10 @@ void PaintVolumeBackground(QPainter& painter, QSizeF size) {
                                   microphone.top() - kGlyphSide - 6, kGlyphSide, kGlyphSide));
   PaintLabel(painter, QRectF(speaker.center().x() - columnWidth / 2, speaker.bottom() + 6, columnWidth,
                              kLabelHeight),
-             LocalText(kLabelSpeaker), Qt::AlignCenter, true);
+             LocalText(kLabelSpeaker), Qt::AlignCenter);
   PaintLabel(painter, QRectF(microphone.center().x() - columnWidth / 2, microphone.bottom() + 6,
                              columnWidth, kLabelHeight),
-             LocalText(kLabelMicrophone), Qt::AlignCenter, true);
+             LocalText(kLabelMicrophone), Qt::AlignCenter);
 }
 
 void PaintMessageBackground(QPainter& painter, QSizeF size) {
