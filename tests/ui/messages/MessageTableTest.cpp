@@ -14,6 +14,8 @@ namespace {
 const MessagePair kAllPairs[] = {
     kMessageNoInputFile,           kMessageSameInputOutput,
     kMessageNoSoundCard,           kMessageNoMicrophone,
+    kMessageCannotCreateRecording, kMessageCannotOpenMicrophone,
+    kMessageCannotOpenSpeaker,
     kMessageCannotFindSettingsFile, kMessageCannotCreateSettingsFile,
     kMessageInvalidSettingsFile,   kMessageCannotWriteOutputFile,
     kMessageCannotProcessInputFile, kMessageCannotFindHelpFile,
