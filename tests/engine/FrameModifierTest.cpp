@@ -255,15 +255,5 @@ TEST_F(FrameModifierTest, FramesAllocateNothing) {
   EXPECT_EQ(test::AllocationCount(), before);
 }
 
-TEST(FrameModifierConfigure, RefusesSizesItCannotServe) {
-  Equaliser equaliser;
-  RandomGenerator random;
-  FrameModifier modifier;
-  EXPECT_EQ(modifier.Configure(kRate, 500, kOrder, 320, equaliser, random), -1);  // not 2^k
-  EXPECT_EQ(modifier.Configure(kRate, kFftSize, kOrder, 513, equaliser, random), -1);
-  EXPECT_EQ(modifier.Configure(500, kFftSize, kOrder, 320, equaliser, random), -1);
-  EXPECT_EQ(modifier.Configure(kRate, kFftSize, 0, 320, equaliser, random), -1);
-}
-
 }  // namespace
 }  // namespace plimo
