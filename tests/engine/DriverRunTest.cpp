@@ -26,7 +26,7 @@ class Recorder : public RunObserver {
     ++progressCount;
     std::snprintf(lastText, sizeof lastText, "%s", text);
   }
-  void OnFrameAnalysed(int64_t frame, int64_t position, float f0) override {
+  void OnFrameAnalysed(int64_t frame, int64_t, float f0) override {
     if (frame == 1) allocationsAtFirstFrame = AllocationCount();
     allocationsAtLastFrame = AllocationCount();
     frames = frame + 1;
