@@ -32,5 +32,8 @@ int main(int argc, char** argv) {
   plimo::MainWindow window(record, operations, mixer.speaker.get(), mixer.microphone.get(), chooser, help);
   operations.Attach(&window);
   window.exec();
+  // Closing stopped every operation; their workers end before the window
+  // they report to.
+  operations.Running().WaitForWorkers();
   return 0;
 }

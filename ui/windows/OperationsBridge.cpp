@@ -1,6 +1,5 @@
 #include "ui/windows/OperationsBridge.h"
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
 
@@ -22,11 +21,6 @@ OperationsBridge::OperationsBridge(VoiceParameters& record)
     : record(record), operations(*this, *this) {
   poll.setInterval(kPollMs);
   QObject::connect(&poll, &QTimer::timeout, [this] { ShowStoredValues(); });
-}
-
-OperationsBridge::~OperationsBridge() {
-  operations.StopAllOperations();
-  operations.WaitForWorkers();
 }
 
 void OperationsBridge::Attach(MainWindow* newWindow) { window = newWindow; }

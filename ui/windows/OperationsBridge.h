@@ -25,11 +25,10 @@ class VoiceParameters;
 class OperationsBridge : public OperationsPort, public OperationControls, public MessageSink {
  public:
   explicit OperationsBridge(VoiceParameters& record);
-  // Stops every operation and waits for the workers.
-  ~OperationsBridge() override;
 
   // The window the workers show their state in; before it is attached
-  // their calls change nothing.
+  // their calls change nothing. Stop the operations and wait for their
+  // workers before the window goes.
   void Attach(MainWindow* window);
 
   Operations& Running() { return operations; }
