@@ -91,24 +91,23 @@ RealFft* FrameModifier::InverseFor(int inverseBins) {
 
 // r[k] = sum over i of x[i] x[i + k], k = 0 .. p: the same sums in the same
 // order as Autocorrelation, but four lags at a time, so that their
-// additions do not wait on each other.
+// additions do not wait on each other. The last group may run past p; its
+// extra sums are dropped.
 void FrameModifier::Autocorrelate(const float* x, int n) {
   constexpr int kLagsAtOnce = 4;
   for (int first = 0; first <= lpcOrder; first += kLagsAtOnce) {
-    const int lags = std::min(kLagsAtOnce, lpcOrder + 1 - first);
     double sums[kLagsAtOnce] = {};
     // Where every lag of the group is still inside the frame.
     int i = 0;
-    if (lags == kLagsAtOnce) {
-      for (; i + first + kLagsAtOnce - 1 < n; ++i) {
-        const double xi = x[i];
-        const float* y = x + i + first;
-        sums[0] += xi * y[0];
-        sums[1] += xi * y[1];
-        sums[2] += xi * y[2];
-        sums[3] += xi * y[3];
-      }
+    for (; i + first + kLagsAtOnce - 1 < n; ++i) {
+      const double xi = x[i];
+      const float* y = x + i + first;
+      sums[0] += xi * y[0];
+      sums[1] += xi * y[1];
+      sums[2] += xi * y[2];
+      sums[3] += xi * y[3];
     }
+    const int lags = std::min(kLagsAtOnce, lpcOrder + 1 - first);
     for (int j = 0; j < lags; ++j) {
       for (int t = i; t + first + j < n; ++t) sums[j] += static_cast<double>(x[t]) * x[t + first + j];
       autocorrelation[static_cast<size_t>(first + j)] = sums[j];
