@@ -67,6 +67,19 @@ const std::string& FailedPath(int status, const std::string& input, const std::s
   return status == kRunOutputFailed ? output : input;
 }
 
+// A message box text on one line of stderr.
+std::string OneLine(const char* text) {
+  std::string line;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '\n') {
+      if (c[1] != ' ') line += ' ';
+    } else {
+      line += *c;
+    }
+  }
+  return line;
+}
+
 // Names that LoadParameters would take for the sound card stay file names.
 std::string AsFileName(const std::string& path) {
   return path == kSoundBoardName ? "./" + path : path;
@@ -105,7 +118,8 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
   const int status = modifier.Process();
   if (status != kRunOk) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),
-                 observer.failure != nullptr ? observer.failure : "the modification failed");
+                 OneLine(observer.failure != nullptr ? observer.failure : "the modification failed")
+                     .c_str());
     return kExitFailure;
   }
   if (!options.quiet) {
