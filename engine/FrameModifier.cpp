@@ -53,7 +53,7 @@ int FrameModifier::Configure(int rate, int size, int order, int maxLength, Equal
   smallestInverseBins = SmallestInverseBinCount(binCount);
   inverses.clear();
   for (int bins = smallestInverseBins; bins <= binCount; bins += 2) {
-    inverses.push_back(std::make_unique<RealFft>(2 * bins - 2));
+    inverses.push_back(std::make_unique<RealFft>(2 * bins - 2, RealFftUse::kBackwardOnly));
     if (!inverses.back()->Ready()) return -1;
   }
   return 1;

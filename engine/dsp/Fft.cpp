@@ -1,92 +1,48 @@
 #include "engine/dsp/Fft.h"
 
-#include <fftw3.h>
+#include <cmath>
+#include <numbers>
 
-#include <map>
-#include <mutex>
-#include <utility>
+#include "engine/dsp/FftPlans.h"
 
 namespace plimo {
 
 namespace {
 
-enum class PlanKind { kComplex, kRealForward, kRealBackward };
-
-// Every array a plan is executed on comes from fftw_malloc, so all share
-// the planner's alignment and the plans may use SIMD codelets. A plan
-// made for one object's arrays serves every later object of that length
-// (UNALIGNED plans ran up to twice as slow). Measured planning would run
-// the powers of two about a third faster, but costs 0.1 to 0.3 s per
-// length, and a run may need hundreds of lengths.
-constexpr unsigned kPlanFlags = FFTW_ESTIMATE;
-
-// Plans of every length and kind met so far. FFTW's planner keeps global
-// state, so plans are only made under the lock; executing a plan with the
-// new-array functions needs no lock. The cache is never torn down, so a
-// transform still running on another thread at exit keeps its plan.
-class PlanCache {
- public:
-  fftw_plan Find(int n, PlanKind kind, void* in, void* out) {
-    std::lock_guard<std::mutex> lock(mutex);
-    const auto key = std::make_pair(n, kind);
-    auto found = plans.find(key);
-    if (found != plans.end()) {
-      return found->second;
-    }
-    const fftw_plan plan = Make(n, kind, in, out);
-    if (plan != nullptr) {
-      plans.emplace(key, plan);
-    }
-    return plan;
-  }
-
- private:
-  static fftw_plan Make(int n, PlanKind kind, void* in, void* out) {
-    switch (kind) {
-      case PlanKind::kComplex:
-        return fftw_plan_dft_1d(n, static_cast<fftw_complex*>(in),
-                                static_cast<fftw_complex*>(out), FFTW_FORWARD,
-                                kPlanFlags);
-      case PlanKind::kRealForward:
-        return fftw_plan_dft_r2c_1d(n, static_cast<double*>(in),
-                                    static_cast<fftw_complex*>(out),
-                                    kPlanFlags);
-      case PlanKind::kRealBackward:
-        return fftw_plan_dft_c2r_1d(n, static_cast<fftw_complex*>(in),
-                                    static_cast<double*>(out), kPlanFlags);
-    }
-    return nullptr;
-  }
-
-  std::mutex mutex;
-  std::map<std::pair<int, PlanKind>, fftw_plan> plans;
-};
-
-PlanCache& Plans() {
-  static PlanCache& cache = *new PlanCache;
-  return cache;
-}
-
 fftw_complex* AsFftw(std::complex<double>* values) {
   return reinterpret_cast<fftw_complex*>(values);
 }
 
+std::complex<double>* ComplexArray(int n) {
+  return static_cast<std::complex<double>*>(
+      fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n)));
+}
+
+// The length of the chirp transform a real transform of length n runs on:
+// half of it for even n (two real samples per complex value), all of it
+// for odd n; 0 where FFTW's own plans serve.
+int RealChirpLength(int n) {
+  if (!NeedsChirp(n)) {
+    return 0;
+  }
+  return n % 2 == 0 ? n / 2 : n;
+}
+
 }  // namespace
 
-ComplexFft::ComplexFft(int n) {
+ComplexFft::ComplexFft(int n) : chirp(NeedsChirp(n) ? n : 0) {
   if (n < 1) {
     return;
   }
-  const size_t bytes = sizeof(std::complex<double>) * static_cast<size_t>(n);
-  auto* in = static_cast<std::complex<double>*>(fftw_malloc(bytes));
-  auto* out = static_cast<std::complex<double>*>(fftw_malloc(bytes));
+  auto* in = ComplexArray(n);
+  auto* out = ComplexArray(n);
   // Out of place, because FFTW plans an out-of-place transform about three
   // times faster than an in-place one and runs both equally fast.
   fftw_plan made = nullptr;
-  if (in != nullptr && out != nullptr) {
-    made = Plans().Find(n, PlanKind::kComplex, in, out);
+  if (in != nullptr && out != nullptr && !NeedsChirp(n)) {
+    made = FindPlan(n, PlanKind::kComplexForward, in, out);
   }
-  if (made == nullptr) {
+  if (in == nullptr || out == nullptr || (made == nullptr && !chirp.Ready())) {
     fftw_free(in);
     fftw_free(out);
     return;
@@ -95,6 +51,7 @@ ComplexFft::ComplexFft(int n) {
   input = in;
   output = out;
   length = n;
+  ready = true;
 }
 
 ComplexFft::~ComplexFft() {
@@ -103,7 +60,7 @@ ComplexFft::~ComplexFft() {
 }
 
 void ComplexFft::Transform(float* data, int direction) {
-  if (plan == nullptr) {
+  if (!ready) {
     return;
   }
   // The backward transform is conj(forward(conj(x))); the conjugations
@@ -113,47 +70,77 @@ void ComplexFft::Transform(float* data, int direction) {
   for (int i = 0; i < length; ++i) {
     input[i] = {data[2 * i], sign * data[2 * i + 1]};
   }
-  fftw_execute_dft(plan, AsFftw(input), AsFftw(output));
+  if (plan != nullptr) {
+    fftw_execute_dft(plan, AsFftw(input), AsFftw(output));
+  } else {
+    chirp.Forward(input, output);
+  }
   for (int i = 0; i < length; ++i) {
     data[2 * i] = static_cast<float>(output[i].real());
     data[2 * i + 1] = sign * static_cast<float>(output[i].imag());
   }
 }
 
-RealFft::RealFft(int n) {
+RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   if (n < 1) {
     return;
   }
-  const auto bins = static_cast<size_t>(n / 2 + 1);
-  auto* samples =
-      static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-  auto* values = static_cast<std::complex<double>*>(
-      fftw_malloc(sizeof(std::complex<double>) * bins));
-  fftw_plan forward = nullptr;
-  fftw_plan backward = nullptr;
-  if (samples != nullptr && values != nullptr) {
-    forward = Plans().Find(n, PlanKind::kRealForward, samples, values);
-    backward = Plans().Find(n, PlanKind::kRealBackward, values, samples);
+  const bool forward = use == RealFftUse::kForwardAndBackward;
+  const int bins = n / 2 + 1;
+  if (RealChirpLength(n) > 0) {
+    auto* values = ComplexArray(RealChirpLength(n));
+    auto* turns = ComplexArray(bins);
+    if (values == nullptr || turns == nullptr || !chirp.Ready()) {
+      fftw_free(values);
+      fftw_free(turns);
+      return;
+    }
+    for (int k = 0; k < bins; ++k) {
+      const double angle = -2.0 * std::numbers::pi * k / n;
+      turns[k] = {std::cos(angle), std::sin(angle)};
+    }
+    packed = values;
+    twiddles = turns;
+  } else {
+    auto* samples =
+        static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+    auto* values = ComplexArray(bins);
+    fftw_plan forwardMade = nullptr;
+    fftw_plan backwardMade = nullptr;
+    if (samples != nullptr && values != nullptr) {
+      if (forward) {
+        forwardMade = FindPlan(n, PlanKind::kRealForward, samples, values);
+      }
+      backwardMade = FindPlan(n, PlanKind::kRealBackward, values, samples);
+    }
+    if ((forward && forwardMade == nullptr) || backwardMade == nullptr) {
+      fftw_free(samples);
+      fftw_free(values);
+      return;
+    }
+    forwardPlan = forwardMade;
+    backwardPlan = backwardMade;
+    real = samples;
+    spectrum = values;
   }
-  if (forward == nullptr || backward == nullptr) {
-    fftw_free(samples);
-    fftw_free(values);
-    return;
-  }
-  forwardPlan = forward;
-  backwardPlan = backward;
-  real = samples;
-  spectrum = values;
   length = n;
+  forwardToo = forward;
+  ready = true;
 }
 
 RealFft::~RealFft() {
   fftw_free(real);
   fftw_free(spectrum);
+  fftw_free(packed);
+  fftw_free(twiddles);
 }
 
 void RealFft::Forward(const float* x, std::complex<float>* bins) {
-  if (forwardPlan == nullptr) {
+  if (!ready || !forwardToo) {
+    return;
+  }
+  if (packed != nullptr) {
+    ChirpForward(x, bins);
     return;
   }
   for (int i = 0; i < length; ++i) {
@@ -167,7 +154,11 @@ void RealFft::Forward(const float* x, std::complex<float>* bins) {
 }
 
 void RealFft::Backward(const std::complex<float>* bins, float* x) {
-  if (forwardPlan == nullptr) {
+  if (!ready) {
+    return;
+  }
+  if (packed != nullptr) {
+    ChirpBackward(bins, x);
     return;
   }
   // The backward transform destroys its input, so it runs on a copy; the
@@ -183,6 +174,80 @@ void RealFft::Backward(const std::complex<float>* bins, float* x) {
   fftw_execute_dft_c2r(backwardPlan, AsFftw(spectrum), real);
   for (int i = 0; i < length; ++i) {
     x[i] = static_cast<float>(real[i]);
+  }
+}
+
+// For even n = 2h the samples go in pairs, z[t] = x[2t] + i x[2t + 1], and
+// the spectra of the even and odd samples, E[k] = (Z[k] + conj(Z[h - k])) / 2
+// and O[k] = (Z[k] - conj(Z[h - k])) / 2i, give X[k] = E[k] + w^k O[k] with
+// w = e^(-i 2 pi / n): a transform of half the length.
+void RealFft::ChirpForward(const float* x, std::complex<float>* bins) {
+  if (length % 2 != 0) {
+    for (int t = 0; t < length; ++t) {
+      packed[t] = {x[t], 0.0};
+    }
+    chirp.Forward(packed, packed);
+    for (int k = 0; k < BinCount(); ++k) {
+      bins[k] = {static_cast<float>(packed[k].real()),
+                 static_cast<float>(packed[k].imag())};
+    }
+    return;
+  }
+  const int half = length / 2;
+  for (int t = 0; t < half; ++t) {
+    packed[t] = {x[2 * t], x[2 * t + 1]};
+  }
+  chirp.Forward(packed, packed);
+  const std::complex<double> minusHalfI{0.0, -0.5};
+  for (int k = 0; k <= half; ++k) {
+    const std::complex<double> z = packed[k == half ? 0 : k];
+    const std::complex<double> mirror = std::conj(packed[k == 0 ? 0 : half - k]);
+    const std::complex<double> even = 0.5 * (z + mirror);
+    const std::complex<double> odd = minusHalfI * (z - mirror);
+    const std::complex<double> value = even + twiddles[k] * odd;
+    bins[k] = {static_cast<float>(value.real()), static_cast<float>(value.imag())};
+  }
+}
+
+// The reverse of ChirpForward's pairing: from the Hermitian spectrum the
+// spectra of the even and odd samples, E[k] = X[k] + conj(X[h - k]) and
+// O[k] = (X[k] - conj(X[h - k])) w^-k (both twice their size, which the
+// unscaled backward transform of half the length wants), and from
+// Z = E + i O the pairs x[2t] + i x[2t + 1]. The backward transform is
+// conj(forward(conj(Z))).
+void RealFft::ChirpBackward(const std::complex<float>* bins, float* x) {
+  const int count = BinCount();
+  auto bin = [&](int k) {
+    // The imaginary parts that a real signal cannot carry are dropped.
+    const bool realOnly = k == 0 || (length % 2 == 0 && k == length / 2);
+    return std::complex<double>{bins[k].real(), realOnly ? 0.0 : bins[k].imag()};
+  };
+  if (length % 2 != 0) {
+    for (int k = 0; k < count; ++k) {
+      packed[k] = std::conj(bin(k));
+    }
+    for (int k = count; k < length; ++k) {
+      packed[k] = bin(length - k);
+    }
+    chirp.Forward(packed, packed);
+    for (int t = 0; t < length; ++t) {
+      x[t] = static_cast<float>(packed[t].real());
+    }
+    return;
+  }
+  const int half = length / 2;
+  const std::complex<double> i{0.0, 1.0};
+  for (int k = 0; k < half; ++k) {
+    const std::complex<double> value = bin(k);
+    const std::complex<double> mirror = std::conj(bin(half - k));
+    const std::complex<double> even = value + mirror;
+    const std::complex<double> odd = (value - mirror) * std::conj(twiddles[k]);
+    packed[k] = std::conj(even + i * odd);
+  }
+  chirp.Forward(packed, packed);
+  for (int t = 0; t < half; ++t) {
+    x[2 * t] = static_cast<float>(packed[t].real());
+    x[2 * t + 1] = static_cast<float>(-packed[t].imag());
   }
 }
 

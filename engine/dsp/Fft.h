@@ -2,6 +2,8 @@
 
 #include <complex>
 
+#include "engine/dsp/ChirpTransform.h"
+
 struct fftw_plan_s;
 
 namespace plimo {
@@ -13,7 +15,9 @@ namespace plimo {
 // Plans are made once per (length, kind) and kept for the life of the
 // process; FFTW's planner is not thread-safe, so making a plan takes a
 // process-wide lock, while executing one does not. An object built once
-// (per run, per length) transforms without allocating or locking.
+// (per run, per length) transforms without allocating or locking, at every
+// length: where FFTW's own plan would take memory on each call, the object
+// carries the transform out as a chirp convolution instead.
 
 inline constexpr int kFftForward = -1;
 inline constexpr int kFftBackward = 1;
@@ -30,7 +34,7 @@ class ComplexFft {
   ComplexFft& operator=(const ComplexFft&) = delete;
 
   int Length() const { return length; }
-  bool Ready() const { return plan != nullptr; }
+  bool Ready() const { return ready; }
 
   // Transforms data in place: direction kFftForward (-1) runs the forward
   // transform, any other value the backward one.
@@ -38,24 +42,31 @@ class ComplexFft {
 
  private:
   int length = 0;
+  bool ready = false;
   fftw_plan_s* plan = nullptr;  // forward; owned by the process-wide cache
+  ChirpTransform chirp;         // instead of plan where that would allocate
   std::complex<double>* input = nullptr;   // n values, fftw-aligned
   std::complex<double>* output = nullptr;  // n values, fftw-aligned
 };
+
+// What a RealFft is built for. The inverse transforms of a run only ever
+// go backward, and skipping the forward plan halves their planning.
+enum class RealFftUse { kForwardAndBackward, kBackwardOnly };
 
 // A real-input forward and real-output backward transform of one length n
 // (even or odd). Bins are the first n/2 + 1 values of the complex spectrum.
 class RealFft {
  public:
   // As for ComplexFft: n < 1 or a failure leaves an object that is not Ready.
-  explicit RealFft(int n);
+  // A kBackwardOnly object's Forward does nothing.
+  explicit RealFft(int n, RealFftUse use = RealFftUse::kForwardAndBackward);
   ~RealFft();
   RealFft(const RealFft&) = delete;
   RealFft& operator=(const RealFft&) = delete;
 
   int Length() const { return length; }
   int BinCount() const { return length / 2 + 1; }
-  bool Ready() const { return forwardPlan != nullptr; }
+  bool Ready() const { return ready; }
 
   // x: n real samples; bins: n/2 + 1 complex values out.
   void Forward(const float* x, std::complex<float>* bins);
@@ -66,11 +77,22 @@ class RealFft {
   void Backward(const std::complex<float>* bins, float* x);
 
  private:
+  void ChirpForward(const float* x, std::complex<float>* bins);
+  void ChirpBackward(const std::complex<float>* bins, float* x);
+
   int length = 0;
-  fftw_plan_s* forwardPlan = nullptr;  // owned by the process-wide cache
+  bool ready = false;
+  bool forwardToo = false;
+  // FFTW's plans, where they run without allocating; owned by the cache.
+  fftw_plan_s* forwardPlan = nullptr;
   fftw_plan_s* backwardPlan = nullptr;
   double* real = nullptr;                    // n values, fftw-aligned
   std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
+  // Otherwise a chirp transform: for even n of the n/2 complex values
+  // x[2t] + i x[2t + 1], for odd n of all n samples as complex values.
+  ChirpTransform chirp;
+  std::complex<double>* packed = nullptr;  // the chirp's values, fftw-aligned
+  std::complex<double>* twiddles = nullptr;  // e^(-i 2 pi k / n), k <= n/2
 };
 
 }  // namespace plimo

@@ -1,58 +1,68 @@
-// Every inverse transform a run can meet must run without allocating, as
-// the frame loop must. FFTW takes its working memory through
-// posix_memalign / memalign, which the operator-new counter does not see,
-// so this test binary counts those too.
+// Every inverse transform a run can meet, and the frame modification that
+// uses them, must run without allocating, as the frame loop must. FFTW
+// takes its working memory through the C allocator, which the operator-new
+// counter does not see, so these tests count malloc and its kin.
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <complex>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "dsp/MallocCounter.h"
+#include "effects/Equaliser.h"
+#include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
 #include "engine/dsp/Fft.h"
-
-namespace {
-std::atomic<long> alignedAllocations{0};
-}  // namespace
-
-extern "C" int posix_memalign(void** memory, size_t alignment, size_t size) {
-  using Real = int (*)(void**, size_t, size_t);
-  static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "posix_memalign"));
-  alignedAllocations.fetch_add(1, std::memory_order_relaxed);
-  return real(memory, alignment, size);
-}
-
-extern "C" void* memalign(size_t alignment, size_t size) {
-  using Real = void* (*)(size_t, size_t);
-  static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "memalign"));
-  alignedAllocations.fetch_add(1, std::memory_order_relaxed);
-  return real(alignment, size);
-}
+#include "engine/dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {
 
-// Disabled while the transforms of lengths with a prime factor of 37 or
-// more allocate on every call (FFTW's Rader solver does): about 40 % of the
-// inverse lengths at every rate.
-TEST(TransformAllocation, DISABLED_EveryInverseLengthOfARunTransformsWithoutAllocating) {
-  for (int rate : {8000, 16000, 44100}) {
+constexpr int kRates[] = {8000, 16000, 44100};  // Hz
+
+TEST(TransformAllocation, EveryInverseLengthOfARunTransformsWithoutAllocating) {
+  if (!test::MallocCountingAvailable()) GTEST_SKIP() << "no allocation counting in this build";
+  for (int rate : kRates) {
     const int bins = FftSizeFor(rate) / 2 + 1;
     std::vector<std::complex<float>> spectrum(static_cast<size_t>(bins), {1.0f, 0.5f});
     std::vector<float> samples(static_cast<size_t>(2 * bins));
     std::string allocating;
     for (int inverseBins = SmallestInverseBinCount(bins); inverseBins <= bins; inverseBins += 2) {
-      RealFft inverse(2 * inverseBins - 2);
+      RealFft inverse(2 * inverseBins - 2, RealFftUse::kBackwardOnly);
       ASSERT_TRUE(inverse.Ready());
-      const long before = alignedAllocations.load();
+      test::StartCountingMalloc();
       inverse.Backward(spectrum.data(), samples.data());
-      if (alignedAllocations.load() != before) allocating += " " + std::to_string(inverse.Length());
+      if (test::StopCountingMalloc() != 0) allocating += " " + std::to_string(inverse.Length());
     }
     EXPECT_TRUE(allocating.empty()) << rate << " Hz, lengths" << allocating;
+  }
+}
+
+// Pitch factors from 1 to 3 in steps fine enough to meet every inverse
+// length, with whisper and the equaliser on, as a run's frames would.
+TEST(TransformAllocation, FramesAtEveryPitchFactorAllocateNothing) {
+  if (!test::MallocCountingAvailable()) GTEST_SKIP() << "no allocation counting in this build";
+  constexpr float kLargestFactor = 3.0f;
+  constexpr float kFactorStep = 0.002f;
+  for (int rate : kRates) {
+    Equaliser equaliser;
+    equaliser.SetGain(4, 12.0f);
+    RandomGenerator random;
+    FrameModifier modifier;
+    const int frameLength = FftSizeFor(rate) / 2;
+    ASSERT_EQ(modifier.Configure(rate, FftSizeFor(rate), LpcOrderFor(rate), frameLength,
+                                 equaliser, random),
+              1);
+    std::vector<float> frame(static_cast<size_t>(frameLength));
+    long calls = 0;
+    for (float factor = 1.0f; factor <= kLargestFactor; factor += kFactorStep) {
+      for (int i = 0; i < frameLength; ++i) frame[i] = static_cast<float>((i * 37 % 101) - 50);
+      test::StartCountingMalloc();
+      modifier.ModifyFrame(frame.data(), frameLength, factor, 1.0f, 1, 0.5f);
+      calls += test::StopCountingMalloc();
+    }
+    EXPECT_EQ(calls, 0) << rate << " Hz";
   }
 }
 

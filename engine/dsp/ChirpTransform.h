@@ -1,0 +1,40 @@
+#pragma once
+
+#include <complex>
+
+struct fftw_plan_s;
+
+namespace plimo {
+
+// The forward transform (e^(-i 2 pi k t / n), unscaled) of one length n,
+// carried out as a convolution with a chirp (Bluestein's algorithm) over
+// power-of-two FFTW transforms, which take no working memory when they
+// run. For the lengths whose own FFTW plans would allocate on every call.
+// The chirp and the transformed convolution kernel are made once, in
+// double precision; Forward neither allocates nor locks.
+class ChirpTransform {
+ public:
+  // n < 1, or a failed plan or allocation, leaves an object that is not
+  // Ready and whose Forward does nothing.
+  explicit ChirpTransform(int n);
+  ~ChirpTransform();
+  ChirpTransform(const ChirpTransform&) = delete;
+  ChirpTransform& operator=(const ChirpTransform&) = delete;
+
+  bool Ready() const { return plan != nullptr; }
+
+  // in: n values; out: their transform, n values. in and out may be the
+  // same array.
+  void Forward(const std::complex<double>* in, std::complex<double>* out);
+
+ private:
+  int length = 0;
+  int size = 0;  // power of two of the convolution, at least 2n - 1
+  fftw_plan_s* plan = nullptr;  // forward, of size; owned by the plan cache
+  std::complex<double>* chirp = nullptr;   // n values, e^(-i pi t^2 / n)
+  std::complex<double>* kernel = nullptr;  // size values, transformed, / size
+  std::complex<double>* work = nullptr;    // size values, fftw-aligned
+  std::complex<double>* product = nullptr;  // size values, fftw-aligned
+};
+
+}  // namespace plimo
