@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <numbers>
 
 #include "engine/dsp/FftPlans.h"
@@ -20,35 +22,37 @@ std::complex<double>* ComplexArray(int n) {
       fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n)));
 }
 
-}  // namespace
+int ConvolutionSize(int n) {
+  int m = 1;
+  while (m < 2 * n - 1) {
+    m *= 2;
+  }
+  return m;
+}
+
+// The read-only tables of one length.
+struct ChirpTables {
+  std::complex<double>* chirp = nullptr;
+  std::complex<double>* kernel = nullptr;
+  std::complex<double>* halfTurns = nullptr;
+};
 
 // With k t = (k^2 + t^2 - (k - t)^2) / 2, the transform is
 // X[k] = c[k] sum_t (x[t] c[t]) conj(c[k - t]) for the chirp
 // c[m] = e^(-i pi m^2 / n): a convolution, which a power-of-two transform
 // of at least 2n - 1 points carries out without wrapping onto itself.
-ChirpTransform::ChirpTransform(int n) {
-  if (n < 1) {
-    return;
-  }
-  int m = 1;
-  while (m < 2 * n - 1) {
-    m *= 2;
-  }
-  auto* phases = ComplexArray(n);
-  auto* transformedKernel = ComplexArray(m);
-  auto* in = ComplexArray(m);
-  auto* out = ComplexArray(m);
-  fftw_plan made = nullptr;
-  if (phases != nullptr && transformedKernel != nullptr && in != nullptr &&
-      out != nullptr) {
-    made = FindPlan(m, PlanKind::kComplexForward, in, out);
-  }
-  if (made == nullptr) {
-    fftw_free(phases);
-    fftw_free(transformedKernel);
-    fftw_free(in);
-    fftw_free(out);
-    return;
+// work and transformed hold m values each, so the kernel is transformed
+// between the arrays the plan was made for; false when an array cannot be had.
+bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work,
+                std::complex<double>* transformed, ChirpTables& tables) {
+  tables.chirp = ComplexArray(n);
+  tables.kernel = ComplexArray(m);
+  tables.halfTurns = ComplexArray(n + 1);
+  if (tables.chirp == nullptr || tables.kernel == nullptr || tables.halfTurns == nullptr) {
+    fftw_free(tables.chirp);
+    fftw_free(tables.kernel);
+    fftw_free(tables.halfTurns);
+    return false;
   }
   // t^2 is reduced modulo 2n first, since the chirp has that period and
   // the angle of a large t^2 would lose its low digits.
@@ -56,30 +60,73 @@ ChirpTransform::ChirpTransform(int n) {
   for (int t = 0; t < n; ++t) {
     const int64_t square = static_cast<int64_t>(t) * t % period;
     const double angle = -std::numbers::pi * static_cast<double>(square) / n;
-    phases[t] = {std::cos(angle), std::sin(angle)};
+    tables.chirp[t] = {std::cos(angle), std::sin(angle)};
+  }
+  for (int k = 0; k <= n; ++k) {
+    const double angle = -std::numbers::pi * k / n;
+    tables.halfTurns[k] = {std::cos(angle), std::sin(angle)};
   }
   // The kernel conj(c[j]) for j = -(n - 1) .. n - 1, negative j wrapped to
   // the end; the inverse transform's 1/m rides on it.
-  std::fill(in, in + m, std::complex<double>{});
+  std::fill(work, work + m, std::complex<double>{});
   const double scale = 1.0 / m;
-  in[0] = scale * std::conj(phases[0]);
+  work[0] = scale * std::conj(tables.chirp[0]);
   for (int j = 1; j < n; ++j) {
-    in[j] = scale * std::conj(phases[j]);
-    in[m - j] = in[j];
+    work[j] = scale * std::conj(tables.chirp[j]);
+    work[m - j] = work[j];
   }
-  fftw_execute_dft(made, AsFftw(in), AsFftw(transformedKernel));
+  fftw_execute_dft(plan, AsFftw(work), AsFftw(transformed));
+  std::copy(transformed, transformed + m, tables.kernel);
+  return true;
+}
+
+// Tables of every length met so far, made under the lock and never torn
+// down, so that a run's set-up computes no chirp twice.
+bool SharedTables(int n, int m, fftw_plan plan, std::complex<double>* work,
+                  std::complex<double>* product, ChirpTables& found) {
+  static std::mutex& mutex = *new std::mutex;
+  static auto& tables = *new std::map<int, ChirpTables>;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto at = tables.find(n);
+  if (at == tables.end()) {
+    ChirpTables made;
+    if (!MakeTables(n, m, plan, work, product, made)) return false;
+    at = tables.emplace(n, made).first;
+  }
+  found = at->second;
+  return true;
+}
+
+}  // namespace
+
+ChirpTransform::ChirpTransform(int n) {
+  if (n < 1) {
+    return;
+  }
+  const int m = ConvolutionSize(n);
+  auto* in = ComplexArray(m);
+  auto* out = ComplexArray(m);
+  fftw_plan made = nullptr;
+  ChirpTables tables;
+  if (in != nullptr && out != nullptr) {
+    made = FindPlan(m, PlanKind::kComplexForward, in, out);
+  }
+  if (made == nullptr || !SharedTables(n, m, made, in, out, tables)) {
+    fftw_free(in);
+    fftw_free(out);
+    return;
+  }
   plan = made;
   length = n;
   size = m;
-  chirp = phases;
-  kernel = transformedKernel;
+  chirp = tables.chirp;
+  kernel = tables.kernel;
+  halfTurns = tables.halfTurns;
   work = in;
   product = out;
 }
 
 ChirpTransform::~ChirpTransform() {
-  fftw_free(chirp);
-  fftw_free(kernel);
   fftw_free(work);
   fftw_free(product);
 }

@@ -10,8 +10,9 @@ namespace plimo {
 // carried out as a convolution with a chirp (Bluestein's algorithm) over
 // power-of-two FFTW transforms, which take no working memory when they
 // run. For the lengths whose own FFTW plans would allocate on every call.
-// The chirp and the transformed convolution kernel are made once, in
-// double precision; Forward neither allocates nor locks.
+// The chirp and the transformed convolution kernel are made in double
+// precision once per length for the whole process and shared, read-only,
+// by every object of that length; Forward neither allocates nor locks.
 class ChirpTransform {
  public:
   // n < 1, or a failed plan or allocation, leaves an object that is not
@@ -23,6 +24,10 @@ class ChirpTransform {
 
   bool Ready() const { return plan != nullptr; }
 
+  // e^(-i pi k / n) for k = 0 .. n: the turns of a real transform of
+  // length 2n that runs on this one. nullptr when not Ready.
+  const std::complex<double>* HalfTurns() const { return halfTurns; }
+
   // in: n values; out: their transform, n values. in and out may be the
   // same array.
   void Forward(const std::complex<double>* in, std::complex<double>* out);
@@ -31,8 +36,10 @@ class ChirpTransform {
   int length = 0;
   int size = 0;  // power of two of the convolution, at least 2n - 1
   fftw_plan_s* plan = nullptr;  // forward, of size; owned by the plan cache
-  std::complex<double>* chirp = nullptr;   // n values, e^(-i pi t^2 / n)
-  std::complex<double>* kernel = nullptr;  // size values, transformed, / size
+  // Shared tables of the length, kept for the life of the process.
+  const std::complex<double>* chirp = nullptr;   // n values, e^(-i pi t^2 / n)
+  const std::complex<double>* kernel = nullptr;  // size values, transformed, / size
+  const std::complex<double>* halfTurns = nullptr;  // n + 1 values
   std::complex<double>* work = nullptr;    // size values, fftw-aligned
   std::complex<double>* product = nullptr;  // size values, fftw-aligned
 };

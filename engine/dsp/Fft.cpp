@@ -1,8 +1,5 @@
 #include "engine/dsp/Fft.h"
 
-#include <cmath>
-#include <numbers>
-
 #include "engine/dsp/FftPlans.h"
 
 namespace plimo {
@@ -89,18 +86,11 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   const int bins = n / 2 + 1;
   if (RealChirpLength(n) > 0) {
     auto* values = ComplexArray(RealChirpLength(n));
-    auto* turns = ComplexArray(bins);
-    if (values == nullptr || turns == nullptr || !chirp.Ready()) {
+    if (values == nullptr || !chirp.Ready()) {
       fftw_free(values);
-      fftw_free(turns);
       return;
     }
-    for (int k = 0; k < bins; ++k) {
-      const double angle = -2.0 * std::numbers::pi * k / n;
-      turns[k] = {std::cos(angle), std::sin(angle)};
-    }
     packed = values;
-    twiddles = turns;
   } else {
     auto* samples =
         static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
@@ -132,7 +122,6 @@ RealFft::~RealFft() {
   fftw_free(real);
   fftw_free(spectrum);
   fftw_free(packed);
-  fftw_free(twiddles);
 }
 
 void RealFft::Forward(const float* x, std::complex<float>* bins) {
@@ -194,6 +183,7 @@ void RealFft::ChirpForward(const float* x, std::complex<float>* bins) {
     return;
   }
   const int half = length / 2;
+  const std::complex<double>* twiddles = chirp.HalfTurns();
   for (int t = 0; t < half; ++t) {
     packed[t] = {x[2 * t], x[2 * t + 1]};
   }
@@ -236,6 +226,7 @@ void RealFft::ChirpBackward(const std::complex<float>* bins, float* x) {
     return;
   }
   const int half = length / 2;
+  const std::complex<double>* twiddles = chirp.HalfTurns();
   const std::complex<double> i{0.0, 1.0};
   for (int k = 0; k < half; ++k) {
     const std::complex<double> value = bin(k);

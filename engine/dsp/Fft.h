@@ -92,7 +92,6 @@ class RealFft {
   // x[2t] + i x[2t + 1], for odd n of all n samples as complex values.
   ChirpTransform chirp;
   std::complex<double>* packed = nullptr;  // the chirp's values, fftw-aligned
-  std::complex<double>* twiddles = nullptr;  // e^(-i 2 pi k / n), k <= n/2
 };
 
 }  // namespace plimo
