@@ -124,36 +124,20 @@ int LinearResample(const float* s, int m, float* t, int q) {
   return q;
 }
 
-// The feed-forward sums of a block of outputs depend on the input only, so
-// they are made first, a coefficient at a time across the block, where
-// they vectorise; each sum gets its terms in the same order as the direct
-// form. The recursion then subtracts the older outputs' terms first and
-// the newest last, so each output waits on its predecessor for one
-// multiply and one subtraction instead of the whole chain.
 void Filter(const float* b, int nb, const float* a, int na, float* x, int n,
             float* scratch) {
-  constexpr int kBlock = 256;  // outputs per pass, on the stack
-  double feedForward[kBlock];
   float* y = scratch;
-  for (int start = 0; start < n; start += kBlock) {
-    const int count = std::min(kBlock, n - start);
-    std::fill(feedForward, feedForward + count, 0.0);
-    for (int k = 0; k < nb; ++k) {
-      // Outputs before k have no input k samples back.
-      const double coefficient = b[k];
-      for (int j = std::max(0, k - start); j < count; ++j) {
-        feedForward[j] += coefficient * x[start + j - k];
-      }
+  for (int i = 0; i < n; ++i) {
+    double sum = 0.0;
+    const int lastB = std::min(i, nb - 1);
+    for (int k = 0; k <= lastB; ++k) {
+      sum += static_cast<double>(b[k]) * x[i - k];
     }
-    for (int j = 0; j < count; ++j) {
-      const int i = start + j;
-      double sum = feedForward[j];
-      const int lastA = std::min(i, na - 1);
-      for (int k = lastA; k >= 1; --k) {
-        sum -= static_cast<double>(a[k]) * y[i - k];
-      }
-      y[i] = static_cast<float>(sum);
+    const int lastA = std::min(i, na - 1);
+    for (int k = 1; k <= lastA; ++k) {
+      sum -= static_cast<double>(a[k]) * y[i - k];
     }
+    y[i] = static_cast<float>(sum);
   }
   std::copy(y, y + n, x);
 }

@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
-#include "engine/PitchFilterTable.h"
 #include "engine/dsp/RandomGenerator.h"
 
 namespace plimo {
@@ -313,61 +311,6 @@ TEST(Filter, FreshStateAndLeadingDenominatorIgnored) {
   x = input;
   Filter(b, 4, a, 1, x.data(), 6, scratch.data());
   EXPECT_EQ(x, (std::vector<float>{1, 3, 4, 6, 6, 6}));
-}
-
-// The direct form, each output's sum in the order of the difference
-// equation: what the faster filter must reproduce.
-std::vector<float> DirectForm(const float* b, int nb, const float* a, int na,
-                              const std::vector<float>& x) {
-  const int n = static_cast<int>(x.size());
-  std::vector<float> y(x.size());
-  for (int i = 0; i < n; ++i) {
-    double sum = 0.0;
-    for (int k = 0; k <= std::min(i, nb - 1); ++k) sum += static_cast<double>(b[k]) * x[i - k];
-    for (int k = 1; k <= std::min(i, na - 1); ++k) sum -= static_cast<double>(a[k]) * y[i - k];
-    y[i] = static_cast<float>(sum);
-  }
-  return y;
-}
-
-TEST(Filter, MatchesTheDirectFormOnLongNoise) {
-  // The pitch tracker's low-pass filters, whose poles sit close to the
-  // unit circle at the high rates, on a second of full-scale noise, and
-  // lengths around the filter's block of outputs.
-  RandomGenerator random(17);
-  std::vector<float> noise(48000);
-  for (float& v : noise) v = static_cast<float>(60000.0 * NoiseValue(random));
-  for (const PitchFilterRow& row : kPitchFilterTable) {
-    for (int n : {48000, 1, 6, 255, 256, 257, 513}) {
-      const std::vector<float> input(noise.begin(), noise.begin() + n);
-      const std::vector<float> expected = DirectForm(row.b, 7, row.a, 7, input);
-      std::vector<float> x = input;
-      std::vector<float> scratch(input.size());
-      Filter(row.b, 7, row.a, 7, x.data(), n, scratch.data());
-      float largest = 0.0f;
-      for (float v : expected) largest = std::max(largest, std::abs(v));
-      for (int i = 0; i < n; ++i) {
-        ASSERT_NEAR(x[i], expected[i], 1e-6f * largest)
-            << row.samplingRate << " Hz, length " << n << ", sample " << i;
-      }
-    }
-  }
-  // Numerators and denominators of other lengths than each other.
-  const float b[] = {0.5f, -0.25f, 0.125f};
-  const float a[] = {1.0f, -0.9f, 0.2f, 0.05f, -0.01f};
-  const std::vector<float> input(noise.begin(), noise.begin() + 1000);
-  for (int nb : {1, 3}) {
-    for (int na : {1, 2, 5}) {
-      const std::vector<float> expected = DirectForm(b, nb, a, na, input);
-      std::vector<float> x = input;
-      std::vector<float> scratch(input.size());
-      Filter(b, nb, a, na, x.data(), 1000, scratch.data());
-      for (int i = 0; i < 1000; ++i) {
-        ASSERT_NEAR(x[i], expected[i], 1e-6f * std::abs(expected[i]) + 1e-3f)
-            << "nb " << nb << " na " << na << " sample " << i;
-      }
-    }
-  }
 }
 
 }  // namespace
