@@ -27,7 +27,7 @@ void BM_PlanInverseLengthsOfARun(benchmark::State& state) {
   int planned = 0;
   for (auto _ : state) {
     for (int odd = bins / 3 | 1; odd <= bins; odd += 2) {
-      ComplexFft fft(2 * odd - 2);
+      RealFft fft(2 * odd - 2, RealFftUse::kBackwardOnly);
       benchmark::DoNotOptimize(fft.Ready());
       ++planned;
     }
@@ -64,6 +64,23 @@ void BM_RealFftForwardBackward(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RealFftForwardBackward)->Arg(512)->Arg(1024)->Arg(2048);
+
+// The inverse transform of a frame, at lengths FFTW plans directly (340,
+// 512) and at lengths carried out as a chirp convolution (356 = 4 * 89,
+// 568 = 8 * 71, 1480 = 8 * 5 * 37).
+void BM_RealFftBackward(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  RealFft fft(n, RealFftUse::kBackwardOnly);
+  const std::vector<float> noise = Noise(2 * static_cast<size_t>(fft.BinCount()));
+  std::vector<std::complex<float>> bins(static_cast<size_t>(fft.BinCount()));
+  for (size_t k = 0; k < bins.size(); ++k) bins[k] = {noise[2 * k], noise[2 * k + 1]};
+  std::vector<float> x(static_cast<size_t>(n));
+  for (auto _ : state) {
+    fft.Backward(bins.data(), x.data());
+    benchmark::DoNotOptimize(x.data());
+  }
+}
+BENCHMARK(BM_RealFftBackward)->Arg(340)->Arg(512)->Arg(356)->Arg(568)->Arg(1480);
 
 // Building an object whose plans are already cached: a lock, a map lookup
 // and the work array.
