@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/MuLawCodec.h"
+#include "audio/SampleDecoding.h"
 
 namespace plimo {
 
@@ -27,14 +27,10 @@ constexpr uint64_t kMaxFileBytes = UINT32_MAX + static_cast<uint64_t>(kChunkHead
 // most 65535 bytes, so at least one always fits.
 constexpr size_t kScratchBytes = 64 * 1024;
 
-// 8-bit PCM is unsigned with silence at 128; 16-bit samples fill the upper
-// byte of 24-bit ones.
+// 8-bit PCM is written unsigned with silence at 128; 16-bit samples fill
+// the upper byte of 24-bit ones.
 constexpr int kPcm8Offset = 128;
 constexpr int kByteShift = 8;
-// 24-bit samples are widened to 32 bits and scaled by 32767 / (2^31 - 1),
-// so full scale maps to ±32767 and never wraps.
-constexpr int64_t kFullScale16 = 32767;
-constexpr int64_t kFullScale32 = 2147483647;
 
 uint16_t Little16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -76,18 +72,6 @@ bool ComputeLayout(uint16_t channels, uint16_t bits, uint32_t rate, uint16_t* bl
 }
 
 bool WritableBits(uint16_t bits) { return bits == 8 || bits == 16 || bits == 24; }
-
-int16_t DecodePcm8(const uint8_t* p) {
-  return static_cast<int16_t>((p[0] - kPcm8Offset) * (1 << kByteShift));
-}
-int16_t DecodeMuLaw(const uint8_t* p) { return MuLawCodec::Decode(p[0]); }
-int16_t DecodePcm16(const uint8_t* p) { return static_cast<int16_t>(Little16(p)); }
-int16_t DecodePcm24(const uint8_t* p) {
-  const int32_t widened = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
-                                               static_cast<uint32_t>(p[1]) << 16 |
-                                               static_cast<uint32_t>(p[2]) << 24);
-  return static_cast<int16_t>(widened * kFullScale16 / kFullScale32);
-}
 
 // Each channel is divided before summing so the mix cannot leave 16 bits.
 template <int16_t (*Decode)(const uint8_t*), int kBytes>

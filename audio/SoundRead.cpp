@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "audio/MuLawCodec.h"
+#include "audio/SampleDecoding.h"
 
 namespace plimo {
 
@@ -26,37 +26,18 @@ constexpr int32_t kMinCaptureTotalMs = 128;
 constexpr int32_t kMinCaptureBuffers = 5;
 constexpr int64_t kMillisecondsPerSecond = 1000;
 
-// 8-bit PCM is unsigned with silence at 128.
-constexpr int kPcm8Offset = 128;
-constexpr int kPcm8Scale = 256;
-// 24-bit samples are widened to 32 bits and scaled by 32767 / (2^31 - 1),
-// as the file reader does, so full scale maps to +-32767.
-constexpr int64_t kFullScale16 = 32767;
-constexpr int64_t kFullScale32 = 2147483647;
-
-int16_t DecodePcm24(const uint8_t* p) {
-  const int32_t widened = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
-                                               static_cast<uint32_t>(p[1]) << 16 |
-                                               static_cast<uint32_t>(p[2]) << 24);
-  return static_cast<int16_t>(widened * kFullScale16 / kFullScale32);
-}
-
 void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits,
              int16_t* samples) {
   if (formatTag == kWaveFormatMuLaw) {
-    for (int64_t i = 0; i < count; ++i) samples[i] = MuLawCodec::Decode(bytes[i]);
+    for (int64_t i = 0; i < count; ++i) samples[i] = DecodeMuLaw(bytes + i);
     return;
   }
   switch (bits) {
     case 8:
-      for (int64_t i = 0; i < count; ++i) {
-        samples[i] = static_cast<int16_t>((bytes[i] - kPcm8Offset) * kPcm8Scale);
-      }
+      for (int64_t i = 0; i < count; ++i) samples[i] = DecodePcm8(bytes + i);
       break;
     case 16:
-      for (int64_t i = 0; i < count; ++i) {
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
-      }
+      for (int64_t i = 0; i < count; ++i) samples[i] = DecodePcm16(bytes + 2 * i);
       break;
     default:
       for (int64_t i = 0; i < count; ++i) samples[i] = DecodePcm24(bytes + 3 * i);
