@@ -207,7 +207,7 @@ class SoundServer {
     if (!running) failure = "scripts/sound-server left no environment";
   }
 
-  static std::string Script() { return std::string(PLIMO_SOURCE_DIR) + "/scripts/sound-server"; }
+  static std::string Script() { return PLIMO_SOURCE_DIR "/scripts/sound-server"; }
 
   TempDir dir;
   bool running = false;
