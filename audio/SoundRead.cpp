@@ -205,9 +205,18 @@ int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
   }
 }
 
+int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
+  // A stop waits for a read in progress to give up, so the reader learns
+  // of the stop from the read itself.
+  idle = 0;
+  const int result = ReadDeviceSamples(samples, n);
+  idle = 1;
+  return result;
+}
+
 // n samples from the microphone, through the scratch block a piece at a
 // time; waits for the device between attempts.
-int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
+int SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
   const int bytesPerSample = BytesPerSample();
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / bytesPerSample;
   int64_t delivered = 0;

@@ -100,6 +100,7 @@ class SoundRead {
   int64_t ReadBytes(uint8_t* destination, int64_t m);
   int64_t ReadDeviceBytes(uint8_t* destination, int64_t m);
   int ReadDevice(int16_t* samples, int64_t n);
+  int ReadDeviceSamples(int16_t* samples, int64_t n);
   int CloseDevice();
   int64_t ReadSamples(int16_t* samples, int64_t n, bool wholeRequest);
   int BytesPerSample() const;

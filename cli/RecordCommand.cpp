@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -22,7 +24,7 @@ constexpr const char* kRecordUsage =
     "or for S seconds. The file is complete whichever way it ends.\n"
     "  --rate R      sampling rate in Hz: 8000, 11025, 16000, 22050, 32000,\n"
     "                44100 or 48000 (default 16000)\n"
-    "  --seconds S   stop after S seconds\n";
+    "  --seconds S   stop once S seconds of sound are recorded\n";
 
 constexpr int32_t kDefaultRecordRate = 16000;
 
@@ -68,8 +70,14 @@ int RunRecord(int argc, char** argv) {
   ConsoleControls controls(isatty(STDERR_FILENO) == 1);
   ConsoleMessages messages("record");
   Operations operations(controls, messages);
-  if (!operations.StartRecording(path, static_cast<int32_t>(rate))) return kExitFailure;
-  RunUntilStopped(operations, seconds);
+  // --seconds counts recorded sound, not time since the start: opening the
+  // microphone takes a moment the file should not lose.
+  // A limit beyond 2^62 samples (millions of years) is no limit at all.
+  constexpr double kUnlimitedSamples = 4.6e18;
+  const double wanted = std::min(seconds * static_cast<double>(rate), kUnlimitedSamples);
+  const int64_t sampleLimit = seconds > 0.0 ? std::max<int64_t>(1, std::llround(wanted)) : 0;
+  if (!operations.StartRecording(path, static_cast<int32_t>(rate), sampleLimit)) return kExitFailure;
+  RunUntilStopped(operations, 0.0);
   return messages.AnyShown() ? kExitFailure : kExitOk;
 }
 

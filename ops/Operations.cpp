@@ -23,10 +23,11 @@ void Operations::WaitForWorkers() {
   Join(modificationWorker);
 }
 
-bool Operations::StartRecording(const std::string& path, int32_t rate) {
+bool Operations::StartRecording(const std::string& path, int32_t rate, int64_t sampleLimit) {
   if (!flags.Claim(flags.isRecording)) return false;
   recordFilePath = path;
   recordSamplingRate = rate;
+  recordSampleLimit = sampleLimit;
   Join(recordingWorker);
   recordingWorker = std::thread(&Operations::RecordingThread, this);
   return true;
@@ -53,9 +54,11 @@ bool Operations::StartModification(VoiceParameters& record, uint32_t seed) {
 }
 
 void Operations::StopAllOperations() {
+  // The flags go first: a worker whose read or write the stop cuts short
+  // then knows it was stopped rather than failed.
+  flags.ClearAll();
   output.RequestStop();
   input.RequestStop();
-  flags.ClearAll();
 }
 
 }  // namespace plimo

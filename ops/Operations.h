@@ -13,6 +13,7 @@
 namespace plimo {
 
 class MessageSink;
+struct MessagePair;
 class VoiceParameters;
 
 // Which playback or modification was started last.
@@ -37,8 +38,9 @@ class Operations {
   Operations& operator=(const Operations&) = delete;
 
   // Records the microphone at rate (16-bit mono) into a wav file at path
-  // until stopped. false when another operation runs.
-  bool StartRecording(const std::string& path, int32_t rate);
+  // until stopped, or until it holds sampleLimit samples when that is above
+  // 0. false when another operation runs.
+  bool StartRecording(const std::string& path, int32_t rate, int64_t sampleLimit = 0);
 
   // Plays a wav file to the speaker; which is kOperationPlayInput or
   // kOperationPlayOutput. false when another operation runs, the path is
@@ -62,13 +64,15 @@ class Operations {
   std::atomic<int32_t> activeOperation{kOperationNone};
   std::string recordFilePath;
   int32_t recordSamplingRate = 0;
+  int64_t recordSampleLimit = 0;  // samples; 0 = until stopped
   std::string playFilePath;
   SoundRead input;    // the microphone of recordings
   SoundWrite output;  // the recording's file, the playback's speaker
 
  private:
   void RecordingThread();
-  void RecordToFile(const std::string& path, int32_t rate);
+  // What to tell the user when the recording failed, else nullptr.
+  const MessagePair* RecordToFile(const std::string& path, int32_t rate, int64_t sampleLimit);
   void PlayThread();
   void PlayOperation(const std::string& path);
   void ModificationThread(VoiceParameters& record, uint32_t seed);

@@ -1,5 +1,6 @@
 #include "ops/Operations.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/messages/MessageSink.h"
@@ -22,11 +23,13 @@ constexpr double kLevelPerSample = 3.058104e-5;
 void Operations::RecordingThread() {
   controls.ShowLevelMeter(true);
   controls.ClearLevel();
-  RecordToFile(recordFilePath, recordSamplingRate);
+  const MessagePair* failure = RecordToFile(recordFilePath, recordSamplingRate, recordSampleLimit);
   controls.ShowLevelMeter(false);
+  flags.isRecording.store(false);
+  if (failure != nullptr) messages.ShowMessage(*failure, kMessageTypeOk);
 }
 
-void Operations::RecordToFile(const std::string& path, int32_t rate) {
+const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rate, int64_t sampleLimit) {
   output.SetFormat(rate, kRecordBits, kRecordChannels, kWaveFormatPcm);
   const bool fileOpen = output.OpenFile(path) == 1;
   std::vector<int16_t> block(kRecordBlock, 0);
@@ -35,22 +38,35 @@ void Operations::RecordToFile(const std::string& path, int32_t rate) {
   if (!fileOpen || !microphoneOpen) {
     if (fileOpen) output.Shutdown();
     if (microphoneOpen) input.Close();
-    flags.isRecording.store(false);
     // Nothing is recorded; the user learns why rather than finding no file.
-    messages.ShowMessage(fileOpen ? kMessageCannotOpenMicrophone : kMessageCannotCreateRecording,
-                         kMessageTypeOk);
-    return;
+    return fileOpen ? &kMessageCannotOpenMicrophone : &kMessageCannotCreateRecording;
   }
+  // Only what the microphone delivered reaches the file: a read cut short
+  // by the stop writes nothing, and a microphone or disk that fails part
+  // way ends the recording with the user told.
+  const MessagePair* failure = nullptr;
+  int64_t written = 0;
   while (flags.isRecording.load()) {
-    // A failed read leaves the block as it was.
-    input.Read(block.data(), kRecordBlock);
-    output.Write(block.data(), kRecordBlock);
+    int count = kRecordBlock;
+    if (sampleLimit > 0) count = static_cast<int>(std::min<int64_t>(count, sampleLimit - written));
+    if (input.Read(block.data(), count) != 1) {
+      if (flags.isRecording.load()) failure = &kMessageCannotOpenMicrophone;
+      break;
+    }
+    if (output.Write(block.data(), count) != 1) {
+      failure = &kMessageCannotWriteOutputFile;
+      break;
+    }
+    written += count;
     controls.SetLevel(block[0] * kLevelPerSample);
+    if (sampleLimit > 0 && written >= sampleLimit) break;
   }
   // The header is written again with the final sizes.
   output.Flush();
-  output.Close();
+  const bool fileComplete = output.Close() == 0;
   input.Close();
+  if (failure == nullptr && !fileComplete) failure = &kMessageCannotWriteOutputFile;
+  return failure;
 }
 
 }  // namespace plimo

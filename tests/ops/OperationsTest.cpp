@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <thread>
 
@@ -93,6 +96,57 @@ TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneH
   EXPECT_EQ(calls.back(), "meter hidden");
   EXPECT_GT(controls.Levels(), 0);
   EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(OperationsOnFileCard, AStopAtAnyMomentWritesOnlyWhatTheMicrophoneDelivered) {
+  // Stops land before the first block, in the middle of a read and between
+  // reads; none may repeat a block or report a failure.
+  for (int take = 0; take < 12; ++take) {
+    Operations operations(controls, messages);
+    const std::string path = dir.Path("take" + std::to_string(take) + ".wav");
+    ASSERT_TRUE(operations.StartRecording(path, 16000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(take * 3));
+    operations.StopAllOperations();
+    operations.WaitForWorkers();
+    const std::vector<int16_t> recorded = CompleteWavSamples(path);
+    EXPECT_EQ(recorded.size() % 64, 0u) << "take " << take;
+    EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()))
+        << "take " << take;
+  }
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+TEST_F(OperationsOnFileCard, ARecordingWithASampleLimitEndsByItselfHoldingExactlyThat) {
+  Operations operations(controls, messages);
+  const std::string path = dir.Path("limited.wav");
+  ASSERT_TRUE(operations.StartRecording(path, 16000, 1000));
+  ASSERT_TRUE(WaitIdle(operations));
+  operations.WaitForWorkers();
+  EXPECT_EQ(CompleteWavSamples(path), std::vector<int16_t>(microphone.begin(), microphone.begin() + 1000));
+  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+  EXPECT_EQ(controls.Calls().back(), "meter hidden");
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
+// Runs in a child process: the file size limit makes the kernel refuse the
+// recording's growth beyond 10000 bytes, as a disk that fills up would.
+[[noreturn]] void RecordUntilTheDiskIsFull(const std::string& path) {
+  signal(SIGXFSZ, SIG_IGN);
+  constexpr rlim_t kFileLimitBytes = 10000;
+  const rlimit limit = {kFileLimitBytes, kFileLimitBytes};
+  setrlimit(RLIMIT_FSIZE, &limit);
+  RecordingControls controls;
+  RecordingMessages messages;
+  Operations operations(controls, messages);
+  operations.StartRecording(path, 16000);
+  const bool endedByItself = WaitIdle(operations);
+  operations.WaitForWorkers();
+  const bool told = messages.Shown() == std::vector<std::string>{"Cannot write output file!"};
+  std::exit(endedByItself && told ? 0 : 1);
+}
+
+TEST_F(OperationsOnFileCard, ARecordingThatFillsTheDiskEndsAndSaysSo) {
+  EXPECT_EXIT(RecordUntilTheDiskIsFull(dir.Path("full.wav")), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(OperationsOnFileCard, ClosingDuringARecordingCompletesTheFile) {
