@@ -13,15 +13,6 @@ namespace plimo {
 
 namespace {
 
-fftw_complex* AsFftw(std::complex<double>* values) {
-  return reinterpret_cast<fftw_complex*>(values);
-}
-
-std::complex<double>* ComplexArray(int n) {
-  return static_cast<std::complex<double>*>(
-      fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n)));
-}
-
 int ConvolutionSize(int n) {
   int m = 1;
   while (m < 2 * n - 1) {

@@ -6,15 +6,6 @@ namespace plimo {
 
 namespace {
 
-fftw_complex* AsFftw(std::complex<double>* values) {
-  return reinterpret_cast<fftw_complex*>(values);
-}
-
-std::complex<double>* ComplexArray(int n) {
-  return static_cast<std::complex<double>*>(
-      fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n)));
-}
-
 // The length of the chirp transform a real transform of length n runs on:
 // half of it for even n (two real samples per complex value), all of it
 // for odd n; 0 where FFTW's own plans serve.

@@ -2,6 +2,9 @@
 
 #include <fftw3.h>
 
+#include <complex>
+#include <cstddef>
+
 namespace plimo {
 
 // The process-wide cache of FFTW plans shared by the transform classes.
@@ -19,5 +22,16 @@ fftw_plan FindPlan(int n, PlanKind kind, void* in, void* out);
 // execute (its Rader and buffered solvers do), so that the transform must
 // be carried out as a chirp convolution instead.
 bool NeedsChirp(int n);
+
+// std::complex<double> and fftw_complex share their layout.
+inline fftw_complex* AsFftw(std::complex<double>* values) {
+  return reinterpret_cast<fftw_complex*>(values);
+}
+
+// n complex values aligned as FFTW's fastest plans want them.
+inline std::complex<double>* ComplexArray(int n) {
+  return static_cast<std::complex<double>*>(
+      fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n)));
+}
 
 }  // namespace plimo
