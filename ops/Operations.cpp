@@ -23,12 +23,21 @@ void Operations::WaitForWorkers() {
   Join(modificationWorker);
 }
 
+bool Operations::Begin(std::atomic<bool>& flag) {
+  if (!flags.Claim(flag)) return false;
+  // A stopped worker may still be closing the devices the new one opens,
+  // and clears the flags on its way out: it finishes first (within a
+  // block), and the claim is made again.
+  WaitForWorkers();
+  flag.store(true);
+  return true;
+}
+
 bool Operations::StartRecording(const std::string& path, int32_t rate, int64_t sampleLimit) {
-  if (!flags.Claim(flags.isRecording)) return false;
+  if (!Begin(flags.isRecording)) return false;
   recordFilePath = path;
   recordSamplingRate = rate;
   recordSampleLimit = sampleLimit;
-  Join(recordingWorker);
   recordingWorker = std::thread(&Operations::RecordingThread, this);
   return true;
 }
@@ -37,18 +46,16 @@ bool Operations::StartPlay(const std::string& path, int32_t which) {
   if (flags.Any() || path.empty()) return false;
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  if (!flags.Claim(flags.isPlaying)) return false;
+  if (!Begin(flags.isPlaying)) return false;
   playFilePath = path;
   activeOperation = which;
-  Join(playWorker);
   playWorker = std::thread(&Operations::PlayThread, this);
   return true;
 }
 
 bool Operations::StartModification(VoiceParameters& record, uint32_t seed) {
-  if (!flags.Claim(flags.isModifying)) return false;
+  if (!Begin(flags.isModifying)) return false;
   activeOperation = kOperationModification;
-  Join(modificationWorker);
   modificationWorker = std::thread(&Operations::ModificationThread, this, std::ref(record), seed);
   return true;
 }

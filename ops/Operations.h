@@ -76,6 +76,8 @@ class Operations {
   void PlayThread();
   void PlayOperation(const std::string& path);
   void ModificationThread(VoiceParameters& record, uint32_t seed);
+  // Claims flag for a new operation once every earlier worker has ended.
+  bool Begin(std::atomic<bool>& flag);
   // Joins a finished worker before its thread object is used again.
   static void Join(std::thread& worker);
 

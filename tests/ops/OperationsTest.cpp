@@ -149,6 +149,39 @@ TEST_F(OperationsOnFileCard, ARecordingThatFillsTheDiskEndsAndSaysSo) {
   EXPECT_EXIT(RecordUntilTheDiskIsFull(dir.Path("full.wav")), ::testing::ExitedWithCode(0), "");
 }
 
+// Controls whose meter takes a while to hide, as a busy window's would: a
+// stopped worker is then still on its way out when the next start comes.
+class SlowToHideControls : public RecordingControls {
+ public:
+  void ShowLevelMeter(bool shown) override {
+    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    RecordingControls::ShowLevelMeter(shown);
+  }
+};
+
+TEST_F(OperationsOnFileCard, AnOperationStartedWhileTheStoppedOneWindsUpRunsUntilItsOwnStop) {
+  SlowToHideControls slow;
+  Operations operations(slow, messages);
+  const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, Ramp(32000)));
+  ASSERT_TRUE(operations.StartRecording(dir.Path("first.wav"), 16000));
+  ASSERT_TRUE(WaitForRecordedBytes(dir.Path("first.wav")));
+  operations.StopAllOperations();
+  const std::string path = dir.Path("second.wav");
+  ASSERT_TRUE(operations.StartRecording(path, 16000));
+  ASSERT_TRUE(WaitForRecordedBytes(path));
+  EXPECT_TRUE(operations.flags.isRecording.load());
+  operations.StopAllOperations();
+  ASSERT_TRUE(operations.StartPlay(wav, kOperationPlayInput));
+  EXPECT_TRUE(operations.flags.isPlaying.load());
+  ASSERT_TRUE(WaitIdle(operations));
+  operations.WaitForWorkers();
+  const std::vector<int16_t> recorded = CompleteWavSamples(path);
+  ASSERT_FALSE(recorded.empty());
+  EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()));
+  EXPECT_EQ(card.Played(), LittleEndianBytes(Ramp(32000)));
+  EXPECT_TRUE(messages.Shown().empty());
+}
+
 TEST_F(OperationsOnFileCard, ClosingDuringARecordingCompletesTheFile) {
   const std::string path = dir.Path("closed.wav");
   {
