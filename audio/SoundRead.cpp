@@ -74,6 +74,7 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
 int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
   if (mode == kSoundModeDevice) return 1;
   if (mode != kSoundModeClosed) return -1;
+  stopRequested = 0;
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
   if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return -1;
   totalMs = std::max(totalMs, kMinCaptureTotalMs);
@@ -251,10 +252,11 @@ int SoundRead::ReadFile(int16_t* samples, int n) {
 }
 
 void SoundRead::RequestStop() {
+  // The request stands until the next open: a reader about to start a read
+  // when it comes must not wait on a microphone nobody reads any more.
   stopRequested = 1;
   device.Wake();
   while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
-  stopRequested = 0;
 }
 
 // Stops the device, which hands every buffer back, and frees them. Every

@@ -65,7 +65,8 @@ class SoundRead {
   // 0 once it has ended), or -1 when no file is open or a read fails.
   int ReadFile(int16_t* samples, int n);
 
-  // Asks a waiting Read to give up; returns once the object is idle.
+  // Asks a waiting Read to give up, and every later device Read until the
+  // device is opened again; returns once the object is idle.
   void RequestStop();
 
   // Closes the device or file; 0, or -1 when a device call fails (the

@@ -136,6 +136,8 @@ TEST(SoundReadWithoutSoundCard, OpenDeviceFailsAndReadsFail) {
   int16_t sample = 0;
   EXPECT_EQ(source.Read(&sample, 1), -1);
   source.RequestStop();
+  // A stop lasts until the next open.
+  EXPECT_EQ(source.OpenDevice(128, 3), -1);
   EXPECT_EQ(source.stopRequested, 0);
 }
 
