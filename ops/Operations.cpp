@@ -61,8 +61,7 @@ bool Operations::StartModification(VoiceParameters& record, uint32_t seed) {
 }
 
 void Operations::StopAllOperations() {
-  // The flags go first: a worker whose read or write the stop cuts short
-  // then knows it was stopped rather than failed.
+  // The flags go first, so a worker between two blocks ends at once.
   flags.ClearAll();
   output.RequestStop();
   input.RequestStop();

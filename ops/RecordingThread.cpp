@@ -50,7 +50,9 @@ const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rat
     int count = kRecordBlock;
     if (sampleLimit > 0) count = static_cast<int>(std::min<int64_t>(count, sampleLimit - written));
     if (input.Read(block.data(), count) != 1) {
-      if (flags.isRecording.load()) failure = &kMessageCannotOpenMicrophone;
+      // A stop stands until the microphone is opened again; only a read
+      // that failed without one is the microphone's fault.
+      if (input.stopRequested == 0) failure = &kMessageCannotOpenMicrophone;
       break;
     }
     if (output.Write(block.data(), count) != 1) {
