@@ -194,15 +194,21 @@ int32_t SoundFile::WalkHeader() {
   }
   byteCount = static_cast<uint64_t>(length);
   riffSizePosition = kRiffSizePosition;
-  if (length < kRiffHeaderBytes) return kSoundFileNotWave;
+  // Only a file that stops right after the RIFF header lacks a form type;
+  // one that stops inside it is a failed read.
+  if (length == kChunkHeaderBytes) return kSoundFileNotWave;
   char form[4];
   if (std::fread(form, 1, sizeof form, stream) != sizeof form) return kSoundFileHeaderReadFailed;
   if (!SameId(form, "WAVE")) return kSoundFileNotWave;
   int64_t remaining = length - kRiffHeaderBytes;
 
+  // Running out of chunks means the chunk is missing; running out inside a
+  // chunk header is a failed read of that header.
   for (;;) {
-    if (remaining < kChunkHeaderBytes) return kSoundFileNoFormat;
-    if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
+    if (remaining == 0) return kSoundFileNoFormat;
+    if (remaining < kChunkHeaderBytes || !ReadChunkHeader(identifier, &size)) {
+      return kSoundFileHeaderReadFailed;
+    }
     remaining -= kChunkHeaderBytes;
     if (remaining < size) return kSoundFileChunkTooLong;
     if (SameId(identifier, "fmt ")) break;
@@ -217,8 +223,10 @@ int32_t SoundFile::WalkHeader() {
   if (valid != kSoundFileReading) return valid;
 
   for (;;) {
-    if (remaining < kChunkHeaderBytes) return kSoundFileNoData;
-    if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
+    if (remaining == 0) return kSoundFileNoData;
+    if (remaining < kChunkHeaderBytes || !ReadChunkHeader(identifier, &size)) {
+      return kSoundFileHeaderReadFailed;
+    }
     remaining -= kChunkHeaderBytes;
     if (SameId(identifier, "data")) break;
     if (remaining < size) return kSoundFileNoData;

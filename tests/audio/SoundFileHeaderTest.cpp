@@ -179,6 +179,7 @@ std::vector<Refusal> Refusals() {
   notWave[8] = 'A';
   std::vector<uint8_t> riffOnly(good.begin(), good.begin() + 8);
   std::vector<uint8_t> riffAndHalfForm(good.begin(), good.begin() + 10);
+  std::vector<uint8_t> riffAndFormByte(good.begin(), good.begin() + 9);
   std::vector<uint8_t> truncatedRiff(good.begin(), good.begin() + 6);
   return {
       {"empty file", {}, kSoundFileHeaderReadFailed},
@@ -187,10 +188,8 @@ std::vector<Refusal> Refusals() {
       {"text file", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, kSoundFileNotRiff},
       {"not WAVE", notWave, kSoundFileNotWave},
       {"ends after RIFF header", riffOnly, kSoundFileNotWave},
-      {"ends inside form type", riffAndHalfForm, kSoundFileNotWave},
       {"no chunks", WavBuilder().Bytes(), kSoundFileNoFormat},
       {"only data", WavBuilder().Data(someData).Bytes(), kSoundFileNoFormat},
-      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), kSoundFileNoFormat},
       {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(), kSoundFileUnsupported},
       {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
       {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(), kSoundFileUnsupported},
@@ -205,7 +204,6 @@ std::vector<Refusal> Refusals() {
       {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
       {"fmt without tag", WithFmt({1}), kSoundFileUnsupported},
       {"no data", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Bytes(), kSoundFileNoData},
-      {"no data, stray bytes", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Raw({'d', 'a', 't'}).Bytes(), kSoundFileNoData},
       {"chunk after fmt too long",
        WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("LIST", 0xFFFFFFFF, {1, 2}).Data(someData).Bytes(),
        kSoundFileNoData},
@@ -215,6 +213,13 @@ std::vector<Refusal> Refusals() {
       {"fmt longer than file",
        WavBuilder().ChunkWithSize("fmt ", 1000, FmtBody(kWavPcm, 1, 16000, 16)).Bytes(),
        kSoundFileChunkTooLong},
+      // The file ends inside a header the walk has to read.
+      {"ends inside form type", riffAndHalfForm, kSoundFileHeaderReadFailed},
+      {"ends one byte into form type", riffAndFormByte, kSoundFileHeaderReadFailed},
+      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), kSoundFileHeaderReadFailed},
+      {"fmt header cut short", WavBuilder().Raw({'f', 'm', 't', ' ', 16, 0}).Bytes(), kSoundFileHeaderReadFailed},
+      {"no data, stray bytes", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Raw({'d', 'a', 't'}).Bytes(),
+       kSoundFileHeaderReadFailed},
   };
 }
 
