@@ -56,8 +56,11 @@ void RoundTrip(const SoundFile& input, const std::vector<int16_t>& samples) {
   const uint16_t bits = input.formatTag == plimo::kWaveFormatMuLaw ? 16 : input.bitsPerSample;
   auto out = SoundFile::CreateForWriting(ScratchPath(), input.sampleRate, bits, input.channels,
                                          plimo::kWaveFormatPcm);
-  // Widening µ-law to 16 bits can make the frame too big to describe.
-  const bool widenedTooFar = bits != input.bitsPerSample && input.channels * bits / 8 > UINT16_MAX;
+  // Widening µ-law to 16 bits can make the frame or the byte rate too big
+  // for their header fields, which the writer then rightly refuses.
+  const uint64_t widenedAlign = uint64_t{input.channels} * bits / 8;
+  const bool widenedTooFar = bits != input.bitsPerSample &&
+                             (widenedAlign > UINT16_MAX || widenedAlign * input.sampleRate > UINT32_MAX);
   if (widenedTooFar) {
     Check(out->status == plimo::kSoundFileUnsupported);
     return;

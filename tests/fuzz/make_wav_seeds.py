@@ -69,6 +69,7 @@ def seeds():
     yield "mulaw_16bit", riff(fmt(7, 1, 8000, 16), chunk(b"data", b"\0" * 16))
     yield "many_channels", riff(fmt(1, 21845, 8000, 24), chunk(b"data", b"\0" * 8))
     yield "too_many_channels", riff(fmt(1, 65535, 8000, 24), chunk(b"data", b"\0" * 8))
+    yield "mulaw_widened_rate_too_big", riff(fmt(7, 32257, 73664, 8), chunk(b"data", b""))
     yield "rate_too_low", riff(fmt(1, 1, 999, 16), chunk(b"data", b"\0" * 8))
     yield "no_data", riff(fmt(1, 1, 16000, 16))
     yield "no_fmt", riff(chunk(b"data", b"\0" * 8))
