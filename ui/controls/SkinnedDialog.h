@@ -8,8 +8,9 @@ namespace plimo {
 
 // The frame every window of the program shares: its background bitmap
 // painted over the whole window, a rounded outline, the window's colours
-// for texts and fields, Enter and Escape that never close it, and a press
-// on the bare surface that moves the window as a caption would.
+// for texts and fields, Enter and Escape that never close it (the message
+// box answers them instead), and a press on the bare surface that moves
+// the window as a caption would.
 class SkinnedDialog : public QDialog {
  public:
   SkinnedDialog(int backgroundBitmap, const QColor& face, QWidget* owner, Qt::WindowFlags flags);

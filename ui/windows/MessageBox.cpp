@@ -1,5 +1,6 @@
 #include "ui/windows/MessageBox.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 
@@ -33,6 +34,7 @@ BitmapButton* MakeButton(const tmpl::Control& control, const skin::ButtonBitmaps
 
 MessageDialog::MessageDialog(const QString& text, int type, QWidget* owner)
     : SkinnedDialog(skin::kBitmapMessageBackground, skin::kMainFace, owner, Qt::Dialog),
+      offersCancel(HasCancel(type)),
       okButton(MakeButton(t::kOk, kOkLook, this)),
       cancelButton(MakeButton(t::kCancel, kCancelLook, this)),
       textLabel(new QLabel(text, this)) {
@@ -45,7 +47,7 @@ MessageDialog::MessageDialog(const QString& text, int type, QWidget* owner)
     connect(selfClose, &QTimer::timeout, this, &QDialog::accept);
     selfClose->start(kSelfClosingDelayMs);
   }
-  if (!HasCancel(type)) {
+  if (!offersCancel) {
     // One button, in the middle of the two buttons' places.
     cancelButton->setEnabled(false);
     cancelButton->hide();
@@ -63,6 +65,28 @@ MessageDialog::MessageDialog(const QString& text, int type, QWidget* owner)
   connect(okButton, &QAbstractButton::clicked, this, &QDialog::accept);
   connect(cancelButton, &QAbstractButton::clicked, this, &QDialog::reject);
   okButton->setFocus();
+}
+
+void MessageDialog::reject() {
+  if (offersCancel) {
+    SkinnedDialog::reject();
+  } else {
+    accept();
+  }
+}
+
+void MessageDialog::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      (cancelButton->hasFocus() ? cancelButton : okButton)->click();
+      return;
+    case Qt::Key_Escape:
+      reject();
+      return;
+    default:
+      SkinnedDialog::keyPressEvent(event);
+  }
 }
 
 int myMessageBox::Show(const QString& text, int type) {

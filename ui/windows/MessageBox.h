@@ -17,14 +17,24 @@ inline constexpr int kMessageTypeOkCancelAlso = 33;
 inline constexpr int kSelfClosingDelayMs = 10000;
 
 // The skinned box one message is shown in: the text, OK, and Cancel for
-// the types that ask for it. A press anywhere on it moves it.
+// the types that ask for it. A press anywhere on it moves it. Unlike the
+// tool windows it answers the keyboard: Enter presses the button that has
+// the focus (OK at first), Escape cancels.
 class MessageDialog : public SkinnedDialog {
  public:
   MessageDialog(const QString& text, int type, QWidget* owner);
 
   static bool HasCancel(int type) { return type == kMessageTypeOkCancel || type == kMessageTypeOkCancelAlso; }
 
+  // Escape and every close of the window end here: Cancel's answer, or
+  // OK's where OK is the only answer the box offers.
+  void reject() override;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
+  bool offersCancel;
   BitmapButton* okButton;
   BitmapButton* cancelButton;
   QLabel* textLabel;

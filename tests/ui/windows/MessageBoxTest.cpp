@@ -79,6 +79,29 @@ TEST(MessageBox, UnknownTypesShowOnlyOk) {
   EXPECT_FALSE(seen.cancelVisible);
 }
 
+TEST(MessageBox, EnterPressesTheFocusedButtonAndEscapeCancelsOrClosesAsOk) {
+  struct Case {
+    int type;
+    QList<Qt::Key> keys;
+    QDialog::DialogCode answer;
+  };
+  const Case cases[] = {
+      {kMessageTypeOk, {Qt::Key_Return}, QDialog::Accepted},
+      {kMessageTypeOk, {Qt::Key_Escape}, QDialog::Accepted},
+      {kMessageTypeOkCancel, {Qt::Key_Enter}, QDialog::Accepted},
+      {kMessageTypeOkCancel, {Qt::Key_Tab, Qt::Key_Return}, QDialog::Rejected},
+      {kMessageTypeOkCancelAlso, {Qt::Key_Escape}, QDialog::Rejected},
+  };
+  for (const Case& c : cases) {
+    MessageDialog box(QStringLiteral("Replace?"), c.type, nullptr);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    for (Qt::Key key : c.keys) QTest::keyClick(box.focusWidget(), key);
+    EXPECT_FALSE(box.isVisible()) << c.type << " " << c.keys.last();
+    EXPECT_EQ(box.result(), c.answer) << c.type << " " << c.keys.last();
+  }
+}
+
 TEST(MessageBox, SelfClosingBoxClosesAfterTenSecondsAsIfOk) {
   myMessageBox messages;
   QElapsedTimer clock;
