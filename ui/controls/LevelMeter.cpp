@@ -66,9 +66,10 @@ QColor LevelMeter::SegmentColour(int index, bool lit) const {
 
 void LevelMeter::paintEvent(QPaintEvent*) {
   if (!laidOut) LayOut();
-  const int shown = level;  // read once: the level may change between paints
-  if (shown < kNoLevel || offScreen.isNull()) return;
-  const int lastLit = qMin(shown, Scale() - 1);
+  if (offScreen.isNull()) return;
+  // Read once: the level may change between paints. A level below none
+  // still paints the unlit bar, so the meter never vanishes mid-run.
+  const int lastLit = qMin(level, Scale() - 1);
   {
     QPainter buffer(&offScreen);
     buffer.fillRect(rect(), Qt::black);

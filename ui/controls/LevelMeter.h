@@ -23,7 +23,8 @@ class LevelMeter : public QWidget {
   // Scale() - 1.
   int Scale() const { return green + yellow + red; }
 
-  // Stores the level (a segment index; kNoLevel lights none) and repaints.
+  // Stores the level (a segment index; kNoLevel, or any level below it,
+  // lights none) and repaints.
   void SetLevel(int newLevel);
   int Level() const { return level; }
 

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <cmath>
 
 #include "params/VoiceParameters.h"
 #include "ui/controls/LevelMeter.h"
@@ -62,6 +63,8 @@ void OperationsBridge::SetLevel(double newLevel) {
 }
 
 void OperationsBridge::ShowProgress(bool shown) {
+  // A run's progress starts from nothing, not where the last run ended.
+  if (shown) progress.store(0.0);
   Queue([this, shown] {
     progressShown = shown;
     window->ShowProgressControls(shown);
@@ -109,7 +112,10 @@ void OperationsBridge::ShowStoredValues() {
   if (window == nullptr) return;
   if (meterShown) {
     const int scale = window->Meter().Scale();
-    window->SetMeterLevel(hasLevel.load() ? static_cast<int>(scale * level.load()) : LevelMeter::kNoLevel);
+    // Recording and playback give the signed sample; the meter shows how
+    // loud it is either way.
+    window->SetMeterLevel(hasLevel.load() ? static_cast<int>(scale * std::fabs(level.load()))
+                                          : LevelMeter::kNoLevel);
   }
   if (progressShown) {
     const double fraction = progress.load();

@@ -86,6 +86,9 @@ TEST_F(LevelMeterTest, NoLevelLightsNothingAndTooHighLightsEverything) {
   EXPECT_EQ(Count(colours, kGreenUnlit), 25);
   EXPECT_EQ(Count(colours, kYellowUnlit), 25);
   EXPECT_EQ(Count(colours, kRedUnlit), 25);
+  // Below none the bar is still there, unlit, rather than gone.
+  meter->SetLevel(-40);
+  EXPECT_EQ(Count(SegmentColours(), kGreenUnlit), 25);
   meter->SetLevel(100);
   colours = SegmentColours();
   EXPECT_EQ(Count(colours, kGreenLit), 25);

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
@@ -184,6 +185,35 @@ TEST_F(OperationsWindowTest, AFileModificationShowsItsProgressAndWritesTheOutput
   EXPECT_EQ(output->channels, 2);
   EXPECT_EQ(output->sampleRate, static_cast<uint32_t>(kRate));
   EXPECT_GT(output->frameCount, kRate / 2);
+}
+
+// The meter and the progress as the workers report them.
+TEST_F(OperationsWindowTest, TheMeterShowsHowLoudANegativeSampleIsAndNothingBeforeTheFirstBlock) {
+  Open();
+  bridge.ShowLevelMeter(true);
+  bridge.ClearLevel();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().isVisible(); }, kWaitMs));
+  EXPECT_EQ(window->Meter().Level(), LevelMeter::kNoLevel);
+  bridge.SetLevel(-0.5);  // a block beginning at -16350
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().Level() != LevelMeter::kNoLevel; }, kWaitMs));
+  EXPECT_EQ(window->Meter().Level(), 37);
+  bridge.ShowLevelMeter(false);
+}
+
+TEST_F(OperationsWindowTest, EachFileRunStartsItsProgressFromNothing) {
+  Open();
+  auto* bar = window->findChild<QProgressBar*>(QStringLiteral("1028"));
+  auto* text = window->findChild<QLabel*>(QStringLiteral("1029"));
+  bridge.ShowProgress(true);
+  bridge.SetProgress(0.8, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 80; }, kWaitMs));
+  bridge.ShowProgress(false);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isVisible(); }, kWaitMs));
+  bridge.ShowProgress(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible(); }, kWaitMs));
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_TRUE(text->text().endsWith(QStringLiteral(" 0.0"))) << text->text().toStdString();
+  bridge.ShowProgress(false);
 }
 
 class ServerWindowTest : public OperationsWindowTest {
