@@ -361,10 +361,12 @@ void MainWindow::ApplyChosenPreset() {
 
 void MainWindow::RefreshWorkingFolder() {
   if (operations.IsBusy()) return;
-  QString folder = folderEdit->text();
-  if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-    folder = QDir::currentPath();
-  } else {
+  const QString typed = folderEdit->text();
+  QString folder = QDir::currentPath();
+  if (!typed.isEmpty() && QFileInfo(typed).isDir()) {
+    // A relative folder is taken from where the program stands now: once
+    // it is entered, the same text would name a folder inside itself.
+    folder = QDir(typed).absolutePath();
     QDir::setCurrent(folder);
   }
   folder = WithTrailingSeparator(folder);

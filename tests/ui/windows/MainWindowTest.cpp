@@ -373,6 +373,26 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
   EXPECT_EQ(Button(kStopId)->geometry(), QRect(0, 0, 0, 0));
 }
 
+TEST_F(MainWindowTest, ARelativeFolderIsTakenFromTheCurrentFolderOnlyOnce) {
+  const QString startFolder = QDir::currentPath();
+  QDir(QString::fromStdString(folder.Root())).mkdir(QStringLiteral("takes"));
+  folder.Write("takes/talk.wav", ShortWav(16000));
+  QDir::setCurrent(QString::fromStdString(folder.Root()));
+  const QString takes = QDir::currentPath() + QStringLiteral("/takes/");
+  FileMode();
+  Edit(kFolderId)->clear();
+  QTest::keyClicks(Edit(kFolderId), QStringLiteral("takes"));
+  Edit(kInputId)->setText(QStringLiteral("talk.wav"));
+  test::ModalAnswerer answerer;
+  Click(kStartId);
+  Click(kStartId);  // the folder entered by the first start is still the same
+  EXPECT_TRUE(answerer.Texts().isEmpty());
+  EXPECT_EQ(operations.modifications, 2);
+  EXPECT_EQ(Edit(kFolderId)->text(), takes);
+  EXPECT_EQ(record.workingFolder, takes.toStdString());
+  QDir::setCurrent(startFolder);
+}
+
 TEST_F(MainWindowTest, BrowsingForTheInputTakesItsFolderNameAndRate) {
   const std::string wav = folder.Write("speech.wav", ShortWav(44100));
   chooser.openAnswers = {QString::fromStdString(wav)};
