@@ -324,10 +324,20 @@ void MainWindow::SwitchMode(bool realTime) {
   record.realTimeMode = realTime ? 1 : 0;
   realTimeButton->setChecked(realTime);
   fileModeButton->setChecked(!realTime);
-  ApplyModeEnabling();
+  EnableForMode();
 }
 
-void MainWindow::ApplyModeEnabling() { EnableFileControls(record.realTimeMode == 0); }
+void MainWindow::ApplyModeEnabling() {
+  // The run mode is this window's choice: the defaults or a loaded file do
+  // not switch it behind the checked radio button.
+  record.realTimeMode = realTimeButton->isChecked() ? 1 : 0;
+  // A running operation has set Record and the play buttons for itself;
+  // the settings window's refills leave them so until it ends.
+  if (operations.IsBusy()) return;
+  EnableForMode();
+}
+
+void MainWindow::EnableForMode() { EnableFileControls(record.realTimeMode == 0); }
 
 void MainWindow::EnableFileControls(bool enabled) {
   for (QWidget* control : Widgets{recordButton, inputEdit, browseInputButton, outputEdit,
@@ -482,7 +492,7 @@ BitmapButton* MainWindow::ButtonOf(int operation) const {
 }
 
 void MainWindow::ResetAfterStop() {
-  ApplyModeEnabling();
+  EnableForMode();
   for (QWidget* control : Widgets{startButton, settingsButton, exitButton, closeBox}) {
     control->setEnabled(true);
   }
@@ -589,7 +599,7 @@ void MainWindow::ShowProgress(double fraction, const QString& text) {
 
 void MainWindow::RestoreAfterOperation() {
   meter->hide();
-  ApplyModeEnabling();
+  EnableForMode();
   for (QWidget* control :
        Widgets{realTimeButton, fileModeButton, startButton, settingsButton, exitButton}) {
     control->setEnabled(true);

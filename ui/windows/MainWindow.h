@@ -111,6 +111,8 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   void BrowseInputFile();
   void BrowseOutputFile();
   void BrowseWorkingFolder();
+  // Record, the play buttons and the file fields for the record's mode.
+  void EnableForMode();
   void EnableFileControls(bool enabled);
   BitmapButton* ButtonOf(int operation) const;
 

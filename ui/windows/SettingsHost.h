@@ -10,7 +10,8 @@ class SettingsHost {
   // Takes the working folder from the main window's field, as before every
   // operation (skipped while one runs).
   virtual void RefreshWorkingFolder() = 0;
-  // Enables the main window's file controls for the current mode.
+  // Enables the main window's file controls for the current mode; while
+  // an operation runs they stay as the operation set them.
   virtual void ApplyModeEnabling() = 0;
   // Selects presetIndex in the target-voice list and applies it as a
   // choice of the user would.

@@ -373,6 +373,26 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
   EXPECT_EQ(Button(kStopId)->geometry(), QRect(0, 0, 0, 0));
 }
 
+TEST_F(MainWindowTest, SettingsChangesDuringARunLeaveTheButtonsAsTheRunSetThem) {
+  FileMode();
+  operations.modifying = true;
+  window.ArrangeForModification();
+  QComboBox* presets = Child<QComboBox>(kPresetListId);
+  presets->setFocus();
+  QTest::keyClick(presets, Qt::Key_Down);
+  QTest::mouseClick(window.Settings().findChild<QWidget*>(QStringLiteral("1041")), Qt::LeftButton);  // Revert
+  for (int id : {kRecordId, kPlayRecordingId, kPlayOutputId}) {
+    EXPECT_FALSE(Button(id)->isEnabled()) << id;
+  }
+  // The defaults did not switch the window out of file mode.
+  operations.modifying = false;
+  window.RestoreAfterOperation();
+  for (int id : {kRecordId, kPlayRecordingId, kPlayOutputId}) {
+    EXPECT_TRUE(Button(id)->isEnabled()) << id;
+  }
+  EXPECT_EQ(record.realTimeMode, 0);
+}
+
 TEST_F(MainWindowTest, ARelativeFolderIsTakenFromTheCurrentFolderOnlyOnce) {
   const QString startFolder = QDir::currentPath();
   QDir(QString::fromStdString(folder.Root())).mkdir(QStringLiteral("takes"));
