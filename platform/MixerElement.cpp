@@ -5,6 +5,11 @@
 
 namespace plimo {
 
+namespace {
+// A descriptor in any of these states never becomes usable again.
+constexpr short kBrokenEvents = POLLERR | POLLHUP | POLLNVAL;
+}  // namespace
+
 MixerElement::~MixerElement() { Close(); }
 
 int MixerElement::Open(const char* device, MixerDirection which, const char* const* names,
@@ -158,17 +163,24 @@ void MixerElement::WatchChanges() {
     if (pollSet[0].revents != 0) wake.Clear();
     if (quit.load(std::memory_order_acquire) || count == 1) continue;
     bool tell = false;
+    bool gone = false;
     {
       std::lock_guard<std::mutex> lock(mutex);
+      for (nfds_t i = 1; i < count; ++i) gone |= (pollSet[i].revents & kBrokenEvents) != 0;
       unsigned short revents = 0;
-      snd_mixer_poll_descriptors_revents(mixer, pollSet.data() + 1, static_cast<unsigned>(count - 1),
-                                         &revents);
-      if (revents != 0) snd_mixer_handle_events(mixer);
+      gone = gone ||
+             snd_mixer_poll_descriptors_revents(mixer, pollSet.data() + 1,
+                                                static_cast<unsigned>(count - 1), &revents) < 0 ||
+             (revents & kBrokenEvents) != 0;
+      if (!gone && revents != 0) gone = snd_mixer_handle_events(mixer) < 0;
       tell = changed;
       changed = false;
     }
     MixerListener* target = listener.load(std::memory_order_acquire);
     if (tell && target != nullptr) target->MixerValueChanged();
+    // An unplugged card or a server that went away stays in error, and
+    // every poll would return at once. The element keeps its last value.
+    if (gone) return;
   }
 }
 

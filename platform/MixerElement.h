@@ -25,8 +25,9 @@ class MixerListener {
 };
 
 // One volume element of a mixer (a simple element, in ALSA's terms), with a
-// thread that watches the mixer for changes while it is open. All calls are
-// safe from any thread.
+// thread that watches the mixer for changes while it is open. A mixer that
+// fails (a card unplugged, a sound server gone) is watched no longer; the
+// element then keeps its last value. All calls are safe from any thread.
 class MixerElement {
  public:
   MixerElement() = default;

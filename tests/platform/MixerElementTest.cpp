@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <time.h>
+
 #include <atomic>
 #include <chrono>
 #include <cerrno>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -111,6 +116,100 @@ TEST_F(MixerOnServer, AnElementOfNoListedNameIsMissingUnlessAnyVolumeWillDo) {
   MixerElement lenient;
   ASSERT_EQ(lenient.Open("default", MixerDirection::kPlayback, kNames, 1, true), kDeviceOk);
   EXPECT_TRUE(lenient.HasVolume());
+}
+
+// A server of the test's own, as the test ends it: the shared one serves
+// the tests after it.
+class DisposableServer {
+ public:
+  DisposableServer() {
+    if (dir.Root().empty() ||
+        test::RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
+      return;
+    }
+    std::ifstream env(dir.Path("env"));
+    std::string line;
+    while (std::getline(env, line)) {
+      const size_t equals = line.find('=');
+      if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    }
+  }
+  ~DisposableServer() {
+    if (!dir.Root().empty()) test::RunProgram({Script(), "stop", dir.Root()});
+  }
+  DisposableServer(const DisposableServer&) = delete;
+  DisposableServer& operator=(const DisposableServer&) = delete;
+
+  const test::Variables& Environment() const { return variables; }
+
+  // Ends the server as a crash would, and returns once it is gone (or a
+  // few seconds have passed); false when it was not running.
+  bool Crash() const {
+    pid_t pid = 0;
+    std::ifstream(dir.Path("pulseaudio.pid")) >> pid;
+    if (pid <= 0 || kill(pid, SIGKILL) != 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // Not this process's child: its entry goes once its parent reaps it.
+    while (std::ifstream("/proc/" + std::to_string(pid) + "/stat").good() &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
+ private:
+  static std::string Script() { return PLIMO_SOURCE_DIR "/scripts/sound-server"; }
+
+  test::TempDir dir;
+  test::Variables variables;
+};
+
+double ProcessCpuSeconds() {
+  constexpr double kSecondsPerNanosecond = 1e-9;
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * kSecondsPerNanosecond;
+}
+
+TEST(MixerOfAServerThatDies, KeepsItsLastValueAndItsWatcherGoesQuiet) {
+  DisposableServer server;
+  if (server.Environment().empty()) GTEST_SKIP() << "no PulseAudio server could be started";
+  test::SoundVariablesScope use(server.Environment());
+  auto master = std::make_unique<MixerElement>();
+  ASSERT_EQ(master->Open("default", MixerDirection::kPlayback, kMasterNames, 1, true), kDeviceOk);
+  ASSERT_EQ(master->SetVolume(30000), kDeviceOk);
+  ASSERT_TRUE(server.Crash());
+
+  // Once the watcher has seen the server go, the process has nothing to do:
+  // a watcher that spins takes most of a core, an idle one none of it.
+  constexpr double kIdleCpuSeconds = 0.1;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const double before = ProcessCpuSeconds();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_LT(ProcessCpuSeconds() - before, kIdleCpuSeconds) << "CPU seconds used in one idle second";
+
+  long value = -1;
+  EXPECT_EQ(master->GetVolume(&value), kDeviceOk);
+  EXPECT_EQ(value, 30000);
+  master->SetVolume(40000);  // refused or not, it returns
+
+  // The destruction runs aside so that a watcher that never ends fails the
+  // test instead of hanging it.
+  auto destroyed = std::make_shared<std::atomic<bool>>(false);
+  std::thread destroyer([element = std::move(master), destroyed]() mutable {
+    element.reset();
+    destroyed->store(true);
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!destroyed->load() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(destroyed->load()) << "the mixer element's destruction did not return";
+  if (destroyed->load()) {
+    destroyer.join();
+  } else {
+    destroyer.detach();
+  }
 }
 
 TEST(MixerWithoutSoundCard, FailsToOpen) {
