@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -176,6 +177,23 @@ TEST(CliWithoutSoundCard, VolumeSaysWhichControlIsMissingAndLiveTellsTheUser) {
   const CliRun record = RunCli(dir, {"record", dir.Path("x.wav"), "--seconds", "1"});
   EXPECT_EQ(record.exitStatus, 1);
   EXPECT_TRUE(Contains(record.err, "Cannot open microphone!")) << record.err;
+}
+
+TEST(CliWithoutSoundCard, ARecordingThatCannotStartLeavesTheNamedFileAsItWas) {
+  NoSoundCard none;
+  TempDir dir;
+  TempDir takes;
+  const std::vector<uint8_t> earlier = MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(440.0, 500));
+  const std::string path = takes.Write("earlier.wav", earlier);
+  const CliRun record = RunCli(dir, {"record", path, "--seconds", "1"});
+  EXPECT_EQ(record.exitStatus, 1);
+  EXPECT_TRUE(Contains(record.err, "Cannot open microphone!")) << record.err;
+  EXPECT_TRUE(ReadBytes(path) == earlier) << "the earlier recording was changed";
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(takes.Root())) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"earlier.wav"});
 }
 
 TEST(CliDeviceUsage, BadArgumentsAreUsageErrors) {
