@@ -11,11 +11,15 @@ constexpr const char* kDefaultDevice = "default";
 
 PcmStream::PcmStream(snd_pcm_stream_t direction) : direction(direction) {}
 
-PcmStream::~PcmStream() { Close(); }
+PcmStream::~PcmStream() {
+  // A stream whose thread holds the last reference ends on that thread,
+  // closed already and with the thread detached.
+  if (open) Close();
+}
 
 int PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
                           unsigned ringUs) {
-  if (pcm != nullptr) return -EBUSY;
+  if (open) return -EBUSY;
   if (AlsaFormat(wanted) == SND_PCM_FORMAT_UNKNOWN || queueCapacity == 0) return -EINVAL;
   if (!wake.IsValid()) return -EMFILE;
   format = wanted;
@@ -43,8 +47,13 @@ int PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigne
   snd_pcm_poll_descriptors(pcm, pollSet.data() + 1, static_cast<unsigned>(count));
   queue.Allocate(queueCapacity);
   failed.store(false, std::memory_order_release);
+  abandoned.store(false, std::memory_order_relaxed);
   commandPending.store(false, std::memory_order_relaxed);
-  thread = std::thread(&PcmStream::ThreadMain, this);
+  commandBusy = false;
+  std::shared_ptr<PcmStream> keepAlive = weak_from_this().lock();
+  shared = keepAlive != nullptr;
+  open = true;
+  thread = std::thread(&PcmStream::ThreadMain, this, std::move(keepAlive));
   return kDeviceOk;
 }
 
@@ -98,7 +107,7 @@ int PcmStream::UnprepareBuffer(WaveBuffer* buffer) const {
 }
 
 int PcmStream::Enqueue(WaveBuffer* buffer) {
-  if (pcm == nullptr) return -EBADFD;
+  if (!open) return -EBADFD;
   if (buffer == nullptr || !buffer->prepared) return -EINVAL;
   if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
   if (HasFailed()) return -EIO;
@@ -112,10 +121,7 @@ int PcmStream::Enqueue(WaveBuffer* buffer) {
   return kDeviceOk;
 }
 
-void PcmStream::Wake() {
-  events.fetch_add(1, std::memory_order_acq_rel);
-  events.notify_all();
-}
+void PcmStream::Wake() { events.Raise(); }
 
 void PcmStream::CompleteFront() {
   WaveBuffer* buffer = queue.At(queue.Head());
@@ -130,45 +136,76 @@ void PcmStream::Fail() {
   Wake();
 }
 
-int PcmStream::RunCommand(Command which) {
-  if (pcm == nullptr) return -EBADFD;
+int PcmStream::RunCommand(Command which, std::chrono::milliseconds limit) {
+  if (!open) return -EBADFD;
   std::unique_lock<std::mutex> lock(commandMutex);
+  // An earlier command still unanswered: the thread is stuck in the device.
+  if (commandBusy) return -ETIMEDOUT;
   command = which;
-  commandFinished = false;
+  commandBusy = true;
   commandPending.store(true, std::memory_order_release);
   wake.Signal();
-  commandDone.wait(lock, [this] { return commandFinished; });
+  if (!commandDone.wait_for(lock, limit, [this] { return !commandBusy; })) return -ETIMEDOUT;
   return commandResult;
 }
 
-int PcmStream::Reset() { return RunCommand(Command::kReset); }
+int PcmStream::Reset() { return RunCommand(Command::kReset, kDeviceCommandLimit); }
 
 int PcmStream::Close() {
-  if (pcm == nullptr) return -EBADFD;
-  const int reset = RunCommand(Command::kReset);
-  RunCommand(Command::kQuit);
+  if (!open) return -EBADFD;
+  const int result = RunCommand(Command::kClose, kDeviceCommandLimit);
+  open = false;
+  if (result == -ETIMEDOUT && shared) {
+    // The thread closes the PCM and lets the stream go when ALSA returns.
+    abandoned.store(true, std::memory_order_release);
+    wake.Signal();
+    thread.detach();
+    return result;
+  }
   thread.join();
-  const int closed = snd_pcm_close(pcm);
-  pcm = nullptr;
-  // Buffers a failed reset left behind are the owner's again.
+  return result;
+}
+
+void PcmStream::Keep(std::shared_ptr<void> memory) {
+  // Only the owner adds, and only after the thread has been let go; the
+  // memory goes with the stream.
+  kept.push_back(std::move(memory));
+}
+
+int PcmStream::CloseOnThread() {
   while (queue.Head() != queue.Tail()) CompleteFront();
   Wake();
-  return reset < 0 ? reset : closed;
+  const int closed = snd_pcm_close(pcm);
+  pcm = nullptr;
+  return closed;
 }
 
 bool PcmStream::HandleCommand() {
-  std::lock_guard<std::mutex> lock(commandMutex);
-  commandPending.store(false, std::memory_order_relaxed);
-  const Command which = command;
-  commandResult = which == Command::kQuit ? kDeviceOk : Execute(which);
-  commandFinished = true;
+  Command which = Command::kNone;
+  {
+    std::lock_guard<std::mutex> lock(commandMutex);
+    commandPending.store(false, std::memory_order_relaxed);
+    which = command;
+  }
+  // Carried out without the lock, so an owner that gave up waiting is
+  // never held by a device that does not answer.
+  const int result = which == Command::kClose ? CloseOnThread() : Execute(which);
+  {
+    std::lock_guard<std::mutex> lock(commandMutex);
+    commandResult = result;
+    commandBusy = false;
+  }
   commandDone.notify_all();
-  return which != Command::kQuit;
+  return which != Command::kClose;
 }
 
-void PcmStream::ThreadMain() {
+void PcmStream::ThreadMain([[maybe_unused]] std::shared_ptr<PcmStream> keepAlive) {
   const nfds_t all = static_cast<nfds_t>(pollSet.size());
   for (;;) {
+    if (abandoned.load(std::memory_order_acquire)) {
+      if (pcm != nullptr) CloseOnThread();
+      return;
+    }
     if (commandPending.load(std::memory_order_acquire) && !HandleCommand()) return;
     bool wantPcm = false;
     int timeoutMs = -1;

@@ -4,38 +4,56 @@
 #include <poll.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/EventCounter.h"
 #include "platform/PcmFormat.h"
 #include "platform/WakeEvent.h"
 #include "platform/WaveBufferQueue.h"
 
 namespace plimo {
 
+// How long the owner waits for the I/O thread to carry out a reset or a
+// close, and a start. A sound server that has stopped answering can hold
+// the thread inside ALSA for half a minute; the owner does not wait for it.
+inline constexpr std::chrono::milliseconds kDeviceCommandLimit{200};
+inline constexpr std::chrono::milliseconds kDeviceStartLimit{2000};
+
 // What the wave devices share: one ALSA PCM of the default device, the
 // queue of buffers lent to it, and the I/O thread that alone calls into the
 // PCM while it is open. The owner's commands (start, reset, close) are
-// carried out on that thread; the owner waits for buffers to come back
-// through a counter it can wait on without a lock.
-class PcmStream {
+// carried out on that thread, each within a time limit; the owner waits
+// for buffers to come back through a counter it can wait on without a
+// lock, for as long as it chooses.
+//
+// A stream made with std::make_shared can be abandoned: when the thread is
+// stuck inside ALSA at close, the owner goes on and the thread closes the
+// PCM once ALSA lets it go, keeping the stream (and whatever the owner
+// gives it to keep) alive until then. A stream that is not shared waits.
+class PcmStream : public std::enable_shared_from_this<PcmStream> {
  public:
   virtual ~PcmStream();
   PcmStream(const PcmStream&) = delete;
   PcmStream& operator=(const PcmStream&) = delete;
 
-  bool IsOpen() const { return pcm != nullptr; }
+  bool IsOpen() const { return open; }
   // The device failed and gives every buffer back at once; further buffers
   // are refused.
   bool HasFailed() const { return failed.load(std::memory_order_acquire); }
 
   // Rises whenever buffers come back, the device fails, or Wake is called.
-  uint32_t EventCount() const { return events.load(std::memory_order_acquire); }
-  // Returns once EventCount differs from seen (at once if it already does).
-  void WaitForEvent(uint32_t seen) const { events.wait(seen, std::memory_order_acquire); }
+  uint32_t EventCount() const { return events.Count(); }
+  // Returns once EventCount differs from seen (at once if it already
+  // does): true, or false when limit passed first.
+  bool WaitForEvent(uint32_t seen, std::chrono::milliseconds limit) const {
+    return events.WaitFor(seen, limit);
+  }
   // Releases a WaitForEvent from any thread, for example to stop a reader.
   void Wake();
 
@@ -44,14 +62,20 @@ class PcmStream {
   int UnprepareBuffer(WaveBuffer* buffer) const;
 
   // Gives every buffer back at once (capture keeps what it recorded), and
-  // leaves the device ready to run again.
+  // leaves the device ready to run again. -ETIMEDOUT when the thread did
+  // not answer in time; the buffers may then still be out.
   int Reset();
 
-  // Reset, then closes the device; every buffer is back with the owner.
+  // Closes the device; every buffer is back with the owner. -ETIMEDOUT
+  // when the thread was stuck and the stream was abandoned: buffers may
+  // still be out, and their memory must be handed over with Keep.
   int Close();
 
+  // Keeps memory alive for as long as an abandoned thread may touch it.
+  void Keep(std::shared_ptr<void> memory);
+
  protected:
-  enum class Command { kNone, kStart, kReset, kQuit };
+  enum class Command { kNone, kStart, kReset, kClose };
 
   explicit PcmStream(snd_pcm_stream_t direction);
 
@@ -63,7 +87,7 @@ class PcmStream {
 
   // Owner side: the buffer goes to the back of the queue.
   int Enqueue(WaveBuffer* buffer);
-  int RunCommand(Command command);
+  int RunCommand(Command command, std::chrono::milliseconds limit);
 
   // I/O side. What the thread waits for next: the PCM's descriptors or only
   // the wake event, and for how long (milliseconds, -1 for no limit).
@@ -86,22 +110,29 @@ class PcmStream {
 
  private:
   int Configure(unsigned periodUs, unsigned ringUs);
-  void ThreadMain();
+  // keepAlive holds the stream for the thread when it is shared.
+  void ThreadMain(std::shared_ptr<PcmStream> keepAlive);
   bool HandleCommand();
+  // I/O side: every buffer back, the PCM closed.
+  int CloseOnThread();
 
   snd_pcm_stream_t direction;
   WakeEvent wake;
   std::vector<pollfd> pollSet;  // the wake event first, then the PCM's
   std::thread thread;
+  bool open = false;       // owner side
+  bool shared = false;     // owner side: the thread holds the stream too
+  std::atomic<bool> abandoned{false};
   std::atomic<bool> failed{false};
-  mutable std::atomic<uint32_t> events{0};
+  mutable EventCounter events;
+  std::vector<std::shared_ptr<void>> kept;
 
   std::mutex commandMutex;
   std::condition_variable commandDone;
   std::atomic<bool> commandPending{false};
   Command command = Command::kNone;
   int commandResult = kDeviceOk;
-  bool commandFinished = false;
+  bool commandBusy = false;  // given to the thread and not yet answered
 };
 
 }  // namespace plimo

@@ -20,7 +20,15 @@ int WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
   // The I/O thread's state belongs to it while the device is open.
   if (IsOpen()) return -EBUSY;
   started = false;
-  return OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
+  const int error = OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
+  // Only a started device sheds, and Start reaches the thread after this.
+  // A device that is a file delivers on demand: nothing it holds is late.
+  if (error == kDeviceOk && snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
+    shed.assign(static_cast<size_t>(periodFrames) * blockAlign, 0);
+  } else {
+    shed.clear();
+  }
+  return error;
 }
 
 int WaveInDevice::AddBuffer(WaveBuffer* buffer) {
@@ -30,10 +38,12 @@ int WaveInDevice::AddBuffer(WaveBuffer* buffer) {
   return Enqueue(buffer);
 }
 
-int WaveInDevice::Start() { return RunCommand(Command::kStart); }
+int WaveInDevice::Start() { return RunCommand(Command::kStart, kDeviceStartLimit); }
 
 void WaveInDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
-  *wantPcm = started && queue.Head() != queue.Tail();
+  // With every buffer out at the owner the device is still read, to shed
+  // what the owner has no room for.
+  *wantPcm = started && (queue.Head() != queue.Tail() || !shed.empty());
   // As for playback: some plugins move data on only when asked.
   *timeoutMs = *wantPcm ? static_cast<int>(kCapturePeriodUs / kMicrosecondsPerMillisecond) : -1;
 }
@@ -51,6 +61,10 @@ void WaveInDevice::Service(unsigned short revents) {
   if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN &&
       !Recover(-EPIPE)) {
     Fail();
+    return;
+  }
+  if (queue.Head() == queue.Tail()) {
+    ShedBacklog();
     return;
   }
   while (queue.Head() != queue.Tail()) {
@@ -76,6 +90,24 @@ void WaveInDevice::Service(unsigned short revents) {
   if (gaveBack) Wake();
 }
 
+// The owner holds every buffer, full: it is a whole queue behind. What the
+// ring gathers meanwhile would only add to the delay for the rest of the
+// run, so it is dropped; the owner's buffers keep the older sound.
+void WaveInDevice::ShedBacklog() {
+  const snd_pcm_uframes_t frames = shed.size() / blockAlign;
+  if (frames == 0) return;
+  // At most a ring's worth at a time, whatever the device claims to hold.
+  for (snd_pcm_uframes_t taken = 0; taken <= ringFrames; taken += frames) {
+    const snd_pcm_sframes_t got = snd_pcm_readi(pcm, shed.data(), frames);
+    if (got == -EAGAIN) return;
+    if (got < 0) {
+      if (!Recover(static_cast<int>(got))) Fail();
+      return;
+    }
+    if (static_cast<snd_pcm_uframes_t>(got) < frames) return;
+  }
+}
+
 int WaveInDevice::Execute(Command which) {
   if (which == Command::kStart) {
     if (started) return kDeviceOk;
@@ -84,11 +116,13 @@ int WaveInDevice::Execute(Command which) {
     started = true;
     return kDeviceOk;
   }
-  // Reset: stop, give everything back with what it holds, be ready again.
+  // Reset: give everything back with what it holds, stop, be ready again.
+  // The buffers go first, so an owner that stops waiting for a device that
+  // does not answer has them all the same.
   started = false;
-  const int dropped = snd_pcm_drop(pcm);
   while (queue.Head() != queue.Tail()) CompleteFront();
   Wake();
+  const int dropped = snd_pcm_drop(pcm);
   const int prepared = snd_pcm_prepare(pcm);
   return dropped < 0 ? dropped : prepared;
 }

@@ -1,12 +1,17 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/PcmStream.h"
 
 namespace plimo {
 
 // The default capture device. Buffers added to it are filled in the order
 // they were added; each comes back done once full, or on Reset with what
-// it holds so far. Nothing is recorded before Start.
+// it holds so far. Nothing is recorded before Start. While the owner holds
+// every buffer, what the device records is dropped, so a reader that fell
+// behind is never more than its buffers behind.
 class WaveInDevice : public PcmStream {
  public:
   WaveInDevice();
@@ -23,8 +28,10 @@ class WaveInDevice : public PcmStream {
   void Service(unsigned short revents) override;
   int Execute(Command command) override;
   bool Recover(int error);
+  void ShedBacklog();
 
   bool started = false;  // I/O thread only
+  std::vector<uint8_t> shed;  // a period of sound nobody will hear
 };
 
 }  // namespace plimo

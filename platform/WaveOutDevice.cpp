@@ -133,13 +133,15 @@ void WaveOutDevice::Service(unsigned short revents) {
 
 int WaveOutDevice::Execute(Command which) {
   if (which == Command::kStart) return kDeviceOk;
-  // Reset: silence at once, every buffer back, ready for the next write.
-  const int dropped = snd_pcm_drop(pcm);
+  // Reset: every buffer back, silence, ready for the next write. The
+  // buffers go first, so an owner that stops waiting for a device that does
+  // not answer has them all the same.
   while (queue.Head() != queue.Tail()) CompleteFront();
   cursor = queue.Head();
   cursorOffset = 0;
   framesWritten = 0;
   Wake();
+  const int dropped = snd_pcm_drop(pcm);
   const int prepared = snd_pcm_prepare(pcm);
   return dropped < 0 ? dropped : prepared;
 }

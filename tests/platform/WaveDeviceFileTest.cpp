@@ -1,5 +1,6 @@
 // The wave devices against ALSA's file plugin: exact bytes, no timing.
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -86,7 +87,7 @@ TEST(WaveInDeviceOnFiles, RecordsNothingBeforeStartAndResetGivesEveryBufferBack)
   while (!buffers[0].done.load()) {
     const uint32_t seen = device.EventCount();
     if (buffers[0].done.load()) break;
-    device.WaitForEvent(seen);
+    device.WaitForEvent(seen, std::chrono::seconds(10));
   }
   EXPECT_EQ(buffers[0].recordedBytes, kCaptureBufferBytes);
 }

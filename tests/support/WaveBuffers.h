@@ -3,6 +3,7 @@
 // Buffers for device tests: each with its own storage, handed out as the
 // platform's wave buffers.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -45,7 +46,7 @@ class WaveBufferSet {
     for (;;) {
       const uint32_t seen = device.EventCount();
       if (AllDone() || device.HasFailed()) return;
-      device.WaitForEvent(seen);
+      device.WaitForEvent(seen, std::chrono::seconds(10));
     }
   }
 
