@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,8 +25,12 @@ struct PlaybackBuffer {
 // only grows past what it once held).
 class PlaybackQueue {
  public:
-  // count buffers, each with room for reserveBytes.
-  void Allocate(size_t count, size_t reserveBytes) {
+  // count buffers, each with room for reserveBytes, and one block of
+  // largeBytes for the one buffer that may grow past that.
+  void Allocate(size_t count, size_t reserveBytes, size_t largeBytes) {
+    reserve = reserveBytes;
+    large.clear();
+    large.reserve(std::max(largeBytes, reserveBytes));
     all.clear();
     spare.clear();
     slots.assign(count, nullptr);
@@ -39,6 +44,8 @@ class PlaybackQueue {
   }
 
   void Free() {
+    large.clear();
+    large.shrink_to_fit();
     slots.clear();
     spare.clear();
     all.clear();
@@ -62,9 +69,34 @@ class PlaybackQueue {
     return buffer;
   }
 
+  // Room for needed bytes in buffer's block without allocating: only the
+  // lone buffer that collects the pre-roll grows past the common
+  // reservation, and it then trades its block for the large one, which is
+  // free then (no other buffer is queued). false when even that is short.
+  bool MakeRoom(PlaybackBuffer& buffer, size_t needed) {
+    if (needed <= buffer.data.capacity()) return true;
+    if (needed > large.capacity()) return false;
+    large.assign(buffer.data.begin(), buffer.data.end());
+    buffer.data.swap(large);
+    large.clear();
+    return true;
+  }
+
+  // Every buffer's memory, for someone else to keep alive; the queue is
+  // empty afterwards.
+  std::shared_ptr<void> TakeStorage() {
+    auto storage = std::make_shared<std::vector<std::unique_ptr<PlaybackBuffer>>>(std::move(all));
+    Free();
+    return storage;
+  }
+
   // The front buffer, emptied, becomes spare again.
   void ReleaseFront() {
     PlaybackBuffer* buffer = slots[front];
+    // The large block goes back to where the next pre-roll finds it.
+    if (buffer->data.capacity() > reserve && buffer->data.capacity() > large.capacity()) {
+      buffer->data.swap(large);
+    }
     buffer->data.clear();
     buffer->header.data = nullptr;
     buffer->header.length = 0;
@@ -79,6 +111,8 @@ class PlaybackQueue {
   std::vector<std::unique_ptr<PlaybackBuffer>> all;
   std::vector<PlaybackBuffer*> spare;
   std::vector<PlaybackBuffer*> slots;
+  std::vector<uint8_t> large;
+  size_t reserve = 0;
   size_t front = 0;
   size_t size = 0;
 };

@@ -1,12 +1,14 @@
 #include "audio/SoundRead.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
+#include "audio/DeviceWait.h"
 #include "audio/SampleDecoding.h"
 
 namespace plimo {
@@ -75,6 +77,7 @@ int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
   if (mode == kSoundModeDevice) return 1;
   if (mode != kSoundModeClosed) return -1;
   stopRequested = 0;
+  deviceFailed = false;
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
   if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return -1;
   totalMs = std::max(totalMs, kMinCaptureTotalMs);
@@ -87,7 +90,7 @@ int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
 
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
                          static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
-  if (device.Open(format, static_cast<size_t>(bufferCount)) != kDeviceOk) return -1;
+  if (device->Open(format, static_cast<size_t>(bufferCount)) != kDeviceOk) return -1;
   buffers.clear();
   buffers.reserve(static_cast<size_t>(bufferCount));
   firstBuffer = 0;
@@ -98,13 +101,13 @@ int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
     buffer->header.length = static_cast<uint32_t>(bufferBytes);
     CaptureBuffer* added = buffer.get();
     buffers.push_back(std::move(buffer));
-    if (device.PrepareBuffer(&added->header) != kDeviceOk ||
-        device.AddBuffer(&added->header) != kDeviceOk) {
+    if (device->PrepareBuffer(&added->header) != kDeviceOk ||
+        device->AddBuffer(&added->header) != kDeviceOk) {
       CloseDevice();
       return -1;
     }
   }
-  if (device.Start() != kDeviceOk) {
+  if (device->Start() != kDeviceOk) {
     CloseDevice();
     return -1;
   }
@@ -181,7 +184,7 @@ int64_t SoundRead::ReadSamples(int16_t* samples, int64_t n, bool wholeRequest) {
 int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
   int64_t copied = 0;
   for (;;) {
-    if (stopRequested != 0) return -1;
+    if (Stopping()) return -1;
     if (buffers.empty()) return copied;
     CaptureBuffer& buffer = *buffers[firstBuffer];
     WaveBuffer& header = buffer.header;
@@ -196,17 +199,22 @@ int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
     }
     std::memcpy(destination + copied, buffer.data.data(), header.recordedBytes);
     copied += header.recordedBytes;
-    if (device.UnprepareBuffer(&header) != kDeviceOk) return -1;
+    if (device->UnprepareBuffer(&header) != kDeviceOk) return -1;
     header.recordedBytes = 0;
     header.done.store(false, std::memory_order_relaxed);
-    if (device.PrepareBuffer(&header) != kDeviceOk || device.AddBuffer(&header) != kDeviceOk) {
+    if (device->PrepareBuffer(&header) != kDeviceOk || device->AddBuffer(&header) != kDeviceOk) {
       return -1;
     }
     firstBuffer = (firstBuffer + 1) % buffers.size();
   }
 }
 
+bool SoundRead::Stopping() const {
+  return stopRequested != 0 || (runFlag != nullptr && !runFlag->load(std::memory_order_relaxed));
+}
+
 int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
+  if (deviceFailed) return -1;
   // A stop waits for a read in progress to give up, so the reader learns
   // of the stop from the read itself.
   idle = 0;
@@ -216,22 +224,28 @@ int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
 }
 
 // n samples from the microphone, through the scratch block a piece at a
-// time; waits for the device between attempts.
+// time; waits for the device between attempts, a slice at a time.
 int SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
   const int bytesPerSample = BytesPerSample();
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / bytesPerSample;
+  StallWatch watch;
   int64_t delivered = 0;
   while (delivered < n) {
     const int64_t wanted = std::min(samplesPerPiece, n - delivered);
     const int64_t bytes = wanted * bytesPerSample;
     int64_t arrived = 0;
     while (arrived < bytes) {
+      if (Stopping()) return -1;
       // Taken before looking, so a buffer handed back meanwhile ends the wait.
-      const uint32_t seen = device.EventCount();
+      const uint32_t seen = device->EventCount();
       const int64_t got = ReadDeviceBytes(scratch.data() + arrived, bytes - arrived);
-      if (got < 0) return -1;
+      if (got < 0 || device->HasFailed() || (got == 0 && watch.Stalled())) {
+        deviceFailed = !Stopping();
+        return -1;
+      }
+      if (got > 0) watch.Progressed();
       arrived += got;
-      if (arrived < bytes) device.WaitForEvent(seen);
+      if (arrived < bytes) device->WaitForEvent(seen, kDeviceWaitSlice);
     }
     Convert(scratch.data(), wanted, formatTag, bitsPerSample, samples + delivered);
     delivered += wanted;
@@ -255,18 +269,25 @@ void SoundRead::RequestStop() {
   // The request stands until the next open: a reader about to start a read
   // when it comes must not wait on a microphone nobody reads any more.
   stopRequested = 1;
-  device.Wake();
+  device->Wake();
   while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
 }
 
 // Stops the device, which hands every buffer back, and frees them. Every
 // step runs even when one fails, so the device is never left open.
 int SoundRead::CloseDevice() {
-  bool failed = device.Reset() != kDeviceOk;
+  bool failed = device->Reset() != kDeviceOk;
   for (const std::unique_ptr<CaptureBuffer>& buffer : buffers) {
-    failed |= device.UnprepareBuffer(&buffer->header) != kDeviceOk;
+    failed |= device->UnprepareBuffer(&buffer->header) != kDeviceOk;
   }
-  failed |= device.Close() != kDeviceOk;
+  const int closed = device->Close();
+  if (closed == -ETIMEDOUT) {
+    // The device's thread is stuck inside the sound system and may still
+    // record into these buffers when it comes back: they go with it.
+    device->Keep(std::make_shared<std::vector<std::unique_ptr<CaptureBuffer>>>(std::move(buffers)));
+    device = std::make_shared<WaveInDevice>();
+  }
+  failed |= closed != kDeviceOk;
   buffers.clear();
   firstBuffer = 0;
   return failed ? -1 : 0;

@@ -57,8 +57,10 @@ class SoundRead {
 
   // Delivers exactly n samples: 1, or -1 when fewer are available, on a
   // read failure, or when nothing is open. From the microphone it waits
-  // until they have been recorded, unless a stop is requested or the device
-  // fails. Allocates nothing.
+  // until they have been recorded, unless a stop is requested (or runFlag
+  // is cleared) or the device fails; a microphone that delivers nothing
+  // for kDeviceStallLimit has failed. Once failed, every Read returns -1
+  // at once until the device is opened again. Allocates nothing.
   int Read(int16_t* samples, int n);
 
   // File mode: up to n samples, their count (fewer at the end of the data,
@@ -68,6 +70,9 @@ class SoundRead {
   // Asks a waiting Read to give up, and every later device Read until the
   // device is opened again; returns once the object is idle.
   void RequestStop();
+
+  // Whether a device Read gives up because it was asked to.
+  bool Stopping() const;
 
   // Closes the device or file; 0, or -1 when a device call fails (the
   // device is released all the same).
@@ -95,7 +100,14 @@ class SoundRead {
   // of firstBuffer).
   std::vector<std::unique_ptr<CaptureBuffer>> buffers;
   size_t firstBuffer = 0;
-  WaveInDevice device;
+  // Shared with its I/O thread, which may outlive a close when the device
+  // stops answering; a new one is made then.
+  std::shared_ptr<WaveInDevice> device = std::make_shared<WaveInDevice>();
+  // The owner's run flag, when it has one: cleared, it stops a waiting
+  // Read as RequestStop does.
+  const std::atomic<bool>* runFlag = nullptr;
+  // The microphone failed or stalled since it was opened.
+  bool deviceFailed = false;
 
  private:
   int64_t ReadBytes(uint8_t* destination, int64_t m);

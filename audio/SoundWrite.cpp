@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
+
+#include "audio/DeviceWait.h"
 
 namespace plimo {
 
@@ -73,7 +76,7 @@ SoundWrite::SoundWrite() {
 SoundWrite::~SoundWrite() {
   if (isOpen != 0) Shutdown();
   // A device whose opening went wrong half way is released as well.
-  device.Close();
+  if (device->IsOpen()) device->Close();
 }
 
 void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
@@ -125,11 +128,15 @@ int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
                          static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
   const size_t count =
       static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
-  if (device.Open(format, count) != kDeviceOk) return -1;
+  if (device->Open(format, count) != kDeviceOk) return -1;
   const int64_t bytesPerMs = static_cast<int64_t>(sampleRate) * kSampleBytes * channels /
                              kMillisecondsPerSecond;
-  buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)));
+  // A buffer grows up to its threshold plus the block that crossed it; the
+  // one collecting the pre-roll grows furthest.
+  buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)),
+                   static_cast<size_t>(bytesPerMs * (kPreRollMs + kBlockMs)));
   queuedBytes = 0;
+  deviceFailed = false;
   scratch.resize(kScratchBytes);
   mode = kSoundModeDevice;
   isOpen = 1;
@@ -138,7 +145,7 @@ int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
 
 int SoundWrite::Reclaim() {
   while (!buffers.Empty() && buffers.Front().header.done.load(std::memory_order_acquire)) {
-    if (device.UnprepareBuffer(&buffers.Front().header) != kDeviceOk) return -1;
+    if (device->UnprepareBuffer(&buffers.Front().header) != kDeviceOk) return -1;
     queuedBytes -= static_cast<int64_t>(buffers.Front().data.size());
     buffers.ReleaseFront();
   }
@@ -148,13 +155,27 @@ int SoundWrite::Reclaim() {
 int SoundWrite::Send(PlaybackBuffer& buffer) {
   buffer.header.data = buffer.data.data();
   buffer.header.length = static_cast<uint32_t>(buffer.data.size());
-  if (device.PrepareBuffer(&buffer.header) != kDeviceOk) return -1;
-  return device.Write(&buffer.header) == kDeviceOk ? 0 : -1;
+  if (device->PrepareBuffer(&buffer.header) != kDeviceOk) {
+    deviceFailed = true;
+    return -1;
+  }
+  if (device->Write(&buffer.header) != kDeviceOk) {
+    // Never handed over, so it will never come back done: it must not
+    // count as sent, or a flush would wait for it for good.
+    device->UnprepareBuffer(&buffer.header);
+    deviceFailed = true;
+    return -1;
+  }
+  return 0;
 }
 
 // m bytes into the queue: appended to the buffer still collecting, or to a
-// new one; a buffer that has reached its threshold goes to the device.
+// new one; a buffer that has reached its threshold goes to the device->
 int64_t SoundWrite::WriteDeviceBytes(const uint8_t* bytes, int64_t m) {
+  if (deviceFailed || device->HasFailed()) {
+    deviceFailed = true;
+    return -1;
+  }
   if (Reclaim() < 0) return -1;
   const int64_t frameBytes = static_cast<int64_t>(bitsPerSample / kBitsPerByte) * channels;
   const int64_t queuedMs = queuedBytes * kMillisecondsPerSecond / (frameBytes * sampleRate);
@@ -168,6 +189,7 @@ int64_t SoundWrite::WriteDeviceBytes(const uint8_t* bytes, int64_t m) {
     if (last == nullptr) return 0;
   }
   if (static_cast<uint64_t>(last->data.size()) + static_cast<uint64_t>(m) > UINT32_MAX) return -1;
+  buffers.MakeRoom(*last, last->data.size() + static_cast<size_t>(m));
   last->data.insert(last->data.end(), bytes, bytes + m);
   queuedBytes += m;
   const int64_t thresholdMs = buffers.Size() == 1 ? kPreRollMs : bufferMs;
@@ -210,13 +232,23 @@ int SoundWrite::Write(const int16_t* samples, int n) {
       PutLittle16(scratch.data() + kSampleBytes * i, static_cast<uint16_t>(samples[written + i]));
     }
     const int64_t bytes = count * kSampleBytes;
+    StallWatch watch;
+    int64_t queuedBefore = queuedBytes;
     for (;;) {
       // Taken before offering, so a buffer played meanwhile ends the wait.
-      const uint32_t seen = device.EventCount();
+      const uint32_t seen = device->EventCount();
       const int64_t taken = WriteBytes(scratch.data(), bytes);
       if (taken < 0) return -1;
       if (taken == bytes) break;
-      device.WaitForEvent(seen);
+      if (Stopping()) return -1;
+      // The queue shrinking is the speaker's progress.
+      if (queuedBytes < queuedBefore) watch.Progressed();
+      queuedBefore = queuedBytes;
+      if (watch.Stalled()) {
+        deviceFailed = true;
+        return -1;
+      }
+      device->WaitForEvent(seen, kDeviceWaitSlice);
     }
     written += count;
   }
@@ -242,24 +274,48 @@ int SoundWrite::Flush() {
 }
 
 int SoundWrite::FlushDevice() {
+  if (deviceFailed || device->HasFailed()) {
+    deviceFailed = true;
+    return -1;
+  }
   if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0) return -1;
+  StallWatch watch;
+  int64_t queuedBefore = queuedBytes;
   for (;;) {
-    const uint32_t seen = device.EventCount();
+    const uint32_t seen = device->EventCount();
     if (Reclaim() < 0) return -1;
     if (buffers.Empty()) return 0;
-    device.WaitForEvent(seen);
+    if (Stopping()) return 0;
+    if (device->HasFailed()) {
+      deviceFailed = true;
+      return -1;
+    }
+    if (queuedBytes < queuedBefore) watch.Progressed();
+    queuedBefore = queuedBytes;
+    if (watch.Stalled()) {
+      deviceFailed = true;
+      return -1;
+    }
+    device->WaitForEvent(seen, kDeviceWaitSlice);
   }
 }
 
 // Stops the device at once, which hands every buffer back, and frees them.
 // Every step runs even when one fails, so the device is never left open.
 int SoundWrite::ShutdownDevice() {
-  bool failed = device.Reset() != kDeviceOk;
+  bool failed = device->Reset() != kDeviceOk;
   for (size_t i = 0; i < buffers.Size(); ++i) {
     PlaybackBuffer& buffer = buffers.At(i);
-    if (buffer.Sent()) failed |= device.UnprepareBuffer(&buffer.header) != kDeviceOk;
+    if (buffer.Sent()) failed |= device->UnprepareBuffer(&buffer.header) != kDeviceOk;
   }
-  failed |= device.Close() != kDeviceOk;
+  const int closed = device->Close();
+  if (closed == -ETIMEDOUT) {
+    // The device's thread is stuck inside the sound system and may still
+    // play from these buffers when it comes back: they go with it.
+    device->Keep(buffers.TakeStorage());
+    device = std::make_shared<WaveOutDevice>();
+  }
+  failed |= closed != kDeviceOk;
   buffers.Free();
   queuedBytes = 0;
   return failed ? -1 : 0;
@@ -287,8 +343,13 @@ int SoundWrite::Shutdown() {
   return result;
 }
 
+bool SoundWrite::Stopping() const {
+  return stopRequested != 0 || (runFlag != nullptr && !runFlag->load(std::memory_order_relaxed));
+}
+
 void SoundWrite::RequestStop() {
   stopRequested = 1;
+  device->Wake();
   while (idle == 0) std::this_thread::sleep_for(kStopPollInterval);
   stopRequested = 0;
 }
@@ -296,39 +357,47 @@ void SoundWrite::RequestStop() {
 int SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
                          PlaybackLevelListener* levelListener,
                          const std::atomic<bool>* keepPlaying) {
-  auto stopping = [&] {
-    return stopRequested != 0 || (keepPlaying != nullptr && !keepPlaying->load());
-  };
   SoundRead source;
-  if (source.OpenFile(name) != 1) return -1;
+  if (source.OpenFile(name) != 1) return kPlayFileUnreadable;
   idle = 0;
+  const std::atomic<bool>* ownerFlag = runFlag;
+  if (keepPlaying != nullptr) runFlag = keepPlaying;
+  auto finish = [&](int result) {
+    runFlag = ownerFlag;
+    idle = 1;
+    return result;
+  };
   if (!deviceAlreadyOpen) {
     SetFormat(source.sampleRate, kSampleBytes * kBitsPerByte, source.channels, kWaveFormatPcm);
-    OpenDevice(kPlayQueueMs, kPlayBufferMs);
+    if (OpenDevice(kPlayQueueMs, kPlayBufferMs) != 1) return finish(kPlaySpeakerUnavailable);
   }
   const int block = source.channels * source.sampleRate / kBlocksPerSecond;
   std::vector<int16_t> samples(static_cast<size_t>(std::max(block, 1)));
   int result = 1;
   for (;;) {
     const int got = source.ReadFile(samples.data(), block);
-    if (got < 0 || Write(samples.data(), got) < 0) {
-      result = -1;
+    if (got < 0) {
+      result = kPlayFileUnreadable;
       break;
     }
-    if (got < block || stopping()) break;
+    // A write refused because of a stop is the stop, not a failure.
+    if (Write(samples.data(), got) < 0) {
+      if (!Stopping()) result = kPlayDeviceFailed;
+      break;
+    }
+    if (got < block || Stopping()) break;
     if (levelListener != nullptr) levelListener->OnPlaybackLevel(samples[0] * kLevelPerSample);
   }
   source.Close();
   if (!deviceAlreadyOpen && isOpen != 0) {
     // A stop, or a failure, cuts the queue off; otherwise it plays out.
-    if (stopping() || result < 0) {
+    if (Stopping() || result < 0) {
       Shutdown();
-    } else {
-      Close();
+    } else if (Close() < 0 && result == 1) {
+      result = kPlayDeviceFailed;
     }
   }
-  idle = 1;
-  return result;
+  return finish(result);
 }
 
 void SoundWrite::Reset() {

@@ -14,6 +14,11 @@
 namespace plimo {
 
 
+// Results of PlayFile besides 1.
+inline constexpr int kPlayFileUnreadable = -1;
+inline constexpr int kPlaySpeakerUnavailable = -2;
+inline constexpr int kPlayDeviceFailed = -3;
+
 // Told the level of each block PlayFile plays: its first sample / 32700
 // (signed), before the level meter's own scale.
 class PlaybackLevelListener {
@@ -57,7 +62,11 @@ class SoundWrite {
 
   // Takes all n samples (16-bit little-endian): 1, or -1 when closed, when
   // the width is not 16 bits, or when a write fails. To the speaker it
-  // waits while the queue is full. Allocates nothing in steady use.
+  // waits while the queue is full, unless a stop is requested (or runFlag
+  // is cleared): then what does not fit at once is refused (-1). A speaker
+  // that takes nothing for kDeviceStallLimit has failed; once failed,
+  // every Write and Flush returns -1 at once until the device is opened
+  // again. Allocates nothing in steady use.
   int Write(const int16_t* samples, int n);
 
   // Takes m bytes: m, 0 when the device queue is full (nothing taken), or
@@ -65,8 +74,9 @@ class SoundWrite {
   int64_t WriteBytes(const uint8_t* bytes, int64_t m);
 
   // File: pushes buffered bytes to the file. Device: sends what is still
-  // collecting and returns once everything has been heard. 0, or -1 when
-  // not open or the bytes cannot be written or played.
+  // collecting and returns once everything has been heard, or at once
+  // when a stop is requested (the shutdown that follows cuts it off). 0,
+  // or -1 when not open or the bytes cannot be written or played.
   int Flush();
 
   // Flush, then Shutdown. The file is closed even when the flush fails;
@@ -79,16 +89,21 @@ class SoundWrite {
   int Shutdown();
 
   // Makes a running PlayFile stop after its current block, discarding what
-  // is queued; returns once it has ended.
+  // is queued, and a waiting Write give up; returns once PlayFile has
+  // ended (within a block and a bounded device shutdown).
   void RequestStop();
+
+  // Whether a device Write or Flush gives up because it was asked to.
+  bool Stopping() const;
 
   // Plays a wav file to the speaker in 20 ms blocks (channels as in the
   // file) until it ends or a stop is requested. Without deviceAlreadyOpen
   // it opens the device in the file's format and closes it at the end,
   // letting the queue play out, or cutting it off after a stop. A cleared
   // keepPlaying stops it as RequestStop does (and is not missed when it is
-  // cleared before PlayFile begins). 1, or -1 when the file cannot be read
-  // or a write fails.
+  // cleared before PlayFile begins). 1, kPlayFileUnreadable,
+  // kPlaySpeakerUnavailable (the device cannot be opened) or
+  // kPlayDeviceFailed (it failed while playing).
   int PlayFile(const std::string& fileName, bool deviceAlreadyOpen,
                PlaybackLevelListener* levelListener = nullptr,
                const std::atomic<bool>* keepPlaying = nullptr);
@@ -114,7 +129,14 @@ class SoundWrite {
   std::atomic<int32_t> stopRequested{0};
   PlaybackQueue buffers;  // device mode, oldest first
   int64_t queuedBytes = 0;  // device mode: the bytes of every buffer in the queue
-  WaveOutDevice device;
+  // Shared with its I/O thread, which may outlive a shutdown when the
+  // device stops answering; a new one is made then.
+  std::shared_ptr<WaveOutDevice> device = std::make_shared<WaveOutDevice>();
+  // The owner's run flag, when it has one: cleared, it stops a waiting
+  // Write as RequestStop does.
+  const std::atomic<bool>* runFlag = nullptr;
+  // The speaker failed or stalled since it was opened.
+  bool deviceFailed = false;
 
  private:
   bool WriteHeader();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "audio/SoundRead.h"
@@ -134,6 +135,30 @@ TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
   EXPECT_LE(elapsed, 2000.0);
   EXPECT_NEAR(MedianToneHz(std::vector<int16_t>(all.begin() + kRate / 2, all.end()), kRate), 1000.0,
               60.0);
+  EXPECT_EQ(source.Close(), 0);
+}
+
+TEST_F(SoundOnServer, AReaderThatFellBehindIsNeverMoreThanItsQueueBehind) {
+  auto player = SoundServer::Get().PlayInto("micfeed", ToneSamples(1000.0, 3000), kRate, "behind");
+  SoundRead source;
+  source.SetFormat(kRate, 16, 1, kWavPcm);
+  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  std::vector<int16_t> block(64);
+  for (int i = 0; i < kRate / 2 / 64; ++i) ASSERT_EQ(source.Read(block.data(), 64), 1);
+  // A stall longer than the 126 ms of capture buffers, shorter than the
+  // device's own ring.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // What arrives without waiting is what waited for the reader.
+  int backlog = 0;
+  for (;;) {
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(source.Read(block.data(), 64), 1);
+    if (MsSince(start) > 2.0) break;
+    backlog += 64;
+  }
+  const double backlogMs = backlog * 1000.0 / kRate;
+  std::printf("microphone: %.0f ms waited for a reader 300 ms late\n", backlogMs);
+  EXPECT_LT(backlogMs, 200.0);
   EXPECT_EQ(source.Close(), 0);
 }
 

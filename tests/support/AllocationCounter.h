@@ -6,7 +6,9 @@
 
 namespace plimo::test {
 
-// Allocations through operator new since the program started.
+// Allocations through operator new by the calling thread since it
+// started. Only the caller's own: a device's I/O thread, or a library's,
+// may start or allocate at any moment without it being the caller's doing.
 long AllocationCount();
 
 }  // namespace plimo::test
