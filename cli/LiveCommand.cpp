@@ -81,7 +81,7 @@ int RunLive(int argc, char** argv) {
   ConsoleMessages messages("live");
   Operations operations(controls, messages);
   if (!operations.StartModification(record, options.seed)) return kExitFailure;
-  RunUntilStopped(operations, seconds);
+  RunUntilStopped(operations, controls, seconds);
   return messages.AnyShown() ? kExitFailure : kExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -15,7 +16,7 @@ namespace plimo::cli {
 namespace {
 
 constexpr int kMeterWidth = 40;             // characters
-constexpr long kMeterRedrawMs = 50;         // at most twenty lines a second
+constexpr std::chrono::milliseconds kMeterRedraw{50};  // twenty lines a second
 constexpr std::chrono::milliseconds kWaitStep{10};
 
 std::atomic<bool> interrupted{false};
@@ -23,30 +24,24 @@ static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a si
 
 extern "C" void NoteInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
 
-long NowMs() {
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now().time_since_epoch())
-                               .count());
-}
-
 }  // namespace
 
-void ConsoleControls::ShowLevelMeter(bool shown) {
+void ConsoleControls::DrawMeter() {
   if (!showMeter) return;
-  if (!shown && meterShown) std::fputc('\n', stderr);
-  meterShown = shown;
-}
-
-void ConsoleControls::SetLevel(double level) {
-  if (!showMeter || !meterShown) return;
-  const long now = NowMs();
-  if (now - lastDrawMs < kMeterRedrawMs) return;
-  lastDrawMs = now;
+  if (!meterShown.load()) {
+    if (lineDrawn) std::fputc('\n', stderr);
+    lineDrawn = false;
+    return;
+  }
+  const double level = meterLevel.load(std::memory_order_relaxed);
   const int filled = std::min(kMeterWidth, static_cast<int>(std::fabs(level) * kMeterWidth));
-  std::string bar(static_cast<size_t>(filled), '#');
-  bar.resize(kMeterWidth, ' ');
-  std::fprintf(stderr, "\rlevel [%s]", bar.c_str());
+  char bar[kMeterWidth + 1];
+  std::memset(bar, ' ', kMeterWidth);
+  std::memset(bar, '#', static_cast<size_t>(filled));
+  bar[kMeterWidth] = '\0';
+  std::fprintf(stderr, "\rlevel [%s]", bar);
   std::fflush(stderr);
+  lineDrawn = true;
 }
 
 int ConsoleMessages::ShowMessage(const MessagePair& message, int) {
@@ -55,13 +50,19 @@ int ConsoleMessages::ShowMessage(const MessagePair& message, int) {
   return kMessageAnswerOk;
 }
 
-bool RunUntilStopped(Operations& operations, double seconds) {
+bool RunUntilStopped(Operations& operations, ConsoleControls& controls, double seconds) {
   interrupted.store(false);
   std::signal(SIGINT, NoteInterrupt);
   std::signal(SIGTERM, NoteInterrupt);
   const auto start = std::chrono::steady_clock::now();
+  auto lastDraw = start;
   bool stopped = false;
   while (operations.flags.Any()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastDraw >= kMeterRedraw) {
+      controls.DrawMeter();
+      lastDraw = now;
+    }
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (interrupted.load() || (seconds > 0.0 && elapsed >= seconds)) {
@@ -72,6 +73,7 @@ bool RunUntilStopped(Operations& operations, double seconds) {
   }
   operations.StopAllOperations();
   operations.WaitForWorkers();
+  controls.DrawMeter();
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   return stopped;

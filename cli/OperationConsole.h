@@ -13,13 +13,15 @@ class Operations;
 namespace plimo::cli {
 
 // The operations' controls on a terminal: a one-line level meter on
-// stderr when it is a terminal, nothing otherwise.
+// stderr when it is a terminal, nothing otherwise. The workers only leave
+// the level here; the main thread draws it (DrawMeter), so the audio
+// thread never formats or writes.
 class ConsoleControls : public OperationControls {
  public:
   explicit ConsoleControls(bool showMeter) : showMeter(showMeter) {}
-  void ShowLevelMeter(bool shown) override;
+  void ShowLevelMeter(bool shown) override { meterShown.store(shown); }
   void ClearLevel() override {}
-  void SetLevel(double level) override;
+  void SetLevel(double level) override { meterLevel.store(level, std::memory_order_relaxed); }
   void ShowProgress(bool) override {}
   void SetProgress(double, const char*) override {}
   void ArrangeForPlayback(int) override {}
@@ -27,10 +29,14 @@ class ConsoleControls : public OperationControls {
   void ArrangeForModification() override {}
   void RestoreAfterModification() override {}
 
+  // Main thread: draws the meter's line, or ends it once it is hidden.
+  void DrawMeter();
+
  private:
   bool showMeter;
-  bool meterShown = false;
-  long lastDrawMs = 0;
+  std::atomic<bool> meterShown{false};
+  std::atomic<double> meterLevel{0.0};
+  bool lineDrawn = false;  // main thread
 };
 
 // Messages for the user: one line on stderr, prefixed with the command.
@@ -46,9 +52,10 @@ class ConsoleMessages : public MessageSink {
 };
 
 // Waits until the running operation ends by itself, Ctrl-C is pressed, or
-// seconds (when positive) have passed; then stops it cleanly and waits for
-// its worker. true when it was stopped by Ctrl-C or the time limit.
-bool RunUntilStopped(Operations& operations, double seconds);
+// seconds (when positive) have passed, drawing the controls' meter
+// meanwhile; then stops it cleanly and waits for its worker. true when it
+// was stopped by Ctrl-C or the time limit.
+bool RunUntilStopped(Operations& operations, ConsoleControls& controls, double seconds);
 
 // Parses a number of seconds (> 0); false when it is not one.
 bool ParseSeconds(const char* text, double* seconds);

@@ -43,7 +43,7 @@ int RunPlay(int argc, char** argv) {
   ConsoleMessages messages("play");
   Operations operations(controls, messages);
   if (!operations.StartPlay(path, kOperationPlayInput)) return kExitFailure;
-  RunUntilStopped(operations, 0.0);
+  RunUntilStopped(operations, controls, 0.0);
   return messages.AnyShown() ? kExitFailure : kExitOk;
 }
 

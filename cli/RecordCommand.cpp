@@ -77,7 +77,7 @@ int RunRecord(int argc, char** argv) {
   const double wanted = std::min(seconds * static_cast<double>(rate), kUnlimitedSamples);
   const int64_t sampleLimit = seconds > 0.0 ? std::max<int64_t>(1, std::llround(wanted)) : 0;
   if (!operations.StartRecording(path, static_cast<int32_t>(rate), sampleLimit)) return kExitFailure;
-  RunUntilStopped(operations, 0.0);
+  RunUntilStopped(operations, controls, 0.0);
   return messages.AnyShown() ? kExitFailure : kExitOk;
 }
 

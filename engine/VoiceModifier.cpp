@@ -42,6 +42,7 @@ const MessagePair& MessageFor(int status) {
     case kRunInputUnreadable: return kMessageNoInputFile;
     case kRunSameInputOutput: return kMessageSameInputOutput;
     case kRunOutputFailed: return kMessageCannotWriteOutputFile;
+    case kRunDeviceFailed: return kMessageSoundDeviceFailed;
     default: return kMessageCannotProcessInputFile;
   }
 }
@@ -60,27 +61,39 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
       random(seed),
       record(parameters),
       keepRunning(running),
-      observer(runObserver) {}
+      observer(runObserver) {
+  // A stop must reach a wait on either device, not only the frame loop.
+  soundRead.runFlag = &keepRunning;
+  soundWrite.runFlag = &keepRunning;
+}
 
 VoiceModifier::~VoiceModifier() = default;
 
 void VoiceModifier::LoadParameters(const VoiceParameters& parameters) {
+  LoadSettings(parameters);
+  LoadNames(parameters.workingFolder, parameters.inputFileName, parameters.outputFileName);
+}
+
+void VoiceModifier::LoadSettings(const VoiceParameters& parameters) {
   samplingRate = parameters.samplingRate;
   liveInput = parameters.meterDisplay;
   realTime = parameters.realTimeMode;
-  if (parameters.inputFileName == kSoundBoardName) {
-    inputName = kSoundBoardName;
-    inputKind = kStreamSoundBoard;
-  } else {
-    inputName = JoinPath(parameters.workingFolder, parameters.inputFileName);
-    inputKind = kStreamFile;
-  }
-  outputName = parameters.outputFileName == kSoundBoardName
-                   ? std::string(kSoundBoardName)
-                   : JoinPath(parameters.workingFolder, parameters.outputFileName);
   outputKind = realTime != 0 ? kStreamSoundBoard : kStreamFile;
   durationScale = parameters.durationFactor;
   LoadFrameParameters(parameters);
+}
+
+void VoiceModifier::LoadNames(const std::string& workingFolder, const std::string& inputFileName,
+                              const std::string& outputFileName) {
+  if (inputFileName == kSoundBoardName) {
+    inputName = kSoundBoardName;
+    inputKind = kStreamSoundBoard;
+  } else {
+    inputName = JoinPath(workingFolder, inputFileName);
+    inputKind = kStreamFile;
+  }
+  outputName = outputFileName == kSoundBoardName ? std::string(kSoundBoardName)
+                                                 : JoinPath(workingFolder, outputFileName);
 }
 
 // What the settings window may change during a run; the rate, the mode, the
@@ -132,10 +145,11 @@ int VoiceModifier::Process() {
     status = RunFrames();
     // Whatever has been synthesised up to the synthesis position goes out,
     // also after a stop or a failed read.
-    if (!analysisOnly && !writeFailed) {
+    if (!analysisOnly && !writeFailed && !deviceFailed) {
       overlapAdd.Emit(static_cast<double>(synthesisPosition), previousHop, synthesisPosition,
                       *this);
       if (writeFailed) status = kRunOutputFailed;
+      if (deviceFailed) status = kRunDeviceFailed;
     }
   }
   return CloseRun(status);
@@ -177,6 +191,7 @@ int VoiceModifier::SetUpRun() {
   wrappedAnalysisPosition = 0;
   frameIndex = 0;
   writeFailed = false;
+  deviceFailed = false;
   inputSamples.assign(static_cast<size_t>(frameLength), 0);
   history.assign(static_cast<size_t>(frameLength), 0.0f);
   frame.assign(static_cast<size_t>(frameLength), 0.0f);
@@ -210,10 +225,13 @@ int VoiceModifier::OpenFiles() {
 }
 
 // Up to wanted new samples into inputSamples: their count, 0 at the end of
-// the input, -1 when a file read fails. A short read at the end of a file
-// is completed with silence, so nothing of the previous read repeats.
+// the input (or a stop), -1 when a read fails. A short read at the end of a
+// file is completed with silence, so nothing of the previous read repeats.
 int VoiceModifier::ReadInput(int wanted) {
-  if (realTime != 0) return soundRead.Read(inputSamples.data(), wanted) == 1 ? wanted : 0;
+  if (realTime != 0) {
+    if (soundRead.Read(inputSamples.data(), wanted) == 1) return wanted;
+    return soundRead.Stopping() ? 0 : -1;
+  }
   const int got = soundRead.sourceFile->Read(inputSamples.data(), wanted);
   if (got <= 0) return got;
   std::fill(inputSamples.begin() + got, inputSamples.begin() + wanted, int16_t{0});
@@ -230,7 +248,7 @@ int VoiceModifier::RunFrames() {
     const int wanted = first ? frameLength : previousHop;
     const int got = ReadInput(wanted);
     if (got == 0) break;
-    if (got < 0) return kRunInputFailed;
+    if (got < 0) return realTime != 0 ? kRunDeviceFailed : kRunInputFailed;
     if (!first) std::copy(history.begin() + wanted, history.end(), history.begin());
     std::copy(inputSamples.begin(), inputSamples.begin() + wanted, history.end() - wanted);
 
@@ -248,7 +266,9 @@ int VoiceModifier::RunFrames() {
       observer->OnFrameAnalysed(frameIndex, analysisPosition, plan.voiced ? f0 : 0.0f);
     }
     analysisLength = plan.analysisLength;
-    if (!analysisOnly && SynthesiseFrame(plan, frame.data()) < 0) return kRunOutputFailed;
+    if (!analysisOnly && SynthesiseFrame(plan, frame.data()) < 0) {
+      return deviceFailed ? kRunDeviceFailed : kRunOutputFailed;
+    }
 
     previousHop = plan.hop;
     ReportProgress();
@@ -295,15 +315,17 @@ int VoiceModifier::SynthesiseFrame(const FramePlan& plan, float* x) {
   const double limit = static_cast<double>(synthesisPosition) + previousHop -
                        kOutputLagSeconds * samplingRate;
   overlapAdd.Emit(limit, previousHop, synthesisPosition, *this);
-  return writeFailed ? -1 : 0;
+  return writeFailed || deviceFailed ? -1 : 0;
 }
 
 void VoiceModifier::TakeBlock(int16_t* block, int length) {
   ApplyEffects(record, block, length, samplingRate);
   if (realTime != 0) {
-    // A speaker that failed to open refuses every write; the run goes on
-    // silently until it is stopped.
-    soundWrite.Write(block, length);
+    // A write refused because of a stop is the stop; any other refusal is
+    // a speaker that failed.
+    if (!deviceFailed && soundWrite.Write(block, length) < 0 && !soundWrite.Stopping()) {
+      deviceFailed = true;
+    }
   } else if (!writeFailed && outputFile->Write(block, length) < 0) {
     writeFailed = true;
   }
@@ -326,7 +348,10 @@ int VoiceModifier::CloseRun(int status) {
   }
   soundRead.Close();
   if (soundWrite.IsOpen() != 0) {
-    soundWrite.Flush();
+    // A speaker that stops playing what it was given failed as much as
+    // one that refused it.
+    const bool playedOut = soundWrite.Flush() == 0;
+    if (!playedOut && status == kRunOk && !soundWrite.Stopping()) status = kRunDeviceFailed;
     soundWrite.Close();
   }
   if (observer != nullptr) {

@@ -37,6 +37,7 @@ enum RunStatus : int {
   kRunInputFailed = -3,      // file mode: reading the input fails part way
   kRunOutputFailed = -4,     // file mode: the output cannot be created or written
   kRunSameInputOutput = -5,  // file mode: the output would overwrite the input
+  kRunDeviceFailed = -6,     // real time: the microphone or speaker failed or stalled
 };
 
 // Results of OpenStreams.
@@ -58,8 +59,10 @@ class VoiceModifierBase {
 //
 // Use: construct, LoadParameters, OpenStreams, Prepare, Process, destroy.
 // Process runs while keepRunning is set (read before the first frame and
-// after every frame), drains what it has synthesised, and closes the source
-// and the sink. Every buffer, transform and the equaliser's curve are made
+// after every frame; clearing it also ends a wait on the microphone or the
+// speaker), drains what it has synthesised, and closes the source and the
+// sink. A microphone or speaker that fails ends the run with
+// kRunDeviceFailed. Every buffer, transform and the equaliser's curve are made
 // in Process's set-up, so the frame loop allocates nothing and takes no
 // lock.
 class VoiceModifier : public VoiceModifierBase, private BlockSink {
@@ -76,6 +79,12 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // Copies the run's settings, the mode, and the input and output names
   // (the working folder joined to each file name, or "sb").
   void LoadParameters(const VoiceParameters& parameters);
+  // LoadParameters in two: the scalar settings, which any thread may read,
+  // and the names, from copies taken where the record's strings may be
+  // read (the user-interface thread).
+  void LoadSettings(const VoiceParameters& parameters);
+  void LoadNames(const std::string& workingFolder, const std::string& inputFileName,
+                 const std::string& outputFileName);
 
   // Opens the source (the input file, or the microphone at samplingRate)
   // and, in real-time mode, the speaker. The run's rate becomes the
@@ -158,6 +167,7 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int64_t wrappedAnalysisPosition = 0;  // P_a as a 32-bit run would wrap it
   int64_t frameIndex = 0;
   bool writeFailed = false;
+  bool deviceFailed = false;  // real time: the microphone or the speaker
   char statusText[64] = {};
 
   WindowCache analysisWindow;

@@ -32,14 +32,15 @@ class ControlsObserver : public RunObserver {
 
 }  // namespace
 
-void Operations::ModificationThread(VoiceParameters& record, uint32_t seed) {
+void Operations::ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed) {
   const bool realTime = record.realTimeMode != 0;
   const bool meter = record.meterDisplay != 0;
   controls.ShowProgress(!realTime && !meter);
   controls.ArrangeForModification();
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
-  modifier->LoadParameters(record);
+  modifier->LoadSettings(record);
+  modifier->LoadNames(names.workingFolder, names.inputFileName, names.outputFileName);
 
   // A file input is analysed at its own rate, whatever the settings say.
   int rate = record.samplingRate;

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "params/VoiceParameters.h"
+
 namespace plimo {
 
 Operations::Operations(OperationControls& controls, MessageSink& messages)
@@ -56,7 +58,9 @@ bool Operations::StartPlay(const std::string& path, int32_t which) {
 bool Operations::StartModification(VoiceParameters& record, uint32_t seed) {
   if (!Begin(flags.isModifying)) return false;
   activeOperation = kOperationModification;
-  modificationWorker = std::thread(&Operations::ModificationThread, this, std::ref(record), seed);
+  RunFileNames names{record.workingFolder, record.inputFileName, record.outputFileName};
+  modificationWorker =
+      std::thread(&Operations::ModificationThread, this, std::ref(record), std::move(names), seed);
   return true;
 }
 

@@ -74,8 +74,16 @@ class Operations {
   // What to tell the user when the recording failed, else nullptr.
   const MessagePair* RecordToFile(const std::string& path, int32_t rate, int64_t sampleLimit);
   void PlayThread();
-  void PlayOperation(const std::string& path);
-  void ModificationThread(VoiceParameters& record, uint32_t seed);
+  // What to tell the user when the speaker failed, else nullptr.
+  const MessagePair* PlayOperation(const std::string& path);
+  // The record's file names, copied on the starting thread: the window may
+  // change them while the run goes on.
+  struct RunFileNames {
+    std::string workingFolder;
+    std::string inputFileName;
+    std::string outputFileName;
+  };
+  void ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed);
   // Claims flag for a new operation once every earlier worker has ended.
   bool Begin(std::atomic<bool>& flag);
   // Joins a finished worker before its thread object is used again.

@@ -1,4 +1,6 @@
 #include "ops/Operations.h"
+#include "ui/messages/MessageSink.h"
+#include "ui/messages/MessageTable.h"
 
 namespace plimo {
 
@@ -20,19 +22,25 @@ void Operations::PlayThread() {
   controls.ArrangeForPlayback(activeOperation.load());
   controls.ShowLevelMeter(true);
   controls.ClearLevel();
-  PlayOperation(playFilePath);
+  const MessagePair* failure = PlayOperation(playFilePath);
   StopAllOperations();
   controls.ShowLevelMeter(false);
   controls.RestoreAfterPlayback();
+  if (failure != nullptr) messages.ShowMessage(*failure, kMessageTypeOk);
 }
 
-void Operations::PlayOperation(const std::string& path) {
-  if (output.IsOpen() != 0 || path.empty()) return;
+const MessagePair* Operations::PlayOperation(const std::string& path) {
+  if (output.IsOpen() != 0 || path.empty()) return nullptr;
   MeterLevel meter(controls);
-  output.PlayFile(path, false, &meter, &flags.isPlaying);
+  const int played = output.PlayFile(path, false, &meter, &flags.isPlaying);
   StopAllOperations();
   output.Flush();
   output.Close();
+  // A file that cannot be read ends the playback without a word, as it
+  // always has; a speaker that cannot play is the user's to know.
+  if (played == kPlaySpeakerUnavailable) return &kMessageCannotOpenSpeaker;
+  if (played == kPlayDeviceFailed) return &kMessageSoundDeviceFailed;
+  return nullptr;
 }
 
 }  // namespace plimo

@@ -27,7 +27,8 @@ inline constexpr int32_t kSpeakerChild = 3;
 // thread reads the scalar members every frame and the equaliser's curve;
 // scalars are Relaxed atomics and the equaliser hands its bands over
 // without a lock, so neither side ever waits. The four strings are touched
-// by the user-interface thread only. Switches are 0 or 1.
+// by the user-interface thread only: a modification takes copies of the
+// file names on that thread as it starts. Switches are 0 or 1.
 class VoiceParameters {
  public:
   static constexpr int32_t kDefaultSamplingRate = 16000;  // Hz

@@ -177,6 +177,55 @@ TEST(CliWithoutSoundCard, VolumeSaysWhichControlIsMissingAndLiveTellsTheUser) {
   const CliRun record = RunCli(dir, {"record", dir.Path("x.wav"), "--seconds", "1"});
   EXPECT_EQ(record.exitStatus, 1);
   EXPECT_TRUE(Contains(record.err, "Cannot open microphone!")) << record.err;
+  const std::string wav = dir.Write("tone.wav", MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(440.0, 500)));
+  const CliRun play = RunCli(dir, {"play", wav});
+  EXPECT_EQ(play.exitStatus, 1);
+  EXPECT_TRUE(Contains(play.err, "Cannot open speaker!")) << play.err;
+}
+
+// A live run whose sound server hangs or dies under it: Ctrl-C still ends
+// it at once, and a server that dies ends it with a message and exit 1.
+class CliOnAFailingServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server.Environment().empty()) GTEST_SKIP() << "no PulseAudio server could be started";
+    ASSERT_TRUE(live.Started());
+    // Under way: the devices are open and sound flows.
+    std::this_thread::sleep_for(std::chrono::seconds(kRealTimeBuild ? 2 : 6));
+  }
+  std::string Err() const {
+    const std::vector<uint8_t> bytes = ReadBytes(dir.Path("err.txt"));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  TempDir dir;
+  DisposableServer server;
+  BackgroundProgram live{{CliPath(), "live", "--preset", "Woman 1"}, server.Environment(),
+                         dir.Path("err.txt")};
+};
+
+TEST_F(CliOnAFailingServer, CtrlCEndsALiveRunWhoseServerHangs) {
+  ASSERT_TRUE(server.Pause());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto asked = std::chrono::steady_clock::now();
+  live.Signal(SIGINT);
+  int status = -1;
+  const bool ended = live.WaitFor(std::chrono::seconds(10), &status);
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
+  server.Resume();
+  ASSERT_TRUE(ended) << "Ctrl-C did not end a live run whose sound server hangs";
+  std::printf("live: ended %.0f ms after Ctrl-C with the server stopped\n", ms);
+  RecordProperty("stop_ms", static_cast<int>(ms));
+  EXPECT_TRUE(status == 0 || status == 1) << "exit status " << status << ": " << Err();
+}
+
+TEST_F(CliOnAFailingServer, ALiveRunWhoseServerDiesEndsAndSaysSo) {
+  ASSERT_TRUE(server.Crash());
+  int status = -1;
+  ASSERT_TRUE(live.WaitFor(std::chrono::seconds(10), &status))
+      << "a live run whose sound server died did not end";
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(Contains(Err(), "Sound device failed!")) << Err();
 }
 
 TEST(CliWithoutSoundCard, ARecordingThatCannotStartLeavesTheNamedFileAsItWas) {

@@ -118,52 +118,6 @@ TEST_F(MixerOnServer, AnElementOfNoListedNameIsMissingUnlessAnyVolumeWillDo) {
   EXPECT_TRUE(lenient.HasVolume());
 }
 
-// A server of the test's own, as the test ends it: the shared one serves
-// the tests after it.
-class DisposableServer {
- public:
-  DisposableServer() {
-    if (dir.Root().empty() ||
-        test::RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
-      return;
-    }
-    std::ifstream env(dir.Path("env"));
-    std::string line;
-    while (std::getline(env, line)) {
-      const size_t equals = line.find('=');
-      if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
-  }
-  ~DisposableServer() {
-    if (!dir.Root().empty()) test::RunProgram({Script(), "stop", dir.Root()});
-  }
-  DisposableServer(const DisposableServer&) = delete;
-  DisposableServer& operator=(const DisposableServer&) = delete;
-
-  const test::Variables& Environment() const { return variables; }
-
-  // Ends the server as a crash would, and returns once it is gone (or a
-  // few seconds have passed); false when it was not running.
-  bool Crash() const {
-    pid_t pid = 0;
-    std::ifstream(dir.Path("pulseaudio.pid")) >> pid;
-    if (pid <= 0 || kill(pid, SIGKILL) != 0) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    // Not this process's child: its entry goes once its parent reaps it.
-    while (std::ifstream("/proc/" + std::to_string(pid) + "/stat").good() &&
-           std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-  }
-
- private:
-  static std::string Script() { return PLIMO_SOURCE_DIR "/scripts/sound-server"; }
-
-  test::TempDir dir;
-  test::Variables variables;
-};
-
 double ProcessCpuSeconds() {
   constexpr double kSecondsPerNanosecond = 1e-9;
   timespec now{};
@@ -172,7 +126,7 @@ double ProcessCpuSeconds() {
 }
 
 TEST(MixerOfAServerThatDies, KeepsItsLastValueAndItsWatcherGoesQuiet) {
-  DisposableServer server;
+  test::DisposableServer server;
   if (server.Environment().empty()) GTEST_SKIP() << "no PulseAudio server could be started";
   test::SoundVariablesScope use(server.Environment());
   auto master = std::make_unique<MixerElement>();

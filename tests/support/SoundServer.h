@@ -80,10 +80,12 @@ inline int RunProgram(const std::vector<std::string>& command, const std::string
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// A program left running (pacat, parecord), stopped by its pid.
+// A program left running (pacat, parecord), stopped by its pid. Its
+// standard error goes to errPath when given.
 class BackgroundProgram {
  public:
-  BackgroundProgram(const std::vector<std::string>& command, const Variables& overrides) {
+  BackgroundProgram(const std::vector<std::string>& command, const Variables& overrides,
+                    const std::string& errPath = "") {
     std::vector<char*> argv;
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
@@ -93,6 +95,11 @@ class BackgroundProgram {
       const int in = open("/dev/null", O_RDONLY);
       if (in < 0) _exit(127);
       dup2(in, 0);
+      if (!errPath.empty()) {
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err < 0) _exit(127);
+        dup2(err, 2);
+      }
       execvpe(argv[0], argv.data(), environment.Get());
       _exit(127);
     }
@@ -109,6 +116,26 @@ class BackgroundProgram {
     const pid_t ended = waitpid(pid, &status, 0);
     pid = -1;
     return ended > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // Waits at most limit for the program to end: true with its exit status
+  // (-1 when it did not exit normally), or false while it still runs.
+  bool WaitFor(std::chrono::milliseconds limit, int* exitStatus) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (pid > 0) {
+      int status = 0;
+      const pid_t ended = waitpid(pid, &status, WNOHANG);
+      if (ended == pid) {
+        pid = -1;
+        *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return true;
+      }
+      if (ended < 0 || std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+  void Signal(int signal) const {
+    if (pid > 0) kill(pid, signal);
   }
   void Stop() {
     if (pid <= 0) return;
@@ -213,6 +240,68 @@ class SoundServer {
   bool running = false;
   std::string failure;
   test::Variables variables;
+};
+
+// A server of a test's own, for tests that stop or end it: the shared one
+// serves the tests after them. Stopped when it goes.
+class DisposableServer {
+ public:
+  DisposableServer() {
+    if (dir.Root().empty() ||
+        RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
+      return;
+    }
+    std::ifstream env(dir.Path("env"));
+    std::string line;
+    while (std::getline(env, line)) {
+      const size_t equals = line.find('=');
+      if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+    }
+  }
+  ~DisposableServer() {
+    if (dir.Root().empty()) return;
+    Resume();
+    RunProgram({Script(), "stop", dir.Root()});
+  }
+  DisposableServer(const DisposableServer&) = delete;
+  DisposableServer& operator=(const DisposableServer&) = delete;
+
+  const Variables& Environment() const { return variables; }
+
+  // Ends the server as a crash would, and returns once it is gone (or a
+  // few seconds have passed); false when it was not running.
+  bool Crash() const {
+    const pid_t pid = ServerPid();
+    if (pid <= 0 || kill(pid, SIGKILL) != 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // Not this process's child: its entry goes once its parent reaps it.
+    while (std::ifstream("/proc/" + std::to_string(pid) + "/stat").good() &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
+  // The server stops answering without going away, as a hung one does.
+  bool Pause() const {
+    const pid_t pid = ServerPid();
+    return pid > 0 && kill(pid, SIGSTOP) == 0;
+  }
+  void Resume() const {
+    const pid_t pid = ServerPid();
+    if (pid > 0) kill(pid, SIGCONT);
+  }
+
+ private:
+  static std::string Script() { return PLIMO_SOURCE_DIR "/scripts/sound-server"; }
+  pid_t ServerPid() const {
+    pid_t pid = 0;
+    std::ifstream(dir.Path("pulseaudio.pid")) >> pid;
+    return pid;
+  }
+
+  TempDir dir;
+  Variables variables;
 };
 
 // Makes this process use the sound server for as long as it lives.

@@ -36,6 +36,11 @@ inline constexpr MessagePair kMessageCannotOpenMicrophone{"Cannot open microphon
 inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!",
                                                        "Hoparlör açılamıyor!"};
 
+// The microphone or the speaker failed, or stopped answering, while a
+// real-time run or a playback was using it.
+inline constexpr MessagePair kMessageSoundDeviceFailed{"Sound device failed!",
+                                                       "Ses aygıtı çalışmıyor!"};
+
 // A parameter file to be read does not exist or cannot be opened.
 inline constexpr MessagePair kMessageCannotFindSettingsFile{"Cannot find settings file!",
                                                             "Ayar dosyası bulunamıyor!"};
