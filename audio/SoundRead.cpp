@@ -276,18 +276,18 @@ void SoundRead::RequestStop() {
 // Stops the device, which hands every buffer back, and frees them. Every
 // step runs even when one fails, so the device is never left open.
 int SoundRead::CloseDevice() {
-  bool failed = device->Reset() != kDeviceOk;
-  for (const std::unique_ptr<CaptureBuffer>& buffer : buffers) {
-    failed |= device->UnprepareBuffer(&buffer->header) != kDeviceOk;
-  }
+  // Closing stops the device and hands every buffer back first.
   const int closed = device->Close();
+  bool failed = closed != kDeviceOk;
   if (closed == -ETIMEDOUT) {
     // The device's thread is stuck inside the sound system and may still
     // record into these buffers when it comes back: they go with it.
     device->Keep(std::make_shared<std::vector<std::unique_ptr<CaptureBuffer>>>(std::move(buffers)));
     device = std::make_shared<WaveInDevice>();
   }
-  failed |= closed != kDeviceOk;
+  for (const std::unique_ptr<CaptureBuffer>& buffer : buffers) {
+    failed |= device->UnprepareBuffer(&buffer->header) != kDeviceOk;
+  }
   buffers.clear();
   firstBuffer = 0;
   return failed ? -1 : 0;

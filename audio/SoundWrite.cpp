@@ -303,19 +303,19 @@ int SoundWrite::FlushDevice() {
 // Stops the device at once, which hands every buffer back, and frees them.
 // Every step runs even when one fails, so the device is never left open.
 int SoundWrite::ShutdownDevice() {
-  bool failed = device->Reset() != kDeviceOk;
-  for (size_t i = 0; i < buffers.Size(); ++i) {
-    PlaybackBuffer& buffer = buffers.At(i);
-    if (buffer.Sent()) failed |= device->UnprepareBuffer(&buffer.header) != kDeviceOk;
-  }
+  // Closing cuts playback off and hands every buffer back first.
   const int closed = device->Close();
+  bool failed = closed != kDeviceOk;
   if (closed == -ETIMEDOUT) {
     // The device's thread is stuck inside the sound system and may still
     // play from these buffers when it comes back: they go with it.
     device->Keep(buffers.TakeStorage());
     device = std::make_shared<WaveOutDevice>();
   }
-  failed |= closed != kDeviceOk;
+  for (size_t i = 0; i < buffers.Size(); ++i) {
+    PlaybackBuffer& buffer = buffers.At(i);
+    if (buffer.Sent()) failed |= device->UnprepareBuffer(&buffer.header) != kDeviceOk;
+  }
   buffers.Free();
   queuedBytes = 0;
   return failed ? -1 : 0;

@@ -22,7 +22,7 @@ namespace plimo {
 // How long the owner waits for the I/O thread to carry out a reset or a
 // close, and a start. A sound server that has stopped answering can hold
 // the thread inside ALSA for half a minute; the owner does not wait for it.
-inline constexpr std::chrono::milliseconds kDeviceCommandLimit{200};
+inline constexpr std::chrono::milliseconds kDeviceCommandLimit{150};
 inline constexpr std::chrono::milliseconds kDeviceStartLimit{2000};
 
 // What the wave devices share: one ALSA PCM of the default device, the
