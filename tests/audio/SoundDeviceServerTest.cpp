@@ -162,5 +162,30 @@ TEST_F(SoundOnServer, AReaderThatFellBehindIsNeverMoreThanItsQueueBehind) {
   EXPECT_EQ(source.Close(), 0);
 }
 
+TEST_F(SoundOnServer, ASpeakerThatTakesNothingForTwoSecondsHasFailed) {
+  SoundWrite sink;
+  sink.SetFormat(kRate, 16, 1, kWavPcm);
+  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  const std::vector<int16_t> tone = ToneSamples(440.0, 20);
+  for (int i = 0; i < 25; ++i) ASSERT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), 1);
+  SoundServer::Get().Pactl({"suspend-sink", "speaker", "1"});
+  const Clock::time_point start = Clock::now();
+  int result = 1;
+  for (int i = 0; i < 1000 && result == 1; ++i) {
+    result = sink.Write(tone.data(), static_cast<int>(tone.size()));
+  }
+  const double failedAfterMs = MsSince(start);
+  SoundServer::Get().Pactl({"suspend-sink", "speaker", "0"});
+  EXPECT_EQ(result, -1) << "a speaker that plays nothing kept taking sound";
+  EXPECT_GE(failedAfterMs, 1500.0);
+  // Failed, it refuses at once, and its close returns.
+  const Clock::time_point again = Clock::now();
+  EXPECT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), -1);
+  EXPECT_EQ(sink.Flush(), -1);
+  EXPECT_LT(MsSince(again), 1000.0);  // well short of another stall limit
+  sink.Close();
+  EXPECT_EQ(sink.IsOpen(), 0);
+}
+
 }  // namespace
 }  // namespace plimo::test
