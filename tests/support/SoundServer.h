@@ -150,6 +150,8 @@ class BackgroundProgram {
 
 class SoundServer {
  public:
+  static constexpr int kFeedLatencyMs = 100;
+
   // The program's server, started on first use; check Running().
   static SoundServer& Get() {
     static SoundServer server;
@@ -174,7 +176,9 @@ class SoundServer {
     return std::string(bytes.begin(), bytes.end());
   }
 
-  // Plays 16-bit mono samples at rate into a sink and returns at once.
+  // Plays 16-bit mono samples at rate into a sink and returns at once. The
+  // player keeps kFeedLatencyMs ahead, so a busy machine does not put gaps
+  // into what the program under test hears.
   std::unique_ptr<BackgroundProgram> PlayInto(const std::string& sink,
                                               const std::vector<int16_t>& samples, int rate,
                                               const std::string& name) const {
@@ -186,7 +190,8 @@ class SoundServer {
     const std::string path = dir.Write(name + ".raw", bytes);
     return std::make_unique<BackgroundProgram>(std::vector<std::string>{
         "pacat", "-p", "-d", sink, "--raw", "--format=s16le", "--channels=1",
-        "--rate=" + std::to_string(rate), "--latency-msec=20", path}, variables);
+        "--rate=" + std::to_string(rate), "--latency-msec=" + std::to_string(kFeedLatencyMs), path},
+        variables);
   }
 
   // Records a source as 16-bit mono at rate into the server's folder until
