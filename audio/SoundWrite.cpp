@@ -240,15 +240,7 @@ int SoundWrite::Write(const int16_t* samples, int n) {
       const int64_t taken = WriteBytes(scratch.data(), bytes);
       if (taken < 0) return -1;
       if (taken == bytes) break;
-      if (Stopping()) return -1;
-      // The queue shrinking is the speaker's progress.
-      if (queuedBytes < queuedBefore) watch.Progressed();
-      queuedBefore = queuedBytes;
-      if (watch.Stalled()) {
-        deviceFailed = true;
-        return -1;
-      }
-      device->WaitForEvent(seen, kDeviceWaitSlice);
+      if (Stopping() || !AwaitSpeaker(seen, watch, queuedBefore)) return -1;
     }
     written += count;
   }
@@ -273,6 +265,18 @@ int SoundWrite::Flush() {
   return std::fflush(stream) == 0 ? 0 : -1;
 }
 
+bool SoundWrite::AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedBefore) {
+  // The queue shrinking is the speaker's progress.
+  if (queuedBytes < queuedBefore) watch.Progressed();
+  queuedBefore = queuedBytes;
+  if (watch.Stalled() || device->HasFailed()) {
+    deviceFailed = true;
+    return false;
+  }
+  device->WaitForEvent(seen, kDeviceWaitSlice);
+  return true;
+}
+
 int SoundWrite::FlushDevice() {
   if (deviceFailed || device->HasFailed()) {
     deviceFailed = true;
@@ -284,19 +288,8 @@ int SoundWrite::FlushDevice() {
   for (;;) {
     const uint32_t seen = device->EventCount();
     if (Reclaim() < 0) return -1;
-    if (buffers.Empty()) return 0;
-    if (Stopping()) return 0;
-    if (device->HasFailed()) {
-      deviceFailed = true;
-      return -1;
-    }
-    if (queuedBytes < queuedBefore) watch.Progressed();
-    queuedBefore = queuedBytes;
-    if (watch.Stalled()) {
-      deviceFailed = true;
-      return -1;
-    }
-    device->WaitForEvent(seen, kDeviceWaitSlice);
+    if (buffers.Empty() || Stopping()) return 0;
+    if (!AwaitSpeaker(seen, watch, queuedBefore)) return -1;
   }
 }
 

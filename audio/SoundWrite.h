@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/DeviceWait.h"
 #include "audio/PlaybackQueue.h"
 #include "audio/SoundRead.h"
 #include "platform/WaveOutDevice.h"
@@ -145,6 +146,10 @@ class SoundWrite {
   int Reclaim();
   int Send(PlaybackBuffer& buffer);
   int FlushDevice();
+  // Waits a slice for the speaker to play, seen being the device's event
+  // count before the last look; false, with the device marked failed, once
+  // the queue has not shrunk for kDeviceStallLimit.
+  bool AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedBefore);
   int ShutdownDevice();
 
   // Samples become bytes here, sized once when the file or device opens.

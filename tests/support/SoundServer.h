@@ -148,6 +148,18 @@ class BackgroundProgram {
   pid_t pid = -1;
 };
 
+// The variables that reach a server started in dir (its "env" file).
+inline Variables ServerEnvironment(const TempDir& dir) {
+  Variables variables;
+  std::ifstream env(dir.Path("env"));
+  std::string line;
+  while (std::getline(env, line)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+  }
+  return variables;
+}
+
 class SoundServer {
  public:
   static constexpr int kFeedLatencyMs = 100;
@@ -229,12 +241,7 @@ class SoundServer {
                 "scripts/install-deps installs it)";
       return;
     }
-    std::ifstream env(dir.Path("env"));
-    std::string line;
-    while (std::getline(env, line)) {
-      const size_t equals = line.find('=');
-      if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
+    variables = ServerEnvironment(dir);
     running = !variables.empty();
     if (!running) failure = "scripts/sound-server left no environment";
   }
@@ -256,12 +263,7 @@ class DisposableServer {
         RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
       return;
     }
-    std::ifstream env(dir.Path("env"));
-    std::string line;
-    while (std::getline(env, line)) {
-      const size_t equals = line.find('=');
-      if (equals != std::string::npos) variables.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
+    variables = ServerEnvironment(dir);
   }
   ~DisposableServer() {
     if (dir.Root().empty()) return;
