@@ -97,7 +97,8 @@ TEST_F(CliOnServer, RecordMakesACompleteFileOfWhatTheMicrophoneHears) {
   if (probe.KeptTime()) {
     EXPECT_NEAR(MedianToneHz(middle, kRate), 800.0, 20.0);
   } else {
-    std::printf("record: tone not checked, threads waited %.0f ms\n", probe.WorstLatenessMs());
+    std::printf("record: tone not checked, threads waited %.0f ms, %.1f runnable\n",
+                probe.WorstLatenessMs(), probe.AverageRunnable());
   }
 }
 
@@ -148,7 +149,10 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   RecordProperty("delay_ms", static_cast<int>(delayMs));
   EXPECT_GT(delayMs, 0.0);
   const bool realTime = kRealTimeBuild && probe.KeptTime();
-  if (!realTime) std::printf("live: real time not checked, threads waited %.0f ms\n", probe.WorstLatenessMs());
+  if (!realTime) {
+    std::printf("live: real time not checked, threads waited %.0f ms, %.1f runnable\n",
+                probe.WorstLatenessMs(), probe.AverageRunnable());
+  }
   // About 250 ms on an idle machine, nearly all of it the speaker's
   // pre-roll; a busy machine adds little, as the microphone drops what
   // waits beyond its buffers.
