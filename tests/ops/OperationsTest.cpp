@@ -71,6 +71,18 @@ class OperationsOnFileCard : public ::testing::Test {
     return SamplesOf(std::vector<uint8_t>(bytes.begin() + 44, bytes.end()));
   }
 
+  // Whether samples are what the microphone delivered from its start. The
+  // card delivers as fast as it is asked, so a stop held up by a busy
+  // machine can reach past the end of its input, where it repeats stale
+  // samples: only the part the input covers is known.
+  ::testing::AssertionResult IsMicrophoneFromStart(const std::vector<int16_t>& samples) const {
+    const size_t known = std::min(samples.size(), microphone.size());
+    const auto differ = std::mismatch(samples.begin(), samples.begin() + known, microphone.begin());
+    if (differ.first == samples.begin() + known) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "sample " << (differ.first - samples.begin()) << " is "
+                                         << *differ.first << ", the microphone's " << *differ.second;
+  }
+
   std::vector<int16_t> microphone;
   FileSoundCard card;
   TempDir dir;
@@ -89,7 +101,7 @@ TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneH
   const std::vector<int16_t> recorded = CompleteWavSamples(path);
   ASSERT_FALSE(recorded.empty());
   EXPECT_EQ(recorded.size() % 64, 0u);
-  EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()));
+  EXPECT_TRUE(IsMicrophoneFromStart(recorded));
   EXPECT_EQ(operations.input.mode, kSoundModeClosed);
   const std::vector<std::string> calls = controls.Calls();
   ASSERT_GE(calls.size(), 3u);
@@ -113,7 +125,7 @@ TEST_F(OperationsOnFileCard, AStopAtAnyMomentWritesOnlyWhatTheMicrophoneDelivere
     if (!std::filesystem::exists(path)) continue;
     const std::vector<int16_t> recorded = CompleteWavSamples(path);
     EXPECT_EQ(recorded.size() % 64, 0u) << "take " << take;
-    EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()))
+    EXPECT_TRUE(IsMicrophoneFromStart(recorded))
         << "take " << take;
   }
   EXPECT_TRUE(messages.Shown().empty());
@@ -184,7 +196,7 @@ TEST_F(OperationsOnFileCard, AnOperationStartedWhileTheStoppedOneWindsUpRunsUnti
   operations.WaitForWorkers();
   const std::vector<int16_t> recorded = CompleteWavSamples(path);
   ASSERT_FALSE(recorded.empty());
-  EXPECT_EQ(recorded, std::vector<int16_t>(microphone.begin(), microphone.begin() + recorded.size()));
+  EXPECT_TRUE(IsMicrophoneFromStart(recorded));
   EXPECT_EQ(card.Played(), LittleEndianBytes(Ramp(32000)));
   EXPECT_TRUE(messages.Shown().empty());
 }
