@@ -18,8 +18,8 @@
 #include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
 #include "engine/VoiceModifier.h"
-#include "engine/dsp/Primitives.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/Primitives.h"
+#include "dsp/RandomGenerator.h"
 #include "params/Presets.h"
 #include "params/VoiceParameters.h"
 

@@ -4,8 +4,8 @@
 #include <complex>
 #include <vector>
 
-#include "engine/dsp/Fft.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/Fft.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

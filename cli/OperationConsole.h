@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ops/OperationControls.h"
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 
 namespace plimo {
 class Operations;

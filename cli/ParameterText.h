@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 
 namespace plimo::cli {
 

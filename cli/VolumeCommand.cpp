@@ -7,7 +7,7 @@
 #include "audio/MixerControls.h"
 #include "cli/Commands.h"
 #include "cli/Options.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 
 namespace plimo::cli {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "effects/SampleConversion.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 

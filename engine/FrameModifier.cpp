@@ -6,8 +6,8 @@
 
 #include "effects/Equaliser.h"
 #include "engine/RunGeometry.h"
-#include "engine/dsp/Primitives.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/Primitives.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/dsp/Fft.h"
+#include "dsp/Fft.h"
 
 namespace plimo {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 
 namespace plimo {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "engine/PitchFilterTable.h"
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 
 namespace plimo {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "ui/messages/MessagePair.h"
+#include "messages/MessagePair.h"
 
 namespace plimo {
 

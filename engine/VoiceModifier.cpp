@@ -8,9 +8,9 @@
 
 #include "engine/EffectsChain.h"
 #include "engine/RunObserver.h"
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 #include "params/VoiceParameters.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 

@@ -15,7 +15,7 @@
 #include "engine/PitchTracker.h"
 #include "engine/RunGeometry.h"
 #include "engine/WindowCache.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 

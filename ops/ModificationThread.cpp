@@ -6,8 +6,8 @@
 #include "engine/VoiceModifier.h"
 #include "ops/Operations.h"
 #include "params/VoiceParameters.h"
-#include "ui/messages/MessageSink.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageSink.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 

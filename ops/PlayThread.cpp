@@ -1,6 +1,6 @@
 #include "ops/Operations.h"
-#include "ui/messages/MessageSink.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageSink.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "ui/messages/MessageSink.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageSink.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 

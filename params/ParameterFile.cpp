@@ -1,8 +1,8 @@
 #include "params/ParameterFile.h"
 
 #include "params/VoiceParameters.h"
-#include "ui/messages/MessageSink.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageSink.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 

@@ -11,7 +11,7 @@
 #include "params/VoiceParameters.h"
 #include "support/CliRunner.h"
 #include "support/TempFiles.h"
-#include "ui/messages/RecordingMessageSink.h"
+#include "messages/RecordingMessageSink.h"
 
 namespace plimo {
 namespace {

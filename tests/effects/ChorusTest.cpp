@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "effects/Chorus.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

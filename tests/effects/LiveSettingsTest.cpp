@@ -12,7 +12,7 @@
 #include "effects/Gater.h"
 #include "effects/Limiter.h"
 #include "effects/Reverb.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

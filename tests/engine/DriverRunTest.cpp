@@ -10,7 +10,7 @@
 #include "DriverFixture.h"
 #include "EngineMeasures.h"
 #include "support/AllocationCounter.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 
 namespace plimo::test {
 namespace {

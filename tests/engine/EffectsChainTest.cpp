@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 #include "params/VoiceParameters.h"
 
 namespace plimo {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/SoundFile.h"
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 
 namespace plimo::test {
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "effects/Equaliser.h"
-#include "engine/dsp/Fft.h"
-#include "engine/dsp/Primitives.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/Fft.h"
+#include "dsp/Primitives.h"
+#include "dsp/RandomGenerator.h"
 #include "support/AllocationCounter.h"
 #include "support/Signals.h"
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "dsp/MallocCounter.h"
+#include "support/MallocCounter.h"
 #include "effects/Equaliser.h"
 #include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
-#include "engine/dsp/Fft.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/Fft.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

@@ -12,7 +12,7 @@
 #include "params/ParameterFile.h"
 #include "params/VoiceParameters.h"
 #include "support/TempFiles.h"
-#include "ui/messages/RecordingMessageSink.h"
+#include "messages/RecordingMessageSink.h"
 
 namespace plimo {
 namespace {

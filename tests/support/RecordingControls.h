@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ops/OperationControls.h"
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 
 namespace plimo::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/messages/MessagePair.h"
+#include "messages/MessagePair.h"
 
 namespace plimo::skin {
 

@@ -4,7 +4,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "ui/messages/MessagePair.h"
+#include "messages/MessagePair.h"
 
 class QPainter;
 

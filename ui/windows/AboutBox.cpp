@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/Skin.h"
 #include "ui/skin/SkinText.h"

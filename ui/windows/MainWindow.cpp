@@ -21,7 +21,7 @@
 #include "ui/controls/LevelMeter.h"
 #include "ui/controls/ManualRadioButton.h"
 #include "ui/help/HelpBook.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/Skin.h"
 #include "ui/skin/SkinColours.h"

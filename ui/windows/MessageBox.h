@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "ui/controls/SkinnedDialog.h"
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 
 class QLabel;
 class QTimer;

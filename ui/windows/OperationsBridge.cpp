@@ -6,7 +6,7 @@
 
 #include "params/VoiceParameters.h"
 #include "ui/controls/LevelMeter.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 #include "ui/skin/SkinText.h"
 #include "ui/windows/MainWindow.h"
 

@@ -6,7 +6,7 @@
 
 #include "ops/OperationControls.h"
 #include "ops/Operations.h"
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 #include "ui/windows/OperationsPort.h"
 
 namespace plimo {

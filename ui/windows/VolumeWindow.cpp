@@ -2,8 +2,8 @@
 
 #include "audio/VolumeControl.h"
 #include "ui/controls/BitmapButton.h"
-#include "ui/messages/MessageSink.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageSink.h"
+#include "messages/MessageTable.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/SkinColours.h"
 #include "ui/skin/SkinText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/messages/MessagePair.h"
+#include "messages/MessagePair.h"
 
 // The tool tips of the three windows, in both languages.
 namespace plimo::texts {

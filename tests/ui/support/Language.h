@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ui/messages/Language.h"
+#include "messages/Language.h"
 
 namespace plimo::test {
 

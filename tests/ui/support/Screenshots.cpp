@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-#include "ui/messages/Language.h"
+#include "messages/Language.h"
 
 namespace plimo::test {
 

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "ui/controls/BitmapButton.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/MessageTable.h"
 #include "ui/skin/Templates.h"
 #include "ui/support/Language.h"
 #include "ui/support/ModalAnswerer.h"

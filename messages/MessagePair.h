@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "ui/messages/Language.h"
+#include "messages/Language.h"
 
 namespace plimo {
 

@@ -1,4 +1,4 @@
-#include "engine/dsp/FftPlans.h"
+#include "dsp/FftPlans.h"
 
 #include <map>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "engine/dsp/Fft.h"
+#include "dsp/Fft.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/messages/Language.h"
-#include "ui/messages/MessagePair.h"
-#include "ui/messages/MessageTable.h"
+#include "messages/Language.h"
+#include "messages/MessagePair.h"
+#include "messages/MessageTable.h"
 
 namespace plimo {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/dsp/ChirpTransform.h"
+#include "dsp/ChirpTransform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <mutex>
 #include <numbers>
 
-#include "engine/dsp/FftPlans.h"
+#include "dsp/FftPlans.h"
 
 namespace plimo {
 

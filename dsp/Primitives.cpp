@@ -1,4 +1,4 @@
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/messages/MessageSink.h"
+#include "messages/MessageSink.h"
 
 namespace plimo::test {
 

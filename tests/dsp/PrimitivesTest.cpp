@@ -1,4 +1,4 @@
-#include "engine/dsp/Primitives.h"
+#include "dsp/Primitives.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

@@ -1,6 +1,6 @@
-#include "engine/dsp/Fft.h"
+#include "dsp/Fft.h"
 
-#include "engine/dsp/FftPlans.h"
+#include "dsp/FftPlans.h"
 
 namespace plimo {
 

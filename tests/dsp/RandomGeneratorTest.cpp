@@ -1,4 +1,4 @@
-#include "engine/dsp/RandomGenerator.h"
+#include "dsp/RandomGenerator.h"
 
 #include <gtest/gtest.h>
 

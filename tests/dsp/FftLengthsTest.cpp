@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "MallocCounter.h"
-#include "engine/dsp/Fft.h"
-#include "engine/dsp/RandomGenerator.h"
+#include "support/MallocCounter.h"
+#include "dsp/Fft.h"
+#include "dsp/RandomGenerator.h"
 
 namespace plimo {
 namespace {

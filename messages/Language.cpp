@@ -1,4 +1,4 @@
-#include "ui/messages/Language.h"
+#include "messages/Language.h"
 
 #ifndef PLIMO_LANGUAGE
 #error "PLIMO_LANGUAGE must be defined by the build (1 Turkish, 2 English)"

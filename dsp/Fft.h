@@ -2,7 +2,7 @@
 
 #include <complex>
 
-#include "engine/dsp/ChirpTransform.h"
+#include "dsp/ChirpTransform.h"
 
 struct fftw_plan_s;
 
