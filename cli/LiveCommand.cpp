@@ -82,7 +82,7 @@ int RunLive(int argc, char** argv) {
   Operations operations(controls, messages);
   if (!operations.StartModification(record, options.seed)) return kExitFailure;
   RunUntilStopped(operations, controls, seconds);
-  return messages.AnyShown() ? kExitFailure : kExitOk;
+  return controls.AnyFailed() ? kExitFailure : kExitOk;
 }
 
 }  // namespace plimo::cli

@@ -45,7 +45,6 @@ void ConsoleControls::DrawMeter() {
 }
 
 int ConsoleMessages::ShowMessage(const MessagePair& message, int) {
-  shown.store(true);
   std::fprintf(stderr, "plimo-cli %s: %s\n", command.c_str(), ChooseText(message));
   return kMessageAnswerOk;
 }

@@ -19,15 +19,16 @@ namespace plimo::cli {
 class ConsoleControls : public OperationControls {
  public:
   explicit ConsoleControls(bool showMeter) : showMeter(showMeter) {}
-  void ShowLevelMeter(bool shown) override { meterShown.store(shown); }
-  void ClearLevel() override {}
+  void OperationStarted(int32_t, OperationReports reports) override { meterShown.store(reports.level); }
   void SetLevel(double level) override { meterLevel.store(level, std::memory_order_relaxed); }
-  void ShowProgress(bool) override {}
   void SetProgress(double, const char*) override {}
-  void ArrangeForPlayback(int) override {}
-  void RestoreAfterPlayback() override {}
-  void ArrangeForModification() override {}
-  void RestoreAfterModification() override {}
+  void OperationEnded(int32_t, OperationResult result) override {
+    meterShown.store(false);
+    if (result == OperationResult::kFailed) failed.store(true);
+  }
+
+  // Whether an operation has failed; once its worker has ended.
+  bool AnyFailed() const { return failed.load(); }
 
   // Main thread: draws the meter's line, or ends it once it is hidden.
   void DrawMeter();
@@ -36,6 +37,7 @@ class ConsoleControls : public OperationControls {
   bool showMeter;
   std::atomic<bool> meterShown{false};
   std::atomic<double> meterLevel{0.0};
+  std::atomic<bool> failed{false};
   bool lineDrawn = false;  // main thread
 };
 
@@ -44,11 +46,9 @@ class ConsoleMessages : public MessageSink {
  public:
   explicit ConsoleMessages(std::string command) : command(std::move(command)) {}
   int ShowMessage(const MessagePair& message, int type) override;
-  bool AnyShown() const { return shown.load(); }
 
  private:
   std::string command;
-  std::atomic<bool> shown{false};
 };
 
 // Waits until the running operation ends by itself, Ctrl-C is pressed, or

@@ -44,7 +44,7 @@ int RunPlay(int argc, char** argv) {
   Operations operations(controls, messages);
   if (!operations.StartPlay(path, kOperationPlayInput)) return kExitFailure;
   RunUntilStopped(operations, controls, 0.0);
-  return messages.AnyShown() ? kExitFailure : kExitOk;
+  return controls.AnyFailed() ? kExitFailure : kExitOk;
 }
 
 }  // namespace plimo::cli

@@ -78,7 +78,7 @@ int RunRecord(int argc, char** argv) {
   const int64_t sampleLimit = seconds > 0.0 ? std::max<int64_t>(1, std::llround(wanted)) : 0;
   if (!operations.StartRecording(path, static_cast<int32_t>(rate), sampleLimit)) return kExitFailure;
   RunUntilStopped(operations, controls, 0.0);
-  return messages.AnyShown() ? kExitFailure : kExitOk;
+  return controls.AnyFailed() ? kExitFailure : kExitOk;
 }
 
 }  // namespace plimo::cli

@@ -13,8 +13,8 @@ namespace plimo {
 
 namespace {
 
-// The run's progress and input level go to the main window's controls,
-// its failures to the user.
+// The run's progress and input level go to the controls, its failures to
+// the user.
 class ControlsObserver : public RunObserver {
  public:
   ControlsObserver(OperationControls& controls, MessageSink& messages)
@@ -22,12 +22,15 @@ class ControlsObserver : public RunObserver {
   void OnProgress(double fraction, const char* text) override { controls.SetProgress(fraction, text); }
   void OnInputLevel(double level) override { controls.SetLevel(level); }
   void OnRunFailure(const MessagePair& message) override {
+    failed = true;
     messages.ShowMessage(message, kMessageTypeOk);
   }
+  OperationResult Result() const { return failed ? OperationResult::kFailed : OperationResult::kDone; }
 
  private:
   OperationControls& controls;
   MessageSink& messages;
+  bool failed = false;
 };
 
 }  // namespace
@@ -35,8 +38,8 @@ class ControlsObserver : public RunObserver {
 void Operations::ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed) {
   const bool realTime = record.realTimeMode != 0;
   const bool meter = record.meterDisplay != 0;
-  controls.ShowProgress(!realTime && !meter);
-  controls.ArrangeForModification();
+  controls.OperationStarted(kOperationModification,
+                            OperationReports{.level = meter, .progress = !realTime && !meter});
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
   modifier->LoadSettings(record);
@@ -54,19 +57,12 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   bool run = true;
   if (realTime && streams != kStreamsOpen) {
     const bool microphone = modifier->inputKind == kStreamSoundBoard && streams == kSourceFailed;
-    messages.ShowMessage(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker,
-                         kMessageTypeOk);
+    observer.OnRunFailure(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker);
     run = false;
   }
   modifier->Prepare(rate, kAnalysisFrameSeconds, kFirstHopSeconds);
-  if (meter) {
-    controls.ShowLevelMeter(true);
-    controls.ClearLevel();
-  }
   if (run && flags.isModifying.load()) modifier->Process();
-  controls.ShowLevelMeter(false);
-  controls.RestoreAfterModification();
-  controls.ShowProgress(false);
+  controls.OperationEnded(kOperationModification, observer.Result());
   flags.isModifying.store(false);
   // Closes whatever a run that did not happen left open.
   modifier.reset();

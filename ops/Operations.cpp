@@ -19,6 +19,10 @@ void Operations::Join(std::thread& worker) {
   if (worker.joinable()) worker.join();
 }
 
+OperationResult Operations::ResultOf(const MessagePair* failure) {
+  return failure == nullptr ? OperationResult::kDone : OperationResult::kFailed;
+}
+
 void Operations::WaitForWorkers() {
   Join(recordingWorker);
   Join(playWorker);

@@ -16,16 +16,10 @@ class MessageSink;
 struct MessagePair;
 class VoiceParameters;
 
-// Which playback or modification was started last.
-inline constexpr int32_t kOperationNone = 0;
-inline constexpr int32_t kOperationPlayInput = 1;
-inline constexpr int32_t kOperationPlayOutput = 2;
-inline constexpr int32_t kOperationModification = 3;
-
 // Recording, playback and voice modification, each on a worker thread of
 // its own, at most one at a time. The user-interface thread calls the
-// starts and StopAllOperations; the workers report through the controls
-// and tell the user of failures through the message sink.
+// starts and StopAllOperations; the workers report what happens through
+// the controls and tell the user of failures through the message sink.
 class Operations {
  public:
   // controls and messages must outlive this object.
@@ -88,6 +82,8 @@ class Operations {
   bool Begin(std::atomic<bool>& flag);
   // Joins a finished worker before its thread object is used again.
   static void Join(std::thread& worker);
+  // A worker's result: failed when it has something to tell the user.
+  static OperationResult ResultOf(const MessagePair* failure);
 
   OperationControls& controls;
   MessageSink& messages;

@@ -19,13 +19,11 @@ class MeterLevel : public PlaybackLevelListener {
 }  // namespace
 
 void Operations::PlayThread() {
-  controls.ArrangeForPlayback(activeOperation.load());
-  controls.ShowLevelMeter(true);
-  controls.ClearLevel();
+  const int32_t operation = activeOperation.load();
+  controls.OperationStarted(operation, OperationReports{.level = true});
   const MessagePair* failure = PlayOperation(playFilePath);
   StopAllOperations();
-  controls.ShowLevelMeter(false);
-  controls.RestoreAfterPlayback();
+  controls.OperationEnded(operation, ResultOf(failure));
   if (failure != nullptr) messages.ShowMessage(*failure, kMessageTypeOk);
 }
 

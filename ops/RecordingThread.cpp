@@ -76,10 +76,9 @@ std::string CreateTemporaryBeside(const std::string& target) {
 }  // namespace
 
 void Operations::RecordingThread() {
-  controls.ShowLevelMeter(true);
-  controls.ClearLevel();
+  controls.OperationStarted(kOperationRecording, OperationReports{.level = true});
   const MessagePair* failure = RecordToFile(recordFilePath, recordSamplingRate, recordSampleLimit);
-  controls.ShowLevelMeter(false);
+  controls.OperationEnded(kOperationRecording, ResultOf(failure));
   flags.isRecording.store(false);
   if (failure != nullptr) messages.ShowMessage(*failure, kMessageTypeOk);
 }

@@ -53,10 +53,6 @@ bool WaitForRecordedBytes(const std::string& path) {
   return true;
 }
 
-bool Contains(const std::vector<std::string>& calls, const std::string& call) {
-  return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
-
 class OperationsOnFileCard : public ::testing::Test {
  protected:
   OperationsOnFileCard() : microphone(Ramp(2000000)), card(LittleEndianBytes(microphone)) {}
@@ -104,9 +100,7 @@ TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneH
   EXPECT_TRUE(IsMicrophoneFromStart(recorded));
   EXPECT_EQ(operations.input.mode, kSoundModeClosed);
   const std::vector<std::string> calls = controls.Calls();
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls.front(), "meter shown");
-  EXPECT_EQ(calls.back(), "meter hidden");
+  EXPECT_EQ(calls, (std::vector<std::string>{"recording started with level", "recording done"}));
   EXPECT_GT(controls.Levels(), 0);
   EXPECT_TRUE(messages.Shown().empty());
 }
@@ -143,7 +137,7 @@ TEST_F(OperationsOnFileCard, ARecordingWithASampleLimitEndsByItselfHoldingExactl
   operations.WaitForWorkers();
   EXPECT_EQ(CompleteWavSamples(path), std::vector<int16_t>(microphone.begin(), microphone.begin() + 1000));
   EXPECT_EQ(operations.input.mode, kSoundModeClosed);
-  EXPECT_EQ(controls.Calls().back(), "meter hidden");
+  EXPECT_EQ(controls.Calls().back(), "recording done");
   EXPECT_TRUE(messages.Shown().empty());
 }
 
@@ -168,13 +162,13 @@ TEST_F(OperationsOnFileCard, ARecordingThatFillsTheDiskEndsAndSaysSo) {
   EXPECT_EXIT(RecordUntilTheDiskIsFull(dir.Path("full.wav")), ::testing::ExitedWithCode(0), "");
 }
 
-// Controls whose meter takes a while to hide, as a busy window's would: a
+// Controls that take a while to take in an end, as a busy window would: a
 // stopped worker is then still on its way out when the next start comes.
 class SlowToHideControls : public RecordingControls {
  public:
-  void ShowLevelMeter(bool shown) override {
-    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    RecordingControls::ShowLevelMeter(shown);
+  void OperationEnded(int32_t operation, OperationResult result) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    RecordingControls::OperationEnded(operation, result);
   }
 };
 
@@ -237,6 +231,7 @@ TEST_F(OperationsOnFileCard, ARecordingFileThatCannotBeCreatedIsReported) {
   operations.WaitForWorkers();
   EXPECT_FALSE(operations.flags.Any());
   EXPECT_EQ(messages.Shown(), std::vector<std::string>{"Cannot create recording file!"});
+  EXPECT_EQ(controls.Calls().back(), "recording failed");
   EXPECT_EQ(operations.input.mode, kSoundModeClosed);
 }
 
@@ -251,10 +246,8 @@ TEST_F(OperationsOnFileCard, PlaybackPlaysTheFileAndRestoresTheControlsByItself)
   ASSERT_TRUE(WaitIdle(operations));
   operations.WaitForWorkers();
   EXPECT_EQ(card.Played(), LittleEndianBytes(samples));
-  const std::vector<std::string> calls = controls.Calls();
-  ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls.front(), "arranged for playback 2");
-  EXPECT_EQ(calls.back(), "restored after playback");
+  EXPECT_EQ(controls.Calls(),
+            (std::vector<std::string>{"playing the output started with level", "playing the output done"}));
   EXPECT_EQ(operations.output.IsOpen(), 0);
 }
 
@@ -275,10 +268,8 @@ TEST_F(OperationsOnFileCard, AFileModificationEndsByItselfAtTheEndOfItsInput) {
   operations.WaitForWorkers();
   const std::vector<int16_t> out = CompleteWavSamples(dir.Path("out.wav"));
   EXPECT_GT(out.size(), voice.size() / 2);
-  const std::vector<std::string> calls = controls.Calls();
-  EXPECT_TRUE(Contains(calls, "progress shown"));
-  EXPECT_TRUE(Contains(calls, "arranged for modification"));
-  EXPECT_TRUE(Contains(calls, "restored after modification"));
+  EXPECT_EQ(controls.Calls(),
+            (std::vector<std::string>{"modification started with progress", "modification done"}));
   EXPECT_GT(controls.ProgressUpdates(), 0);
   EXPECT_TRUE(messages.Shown().empty());
 }
@@ -303,6 +294,7 @@ TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWhol
   const std::vector<uint8_t> played = card.Played();
   EXPECT_FALSE(played.empty());
   EXPECT_EQ(played.size() % (319 * 2), 0u);  // 20 ms blocks at 16000 Hz
+  EXPECT_EQ(controls.Calls(), (std::vector<std::string>{"modification started with level", "modification done"}));
   EXPECT_GT(controls.Levels(), 0);
   EXPECT_TRUE(messages.Shown().empty());
 }
@@ -327,6 +319,8 @@ TEST(OperationsWithoutSoundCard, RecordingAndRealTimeRunsTellTheUserAndEnd) {
   EXPECT_FALSE(operations.flags.Any());
   EXPECT_EQ(messages.Shown(),
             (std::vector<std::string>{"Cannot open microphone!", "Cannot open microphone!"}));
+  EXPECT_EQ(controls.Calls(), (std::vector<std::string>{"recording started with level", "recording failed",
+                                                        "modification started with level", "modification failed"}));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-// Controls and a message sink that only write down what the operations ask
-// of them, for tests.
+// Controls and a message sink that only write down what the operations
+// report and tell, for tests.
 
 #include <mutex>
 #include <string>
@@ -14,21 +14,21 @@ namespace plimo::test {
 
 class RecordingControls : public OperationControls {
  public:
-  void ShowLevelMeter(bool shown) override { Note(shown ? "meter shown" : "meter hidden"); }
-  void ClearLevel() override { Note("level cleared"); }
+  void OperationStarted(int32_t operation, OperationReports reports) override {
+    Note(Name(operation) + " started" + (reports.level ? " with level" : "") +
+         (reports.progress ? " with progress" : ""));
+  }
   void SetLevel(double) override {
     std::lock_guard<std::mutex> lock(mutex);
     ++levels;
   }
-  void ShowProgress(bool shown) override { Note(shown ? "progress shown" : "progress hidden"); }
   void SetProgress(double, const char*) override {
     std::lock_guard<std::mutex> lock(mutex);
     ++progressUpdates;
   }
-  void ArrangeForPlayback(int which) override { Note("arranged for playback " + std::to_string(which)); }
-  void RestoreAfterPlayback() override { Note("restored after playback"); }
-  void ArrangeForModification() override { Note("arranged for modification"); }
-  void RestoreAfterModification() override { Note("restored after modification"); }
+  void OperationEnded(int32_t operation, OperationResult result) override {
+    Note(Name(operation) + (result == OperationResult::kFailed ? " failed" : " done"));
+  }
 
   std::vector<std::string> Calls() {
     std::lock_guard<std::mutex> lock(mutex);
@@ -47,6 +47,15 @@ class RecordingControls : public OperationControls {
   void Note(const std::string& call) {
     std::lock_guard<std::mutex> lock(mutex);
     calls.push_back(call);
+  }
+  static std::string Name(int32_t operation) {
+    switch (operation) {
+      case kOperationRecording: return "recording";
+      case kOperationPlayInput: return "playing the input";
+      case kOperationPlayOutput: return "playing the output";
+      case kOperationModification: return "modification";
+      default: return "operation " + std::to_string(operation);
+    }
   }
   std::mutex mutex;
   std::vector<std::string> calls;

@@ -563,7 +563,25 @@ void MainWindow::BrowseWorkingFolder() {
   folderEdit->setText(folder);
 }
 
-void MainWindow::ShowLevelMeter(bool shown) { meter->setVisible(shown); }
+void MainWindow::OperationStarted(int32_t operation, OperationReports reports) {
+  // Record arranged the buttons for a recording when it was clicked.
+  if (operation == kOperationModification) {
+    ArrangeForModification();
+  } else if (operation != kOperationRecording) {
+    ArrangeForPlay(operation);
+  }
+  meter->setVisible(reports.level);
+  progressBar->setVisible(reports.progress);
+  progressMessage->setVisible(reports.progress);
+}
+
+void MainWindow::OperationEnded(int32_t operation) {
+  if (operation == kOperationRecording) {
+    meter->hide();
+  } else {
+    RestoreAfterOperation();
+  }
+}
 
 void MainWindow::SetMeterLevel(int level) { meter->SetLevel(level); }
 
@@ -576,11 +594,6 @@ void MainWindow::ArrangeForPlay(int operation) {
   for (QWidget* waiting : Widgets{recordButton, startButton, realTimeButton, fileModeButton}) {
     waiting->setEnabled(false);
   }
-}
-
-void MainWindow::ShowProgressControls(bool shown) {
-  progressBar->setVisible(shown);
-  progressMessage->setVisible(shown);
 }
 
 void MainWindow::ArrangeForModification() {

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+#include "ops/OperationControls.h"
 #include "params/Presets.h"
 #include "ui/controls/FolderBrowser.h"
 #include "ui/controls/SkinnedDialog.h"
@@ -66,19 +67,18 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   bool IsWomanSelected() const override;
   bool IsChildSelected() const override;
 
-  // What a running operation shows; user-interface thread only.
-  void ShowLevelMeter(bool shown);
+  // What the operations report; user-interface thread only. A start
+  // arranges the buttons for its operation (Stop takes the place of the
+  // button that started a playback or modification, the buttons that would
+  // disturb it wait) and shows the meter and the progress it reports. An
+  // end hides them and puts every button back; after a recording only the
+  // meter goes, and Record keeps its Stop look until it is clicked.
+  void OperationStarted(int32_t operation, OperationReports reports);
+  void OperationEnded(int32_t operation);
+  // The level and the progress a running operation reports, shown at the
+  // pace of the screen.
   void SetMeterLevel(int level);
-  // A playback (kPlayInputOperation or kPlayOutputOperation) starts: Stop
-  // takes the place of its button, the other buttons wait.
-  void ArrangeForPlay(int operation);
-  // A modification starts: Stop takes Start's place.
-  void ArrangeForModification();
-  // The progress message and bar of a file-mode modification.
-  void ShowProgressControls(bool shown);
   void ShowProgress(double fraction, const QString& text);
-  // The playback or modification ended: every button back in its place.
-  void RestoreAfterOperation();
 
  protected:
   bool ClaimSurfacePress(const QPoint& globalPosition) override;
@@ -115,6 +115,11 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   void EnableForMode();
   void EnableFileControls(bool enabled);
   BitmapButton* ButtonOf(int operation) const;
+  // Stop takes the place of the button of the playback (kPlayInputOperation
+  // or kPlayOutputOperation) or of Start; the other buttons wait.
+  void ArrangeForPlay(int operation);
+  void ArrangeForModification();
+  void RestoreAfterOperation();
 
   VoiceParameters& record;
   OperationsPort& operations;

@@ -47,49 +47,35 @@ void OperationsBridge::Queue(Call call) {
   QMetaObject::invokeMethod(window.data(), std::move(call), Qt::QueuedConnection);
 }
 
-void OperationsBridge::ShowLevelMeter(bool shown) {
-  Queue([this, shown] {
-    meterShown = shown;
-    window->ShowLevelMeter(shown);
+void OperationsBridge::OperationStarted(int32_t operation, OperationReports reports) {
+  // A run has no level before its first block, and its progress starts from
+  // nothing, not where the last run ended.
+  hasLevel.store(false);
+  progress.store(0.0);
+  Queue([this, operation, reports] {
+    meterShown = reports.level;
+    progressShown = reports.progress;
+    window->OperationStarted(operation, reports);
     UpdatePolling();
   });
 }
-
-void OperationsBridge::ClearLevel() { hasLevel.store(false); }
 
 void OperationsBridge::SetLevel(double newLevel) {
   level.store(newLevel);
   hasLevel.store(true);
 }
 
-void OperationsBridge::ShowProgress(bool shown) {
-  // A run's progress starts from nothing, not where the last run ended.
-  if (shown) progress.store(0.0);
-  Queue([this, shown] {
-    progressShown = shown;
-    window->ShowProgressControls(shown);
-    UpdatePolling();
-  });
-}
-
 // The text is made again from the fraction on the user-interface thread,
 // in the engine's own form, so the worker hands over a number only.
 void OperationsBridge::SetProgress(double fraction, const char*) { progress.store(fraction); }
 
-void OperationsBridge::ArrangeForPlayback(int activeOperation) {
-  Queue([this, activeOperation] { window->ArrangeForPlay(activeOperation); });
-}
-
-void OperationsBridge::RestoreAfterPlayback() {
-  Queue([this] { window->RestoreAfterOperation(); });
-}
-
-void OperationsBridge::ArrangeForModification() {
-  Queue([this] { window->ArrangeForModification(); });
-}
-
-void OperationsBridge::RestoreAfterModification() {
-  Queue([this] { window->RestoreAfterOperation(); });
+void OperationsBridge::OperationEnded(int32_t operation, OperationResult) {
+  Queue([this, operation] {
+    meterShown = false;
+    progressShown = false;
+    window->OperationEnded(operation);
+    UpdatePolling();
+  });
 }
 
 int OperationsBridge::ShowMessage(const MessagePair& message, int type) {

@@ -15,9 +15,9 @@ class MainWindow;
 class VoiceParameters;
 
 // Joins the operations to the main window. The window starts and stops
-// them through the OperationsPort side; the workers change the window
+// them through the OperationsPort side; the workers report to the window
 // through the OperationControls side and tell the user of failures through
-// the MessageSink side. Workers never touch a widget: every arrangement
+// the MessageSink side. Workers never touch a widget: every start, end
 // and message is queued to the user-interface thread in the order given,
 // and the level and progress, which change with every block, are only
 // stored (no lock, no allocation on the worker) and shown by the
@@ -45,15 +45,10 @@ class OperationsBridge : public OperationsPort, public OperationControls, public
   void StopAllOperations() override;
 
   // OperationControls, called by the workers.
-  void ShowLevelMeter(bool shown) override;
-  void ClearLevel() override;
+  void OperationStarted(int32_t operation, OperationReports reports) override;
   void SetLevel(double level) override;
-  void ShowProgress(bool shown) override;
   void SetProgress(double fraction, const char* text) override;
-  void ArrangeForPlayback(int activeOperation) override;
-  void RestoreAfterPlayback() override;
-  void ArrangeForModification() override;
-  void RestoreAfterModification() override;
+  void OperationEnded(int32_t operation, OperationResult result) override;
 
   // MessageSink: from a worker the box is queued and the worker goes on
   // (the answer is OK); on the user-interface thread it is shown at once.

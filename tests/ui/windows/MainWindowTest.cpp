@@ -338,8 +338,7 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
   FileMode();
   const QRect playPlace = Button(kPlayRecordingId)->geometry();
   const QRect startPlace = Button(kStartId)->geometry();
-  window.ArrangeForPlay(kPlayInputOperation);
-  window.ShowLevelMeter(true);
+  window.OperationStarted(kOperationPlayInput, OperationReports{.level = true});
   window.SetMeterLevel(LevelMeter::kNoLevel);
   EXPECT_EQ(Button(kStopId)->geometry(), playPlace);
   EXPECT_EQ(Button(kPlayRecordingId)->geometry(), QRect(0, 0, 0, 0));
@@ -348,7 +347,7 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
   }
   EXPECT_TRUE(window.Meter().isVisible());
   test::SaveScreenshot(window, QStringLiteral("main-window-playing"));
-  window.RestoreAfterOperation();
+  window.OperationEnded(kOperationPlayInput);
   EXPECT_EQ(Button(kPlayRecordingId)->geometry(), playPlace);
   EXPECT_EQ(Button(kStopId)->geometry(), QRect(0, 0, 0, 0));
   EXPECT_FALSE(window.Meter().isVisible());
@@ -356,8 +355,7 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
     EXPECT_TRUE(Child<QWidget>(id)->isEnabled()) << id;
   }
 
-  window.ShowProgressControls(true);
-  window.ArrangeForModification();
+  window.OperationStarted(kOperationModification, OperationReports{.progress = true});
   window.ShowProgress(0.425, QStringLiteral("Process: % 42.5"));
   EXPECT_EQ(Button(kStopId)->geometry(), startPlace);
   EXPECT_EQ(Button(kStartId)->geometry(), QRect(0, 0, 0, 0));
@@ -376,7 +374,7 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
 TEST_F(MainWindowTest, SettingsChangesDuringARunLeaveTheButtonsAsTheRunSetThem) {
   FileMode();
   operations.modifying = true;
-  window.ArrangeForModification();
+  window.OperationStarted(kOperationModification, OperationReports{});
   QComboBox* presets = Child<QComboBox>(kPresetListId);
   presets->setFocus();
   QTest::keyClick(presets, Qt::Key_Down);
@@ -386,7 +384,7 @@ TEST_F(MainWindowTest, SettingsChangesDuringARunLeaveTheButtonsAsTheRunSetThem) 
   }
   // The defaults did not switch the window out of file mode.
   operations.modifying = false;
-  window.RestoreAfterOperation();
+  window.OperationEnded(kOperationModification);
   for (int id : {kRecordId, kPlayRecordingId, kPlayOutputId}) {
     EXPECT_TRUE(Button(id)->isEnabled()) << id;
   }

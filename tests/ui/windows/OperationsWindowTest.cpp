@@ -190,30 +190,30 @@ TEST_F(OperationsWindowTest, AFileModificationShowsItsProgressAndWritesTheOutput
 // The meter and the progress as the workers report them.
 TEST_F(OperationsWindowTest, TheMeterShowsHowLoudANegativeSampleIsAndNothingBeforeTheFirstBlock) {
   Open();
-  bridge.ShowLevelMeter(true);
-  bridge.ClearLevel();
+  bridge.OperationStarted(kOperationRecording, OperationReports{.level = true});
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().isVisible(); }, kWaitMs));
   EXPECT_EQ(window->Meter().Level(), LevelMeter::kNoLevel);
   bridge.SetLevel(-0.5);  // a block beginning at -16350
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().Level() != LevelMeter::kNoLevel; }, kWaitMs));
   EXPECT_EQ(window->Meter().Level(), 37);
-  bridge.ShowLevelMeter(false);
+  bridge.OperationEnded(kOperationRecording, OperationResult::kDone);
 }
 
 TEST_F(OperationsWindowTest, EachFileRunStartsItsProgressFromNothing) {
   Open();
   auto* bar = window->findChild<QProgressBar*>(QStringLiteral("1028"));
   auto* text = window->findChild<QLabel*>(QStringLiteral("1029"));
-  bridge.ShowProgress(true);
+  const OperationReports fileRun{.progress = true};
+  bridge.OperationStarted(kOperationModification, fileRun);
   bridge.SetProgress(0.8, nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 80; }, kWaitMs));
-  bridge.ShowProgress(false);
+  bridge.OperationEnded(kOperationModification, OperationResult::kDone);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !bar->isVisible(); }, kWaitMs));
-  bridge.ShowProgress(true);
+  bridge.OperationStarted(kOperationModification, fileRun);
   ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible(); }, kWaitMs));
   EXPECT_EQ(bar->value(), 0);
   EXPECT_TRUE(text->text().endsWith(QStringLiteral(" 0.0"))) << text->text().toStdString();
-  bridge.ShowProgress(false);
+  bridge.OperationEnded(kOperationModification, OperationResult::kDone);
 }
 
 class ServerWindowTest : public OperationsWindowTest {
