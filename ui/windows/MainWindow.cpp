@@ -14,6 +14,8 @@
 #include <initializer_list>
 
 #include "audio/SoundFile.h"
+#include "engine/VoiceModifier.h"
+#include "ops/FileNames.h"
 #include "params/SamplingRates.h"
 #include "params/VoiceParameters.h"
 #include "ui/controls/BitmapButton.h"
@@ -29,7 +31,6 @@
 #include "ui/skin/SkinText.h"
 #include "ui/skin/Templates.h"
 #include "ui/windows/AboutBox.h"
-#include "ui/windows/FileNames.h"
 #include "ui/windows/OperationsPort.h"
 #include "ui/windows/SettingsWindow.h"
 #include "ui/windows/VolumeWindow.h"
@@ -85,11 +86,6 @@ QRect ScreenZoneRightOf(const QWidget& control, int widening) {
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString FromLocalPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
-bool IsReadableFile(const QString& path) {
-  const QFileInfo info(path);
-  return info.isFile() && info.isReadable();
-}
 
 }  // namespace
 
@@ -379,56 +375,39 @@ void MainWindow::RefreshWorkingFolder() {
     folder = QDir(typed).absolutePath();
     QDir::setCurrent(folder);
   }
-  folder = WithTrailingSeparator(folder);
-  record.workingFolder = LocalPath(folder);
-  folderEdit->setText(folder);
+  record.workingFolder = WithTrailingSeparator(LocalPath(folder));
+  folderEdit->setText(FromLocalPath(record.workingFolder));
 }
 
 int MainWindow::ValidateForModification() {
   RefreshWorkingFolder();
-  const QString folder = WithTrailingSeparator(FromLocalPath(record.workingFolder));
-  if (realTimeButton->isChecked()) {
-    record.realTimeMode = 1;
-    record.meterDisplay = 1;
-    record.inputFileName = kSoundCardName;
+  const bool realTime = realTimeButton->isChecked();
+  record.realTimeMode = realTime ? 1 : 0;
+  record.meterDisplay = realTime ? 1 : 0;
+  if (realTime) {
+    record.inputFileName = kSoundBoardName;
   } else {
-    record.realTimeMode = 0;
-    record.meterDisplay = 0;
-    record.workingFolder = LocalPath(folder);
-    // A name typed without ".wav" means the wav file; a file that really
-    // has no extension is taken as it is, never renamed to one that does
-    // not exist.
-    const QString typed = inputEdit->text();
-    QStringList candidates{WithWavExtension(typed)};
-    if (!HasWavExtension(typed)) candidates.append(typed);
-    QString found;
-    for (const QString& candidate : candidates) {
-      if (!candidate.trimmed().isEmpty() && IsReadableFile(folder + candidate)) {
-        found = candidate;
-        break;
-      }
-    }
-    if (found.isEmpty()) {
+    record.workingFolder = WithTrailingSeparator(record.workingFolder);
+    const std::string typed = LocalPath(inputEdit->text());
+    const std::string found = FindInputFile(record.workingFolder, typed);
+    if (found.empty()) {
       messages.ShowMessage(kMessageNoInputFile, kMessageTypeOk);
       return -1;
     }
-    if (found != typed) inputEdit->setText(found);
-    record.inputFileName = LocalPath(found);
+    if (found != typed) inputEdit->setText(FromLocalPath(found));
+    record.inputFileName = found;
   }
 
-  QString output = outputEdit->text();
-  if (output.isEmpty()) {
-    output = record.realTimeMode != 0 ? QString::fromLatin1(kSoundCardName)
-                                      : WithWavExtension(TimeStampedName(QDateTime::currentDateTime()));
-    if (record.realTimeMode == 0) outputEdit->setText(output);
-  } else if (!HasWavExtension(output)) {
-    output = WithWavExtension(output);
-    outputEdit->setText(output);
+  const std::string typedOutput = LocalPath(outputEdit->text());
+  record.outputFileName = OutputFileName(typedOutput, realTime, LocalTimeNow());
+  // The speaker a real-time run falls back on is no name for the field.
+  const bool toSpeaker = realTime && typedOutput.empty();
+  if (!toSpeaker && record.outputFileName != typedOutput) {
+    outputEdit->setText(FromLocalPath(record.outputFileName));
   }
-  record.outputFileName = LocalPath(output);
   record.speakerKind = SelectedSpeakerKind(*this);
 
-  if (record.outputFileName == record.inputFileName && record.inputFileName != kSoundCardName) {
+  if (WouldOverwriteInput(record.inputFileName, record.outputFileName)) {
     messages.ShowMessage(kMessageSameInputOutput, kMessageTypeOk);
     return -3;
   }
@@ -449,11 +428,8 @@ void MainWindow::Record() {
   for (QWidget* waiting : Widgets{playRecordingButton, startButton, playOutputButton, closeBox}) {
     waiting->setEnabled(false);
   }
-  const QString typed = inputEdit->text();
-  const QString name = typed.isEmpty() ? WithWavExtension(TimeStampedName(QDateTime::currentDateTime()))
-                                       : WithWavExtension(typed);
-  inputEdit->setText(name);
-  record.inputFileName = LocalPath(name);
+  record.inputFileName = RecordingFileName(LocalPath(inputEdit->text()), LocalTimeNow());
+  inputEdit->setText(FromLocalPath(record.inputFileName));
   recordingLook = true;
   recordButton->LoadBitmaps(kStopLook);
   operations.StartRecording(record.workingFolder + record.inputFileName, record.samplingRate);
@@ -464,7 +440,7 @@ void MainWindow::PlayInput() {
   RefreshWorkingFolder();
   record.inputFileName = LocalPath(inputEdit->text());
   const std::string path = record.workingFolder + record.inputFileName;
-  if (!IsReadableFile(FromLocalPath(path))) return;
+  if (!IsReadableFile(path)) return;
   operations.StartPlay(kPlayInputOperation, path);
 }
 
@@ -473,7 +449,7 @@ void MainWindow::PlayOutput() {
   RefreshWorkingFolder();
   record.outputFileName = LocalPath(outputEdit->text());
   const std::string path = record.workingFolder + record.outputFileName;
-  if (!IsReadableFile(FromLocalPath(path))) return;
+  if (!IsReadableFile(path)) return;
   operations.StartPlay(kPlayOutputOperation, path);
 }
 
@@ -522,12 +498,12 @@ void MainWindow::BrowseInputFile() {
   const bool chosen = chooser.ChooseFileToOpen(this, QString::fromLatin1(kWavFilter), &path);
   browsing = false;
   if (!chosen) return;
-  const QString folder = WithTrailingSeparator(FolderOf(path));
-  record.workingFolder = LocalPath(folder);
-  record.inputFileName = LocalPath(FileNameOf(path));
-  folderEdit->setText(folder);
-  inputEdit->setText(FileNameOf(path));
-  const std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(LocalPath(path));
+  const std::string chosenPath = LocalPath(path);
+  record.workingFolder = WithTrailingSeparator(FolderOf(chosenPath));
+  record.inputFileName = FileNameOf(chosenPath);
+  folderEdit->setText(FromLocalPath(record.workingFolder));
+  inputEdit->setText(FromLocalPath(record.inputFileName));
+  const std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(chosenPath);
   // Only a rate the program runs at: the settings window's list shows it,
   // and every later copy of the controls keeps it.
   if (file->status == kSoundFileReading && IsSupportedSamplingRate(file->sampleRate)) {
@@ -546,10 +522,11 @@ void MainWindow::BrowseOutputFile() {
                                                outputEdit->text(), &path);
   browsing = false;
   if (!chosen) return;
-  record.workingFolder = LocalPath(FolderOf(path));
-  record.outputFileName = LocalPath(FileNameOf(path));
-  folderEdit->setText(FolderOf(path));
-  outputEdit->setText(FileNameOf(path));
+  const std::string chosenPath = LocalPath(path);
+  record.workingFolder = FolderOf(chosenPath);
+  record.outputFileName = FileNameOf(chosenPath);
+  folderEdit->setText(FromLocalPath(record.workingFolder));
+  outputEdit->setText(FromLocalPath(record.outputFileName));
 }
 
 void MainWindow::BrowseWorkingFolder() {
@@ -558,9 +535,8 @@ void MainWindow::BrowseWorkingFolder() {
   const bool chosen = folderBrowser.Browse(this);
   browsing = false;
   if (!chosen || folderBrowser.SelectedPath().isEmpty()) return;
-  const QString folder = WithTrailingSeparator(folderBrowser.SelectedPath());
-  record.workingFolder = LocalPath(folder);
-  folderEdit->setText(folder);
+  record.workingFolder = WithTrailingSeparator(LocalPath(folderBrowser.SelectedPath()));
+  folderEdit->setText(FromLocalPath(record.workingFolder));
 }
 
 void MainWindow::OperationStarted(int32_t operation, OperationReports reports) {
