@@ -235,7 +235,7 @@ TEST_F(OperationsOnFileCard, ARecordingFileThatCannotBeCreatedIsReported) {
   EXPECT_EQ(operations.input.mode, kSoundModeClosed);
 }
 
-TEST_F(OperationsOnFileCard, PlaybackPlaysTheFileAndRestoresTheControlsByItself) {
+TEST_F(OperationsOnFileCard, PlaybackPlaysTheFileAndEndsByItself) {
   Operations operations(controls, messages);
   const std::vector<int16_t> samples = Ramp(16000 / 50 * 12 + 100);
   const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, samples));
