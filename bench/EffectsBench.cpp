@@ -79,7 +79,7 @@ void BM_Reverb(benchmark::State& state) {
   std::vector<int16_t> block(input.size());
   for (auto _ : state) {
     block = input;
-    reverb.Process(block.data(), length, static_cast<float>(rate));
+    reverb.Process(block.data(), length);
     benchmark::DoNotOptimize(block.data());
   }
 }
@@ -87,9 +87,9 @@ void BM_Reverb(benchmark::State& state) {
 void BM_Chorus(benchmark::State& state) {
   const int rate = static_cast<int>(state.range(0));
   const int length = BlockLength(rate);
-  Chorus chorus;
   RandomGenerator random;
-  chorus.Prepare(length, static_cast<float>(rate), random);
+  Chorus chorus(random);
+  chorus.Prepare(static_cast<float>(rate), length);
   const std::vector<int16_t> input = TestBlock(length);
   std::vector<int16_t> block(input.size());
   for (auto _ : state) {

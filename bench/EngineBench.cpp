@@ -134,11 +134,11 @@ void BM_FileRun(benchmark::State& state) {
   PreviewPreset(record, kSpeakerMan, kWoman1);
   if (effects) {
     record.reverbOn = 1;
-    record.reverb.SetLevel(0.5f);
+    record.derivedEffects.reverbLevel = 0.5f;
     record.chorusOn = 1;
-    record.chorus.SetLevel(0.75f);
+    record.derivedEffects.chorusLevel = 0.75f;
     record.compressorOn = 1;
-    record.compressor.SetThreshold(0.5f, 0.5f);
+    record.derivedEffects.compressionThreshold = 0.5f;
   }
   record.inputFileName = input.path;
   record.outputFileName = input.output;

@@ -256,32 +256,32 @@ bool BuildRenderRecord(const RenderOptions& options, VoiceParameters& record) {
   if (options.reverb) {
     record.reverbOn = 1;
     record.reverbLevel = *options.reverb;
-    record.reverb.SetLevel(*options.reverb);
+    record.derivedEffects.reverbLevel = *options.reverb;
   }
   if (options.chorus) {
     record.chorusOn = 1;
     record.chorusLevel = *options.chorus;
-    record.chorus.SetLevel(*options.chorus);
+    record.derivedEffects.chorusLevel = *options.chorus;
   }
   if (options.compressor) {
     record.compressorOn = 1;
     record.compressionThreshold = *options.compressor;
-    record.compressor.SetThreshold(*options.compressor, *options.compressor);
+    record.derivedEffects.compressionThreshold = *options.compressor;
   }
   if (options.expander) {
     record.expanderOn = 1;
     record.expansionThreshold = *options.expander;
-    record.expander.SetThreshold(*options.expander);
+    record.derivedEffects.expansionThreshold = *options.expander;
   }
   if (options.limiter) {
     record.limiterOn = 1;
     record.limitingThreshold = *options.limiter;
-    record.limiter.SetThreshold(*options.limiter);
+    record.derivedEffects.limitingThreshold = *options.limiter;
   }
   if (options.gater) {
     record.gaterOn = 1;
     record.gatingThreshold = *options.gater;
-    record.gater.SetThreshold(*options.gater);
+    record.derivedEffects.gatingThreshold = *options.gater;
   }
   return true;
 }

@@ -6,22 +6,24 @@
 namespace plimo {
 
 void CombUnit::Reset() {
-  baseDelay.store(kDefaultBaseDelaySeconds, std::memory_order_relaxed);
-  gain.store(kDefaultGain, std::memory_order_relaxed);
-  delay.store(kDefaultDelaySeconds, std::memory_order_relaxed);
+  baseDelay = kDefaultBaseDelaySeconds;
+  gain = kDefaultGain;
+  delay = kDefaultDelaySeconds;
 }
 
-int CombUnit::Prepare(float samplingRate) {
-  if (!(samplingRate > 0.0f && samplingRate <= kMaxSamplingRate)) {
+int CombUnit::Prepare(float rate) {
+  samplingRate = rate;
+  if (!(rate > 0.0f && rate <= kMaxSamplingRate)) {
     historyLength = 0;
     history.clear();
     return -1;
   }
-  historyLength =
-      static_cast<int>(std::floor(samplingRate * kHistorySeconds + 0.5));
+  historyLength = static_cast<int>(std::floor(rate * kHistorySeconds + 0.5));
   history.assign(static_cast<size_t>(historyLength), 0.0f);
   return 1;
 }
+
+void CombUnit::ClearHistory() { std::fill(history.begin(), history.end(), 0.0f); }
 
 namespace {
 
@@ -35,15 +37,13 @@ int DelaySamples(float samplingRate, float delaySeconds, int limit) {
 
 }  // namespace
 
-void CombUnit::Process(float* out, const int16_t* in, int n,
-                       float samplingRate) {
+void CombUnit::Process(float* out, const int16_t* in, int n) noexcept {
   if (n <= 0) return;
-  const float g = gain.load(std::memory_order_relaxed);
+  const float g = gain;
   const float a = 1.0f / (g + 1.0f);
   const float b = 1.0f - a;
   const int N = historyLength;
-  const int d = DelaySamples(
-      samplingRate, delay.load(std::memory_order_relaxed), std::min(n, N));
+  const int d = DelaySamples(samplingRate, delay, std::min(n, N));
   const float* past = history.data() + (N - d);
   for (int i = 0; i < d; ++i) out[i] = b * past[i] + a * in[i];
   for (int i = d; i < n; ++i) out[i] = b * in[i - d] + a * in[i];

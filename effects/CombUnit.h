@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -9,12 +8,8 @@ namespace plimo {
 // Block-processing delay element of the reverb and the chorus: each output
 // sample mixes the new input sample with a sample one delay earlier, taken
 // from this block's input or, for the block's first samples, from the
-// unit's own output of earlier blocks.
-//
-// Reset and the reverb's level setter change the delay and gain from the
-// user-interface thread while the processing thread runs Process; those
-// three values are atomics read once per block. The history belongs to the
-// processing thread.
+// unit's own output of earlier blocks. It writes floats for its owner to
+// mix, so it is a part of an effect rather than one itself.
 class CombUnit {
  public:
   static constexpr float kDefaultBaseDelaySeconds = 0.01f;
@@ -33,22 +28,27 @@ class CombUnit {
   // Restores base delay, gain and delay; the history is left alone.
   void Reset();
 
-  // Sizes the history for 0.8 s at samplingRate (Hz) and clears it, so a
-  // run starts silent. Allocates; call once per run. Returns 1, or -1 for a
-  // rate outside (0, kMaxSamplingRate], which leaves the history empty (the
-  // unit then passes its input through).
+  // Sizes the history for 0.8 s at samplingRate (Hz), keeps the rate for
+  // Process and clears the history, so a run starts silent. Allocates; call
+  // once per run. Returns 1, or -1 for a rate outside
+  // (0, kMaxSamplingRate], which leaves the history empty (the unit then
+  // passes its input through).
   int Prepare(float samplingRate);
+
+  // Silences the history without touching the delays.
+  void ClearHistory();
 
   // out[i] = b * delayed + a * in[i] for i in 0 .. n-1, with a = 1/(g+1)
   // and b = 1 - a. The delay in samples is cut to the block length and to
   // the history length, so the unit never reads outside either; a delay
   // longer than the block therefore acts as exactly one block. Then the
   // history takes the last outputs. Allocates nothing; n <= 0 does nothing.
-  void Process(float* out, const int16_t* in, int n, float samplingRate);
+  void Process(float* out, const int16_t* in, int n) noexcept;
 
-  std::atomic<float> baseDelay{kDefaultBaseDelaySeconds};  // seconds
-  std::atomic<float> gain{kDefaultGain};
-  std::atomic<float> delay{kDefaultDelaySeconds};  // seconds
+  float baseDelay = kDefaultBaseDelaySeconds;  // seconds
+  float gain = kDefaultGain;
+  float delay = kDefaultDelaySeconds;  // seconds
+  float samplingRate = 0.0f;           // Hz, from Prepare
   std::vector<float> history;  // last historyLength outputs, oldest first
   int historyLength = 0;       // N, samples
 };

@@ -18,28 +18,28 @@ constexpr float kRatioMin = 0.01f;
 Compressor::Compressor()
     : fullDb(SampleLevelDb(static_cast<int16_t>(fullScale))),
       floorDb(SampleLevelDb(static_cast<int16_t>(floorAmplitude))) {
-  SetThreshold(control1.load(std::memory_order_relaxed),
-               control2.load(std::memory_order_relaxed));
+  SetThreshold(control1, control2);
 }
 
 void Compressor::SetThreshold(float t1, float t2) {
-  control1.store(t1, std::memory_order_relaxed);
-  control2.store(t2, std::memory_order_relaxed);
+  control1 = t1;
+  control2 = t2;
   const float a = (1.0f - t1) * kPositionSpan + kPositionMin;
   const float r = t2 * kRatioSpan + kRatioMin;
   const float threshold = a * (fullDb - floorDb) + floorDb;
   const double fullOutDb = (1.0 - r) * fullDb + r * threshold;
-  position.store(a, std::memory_order_relaxed);
-  ratio.store(r, std::memory_order_relaxed);
-  thresholdDb.store(threshold, std::memory_order_relaxed);
-  gain.store(static_cast<float>(fullScale / AmplitudeOfDb(fullOutDb)),
-             std::memory_order_relaxed);
+  position = a;
+  ratio = r;
+  thresholdDb = threshold;
+  gain = static_cast<float>(fullScale / AmplitudeOfDb(fullOutDb));
 }
 
-void Compressor::Process(int16_t* samples, int length) const {
-  const double r = ratio.load(std::memory_order_relaxed);
-  const double threshold = thresholdDb.load(std::memory_order_relaxed);
-  const double g = gain.load(std::memory_order_relaxed);
+int Compressor::Prepare(float, int) { return 1; }
+
+void Compressor::Process(int16_t* samples, int length) const noexcept {
+  const double r = ratio;
+  const double threshold = thresholdDb;
+  const double g = gain;
   const double fullOutDb = (1.0 - r) * fullDb + r * threshold;
   for (int i = 0; i < length; ++i) {
     const int16_t s = samples[i];

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace plimo {
@@ -9,10 +8,8 @@ namespace plimo {
 // threshold are raised by a fixed gain, louder ones follow a reduced slope
 // so that full scale stays full scale.
 //
-// The settings window calls SetThreshold on the user-interface thread while
-// the processing thread runs Process, so the derived constants are atomics
-// that Process reads once per block. A block that races a SetThreshold may
-// mix old and new constants; its samples stay within the sample range.
+// One thread owns it (the run's): the settings reach it between blocks
+// through the run's effects chain, which calls SetThreshold there.
 class Compressor {
  public:
   // Derives the working constants from the constructed control values, so
@@ -29,19 +26,23 @@ class Compressor {
   // higher value compresses more.
   void SetThreshold(float t1, float t2);
 
-  // Maps every sample in place; length <= 0 does nothing.
-  void Process(int16_t* samples, int length) const;
+  // Memoryless: nothing to size or clear. Prepare returns 1.
+  int Prepare(float samplingRate, int maxBlockLength);
+  void Reset() {}
 
-  std::atomic<float> control1{0.5f};
-  std::atomic<float> control2{0.5f};
+  // Maps every sample in place; length <= 0 does nothing.
+  void Process(int16_t* samples, int length) const noexcept;
+
+  float control1 = 0.5f;
+  float control2 = 0.5f;
   int fullScale = 32767;
   int floorAmplitude = 5;
   float fullDb = 0.0f;   // 10 log10(fullScale^2), dB
   float floorDb = 0.0f;  // 10 log10(floorAmplitude^2), dB
-  std::atomic<float> position{0.0f};
-  std::atomic<float> ratio{0.0f};
-  std::atomic<float> thresholdDb{0.0f};
-  std::atomic<float> gain{0.0f};
+  float position = 0.0f;
+  float ratio = 0.0f;
+  float thresholdDb = 0.0f;
+  float gain = 0.0f;
 };
 
 }  // namespace plimo

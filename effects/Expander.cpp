@@ -21,22 +21,21 @@ constexpr double kFullScaleCurve = 1.0;
 Expander::Expander()
     : fullDb(SampleLevelDb(static_cast<int16_t>(fullScale))),
       floorDb(SampleLevelDb(static_cast<int16_t>(floorAmplitude))) {
-  SetThreshold(control.load(std::memory_order_relaxed));
+  SetThreshold(control);
 }
 
 void Expander::SetThreshold(float t) {
-  control.store(t, std::memory_order_relaxed);
+  control = t;
   const float k = kPositionSpan * t;
-  position.store(k, std::memory_order_relaxed);
-  thresholdDb.store(k * (fullDb - floorDb) + floorDb,
-                    std::memory_order_relaxed);
-  gain.store(
-      static_cast<float>(fullScale / AmplitudeOfDb(fullDb * kFullScaleCurve)),
-      std::memory_order_relaxed);
+  position = k;
+  thresholdDb = k * (fullDb - floorDb) + floorDb;
+  gain = static_cast<float>(fullScale / AmplitudeOfDb(fullDb * kFullScaleCurve));
 }
 
-void Expander::Process(int16_t* samples, int length) const {
-  const double threshold = thresholdDb.load(std::memory_order_relaxed);
+int Expander::Prepare(float, int) { return 1; }
+
+void Expander::Process(int16_t* samples, int length) const noexcept {
+  const double threshold = thresholdDb;
   const double full = fullDb;
   const double span = full - floorDb - threshold;  // dB
   for (int i = 0; i < length; ++i) {

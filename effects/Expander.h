@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace plimo {
@@ -9,8 +8,7 @@ namespace plimo {
 // threshold become silence, louder ones are pulled down along a sine-shaped
 // curve that reaches full scale unchanged.
 //
-// SetThreshold runs on the user-interface thread while Process runs on the
-// processing thread; the derived constants are atomics read once per block.
+// One thread owns it (the run's); see Compressor.
 class Expander {
  public:
   // Derives the working constants from the control value 0.5 (the record's
@@ -24,17 +22,21 @@ class Expander {
   // t is the control value 0.0 .. 1.0; a higher value silences more.
   void SetThreshold(float t);
 
-  // Maps every sample in place; length <= 0 does nothing.
-  void Process(int16_t* samples, int length) const;
+  // Memoryless: nothing to size or clear. Prepare returns 1.
+  int Prepare(float samplingRate, int maxBlockLength);
+  void Reset() {}
 
-  std::atomic<float> control{0.5f};
+  // Maps every sample in place; length <= 0 does nothing.
+  void Process(int16_t* samples, int length) const noexcept;
+
+  float control = 0.5f;
   int fullScale = 32767;
   int floorAmplitude = 5;
   float fullDb = 0.0f;   // dB
   float floorDb = 0.0f;  // dB
-  std::atomic<float> position{0.0f};
-  std::atomic<float> thresholdDb{0.0f};
-  std::atomic<float> gain{0.0f};
+  float position = 0.0f;
+  float thresholdDb = 0.0f;
+  float gain = 0.0f;
 };
 
 }  // namespace plimo

@@ -9,19 +9,20 @@ constexpr float kPositionSpan = 0.59f;
 constexpr float kPositionMin = 0.01f;
 }  // namespace
 
-Gater::Gater() { SetThreshold(control.load(std::memory_order_relaxed)); }
+Gater::Gater() { SetThreshold(control); }
 
 void Gater::SetThreshold(float t) {
-  control.store(t, std::memory_order_relaxed);
+  control = t;
   const float a = t * kPositionSpan + kPositionMin;
-  position.store(a, std::memory_order_relaxed);
-  threshold.store(static_cast<float>(upperBound - lowerBound) * a +
-                      static_cast<float>(lowerBound),
-                  std::memory_order_relaxed);
+  position = a;
+  threshold = static_cast<float>(upperBound - lowerBound) * a +
+              static_cast<float>(lowerBound);
 }
 
-void Gater::Process(int16_t* samples, int length) const {
-  const float t = threshold.load(std::memory_order_relaxed);
+int Gater::Prepare(float, int) { return 1; }
+
+void Gater::Process(int16_t* samples, int length) const noexcept {
+  const float t = threshold;
   for (int i = 0; i < length; ++i) {
     if (samples[i] > -t && samples[i] < t) samples[i] = 0;
   }

@@ -4,17 +4,18 @@
 
 namespace plimo {
 
-Limiter::Limiter() { SetThreshold(control.load(std::memory_order_relaxed)); }
+Limiter::Limiter() { SetThreshold(control); }
 
 void Limiter::SetThreshold(float t) {
-  control.store(t, std::memory_order_relaxed);
-  limit.store(static_cast<float>(upperBound - lowerBound) * (1.0f - t) +
-                  static_cast<float>(lowerBound),
-              std::memory_order_relaxed);
+  control = t;
+  limit = static_cast<float>(upperBound - lowerBound) * (1.0f - t) +
+          static_cast<float>(lowerBound);
 }
 
-void Limiter::Process(int16_t* samples, int length) const {
-  const float l = limit.load(std::memory_order_relaxed);
+int Limiter::Prepare(float, int) { return 1; }
+
+void Limiter::Process(int16_t* samples, int length) const noexcept {
+  const float l = limit;
   const int16_t high = TruncateToSample(l);
   const int16_t low = TruncateToSample(-l);
   for (int i = 0; i < length; ++i) {

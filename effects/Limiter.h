@@ -1,14 +1,12 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace plimo {
 
 // Hard limiter: every sample is clipped to +-limit.
 //
-// SetThreshold runs on the user-interface thread while Process runs on the
-// processing thread; the limit is an atomic read once per block.
+// One thread owns it (the run's); see Compressor.
 class Limiter {
  public:
   // Derives the limit from the control value 0.5 (the record's default).
@@ -22,14 +20,18 @@ class Limiter {
   // the lower bound.
   void SetThreshold(float t);
 
+  // Memoryless: nothing to size or clear. Prepare returns 1.
+  int Prepare(float samplingRate, int maxBlockLength);
+  void Reset() {}
+
   // Clips every sample in place; a sample equal to +-limit passes.
   // length <= 0 does nothing.
-  void Process(int16_t* samples, int length) const;
+  void Process(int16_t* samples, int length) const noexcept;
 
-  std::atomic<float> control{0.5f};
+  float control = 0.5f;
   int upperBound = 10000;  // sample units
   int lowerBound = 500;    // sample units
-  std::atomic<float> limit{0.0f};
+  float limit = 0.0f;      // sample units
 };
 
 }  // namespace plimo

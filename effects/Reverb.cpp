@@ -1,5 +1,7 @@
 #include "effects/Reverb.h"
 
+#include <algorithm>
+
 #include "effects/SampleConversion.h"
 
 namespace plimo {
@@ -14,10 +16,10 @@ constexpr float kDelayOffsetSeconds = 0.015f;
 
 void Reverb::SetLevel(float level) {
   unit.Reset();
-  unit.gain.store(CombUnit::kDefaultGain, std::memory_order_relaxed);
+  unit.gain = CombUnit::kDefaultGain;
   const float base = (kBaseDelaySpan * level + 1.0f) * kBaseDelayMinSeconds;
-  unit.baseDelay.store(base, std::memory_order_relaxed);
-  unit.delay.store(base + kDelayOffsetSeconds, std::memory_order_relaxed);
+  unit.baseDelay = base;
+  unit.delay = base + kDelayOffsetSeconds;
 }
 
 int Reverb::Prepare(float samplingRate, int maxBlockLength) {
@@ -26,13 +28,13 @@ int Reverb::Prepare(float samplingRate, int maxBlockLength) {
   return unit.Prepare(samplingRate);
 }
 
-void Reverb::Process(int16_t* samples, int length, float samplingRate) {
-  if (length <= 0) return;
-  if (block.size() < static_cast<size_t>(length)) {
-    block.resize(static_cast<size_t>(length));
-  }
-  unit.Process(block.data(), samples, length, samplingRate);
-  for (int i = 0; i < length; ++i) samples[i] = TruncateToSample(block[i]);
+void Reverb::Reset() { unit.ClearHistory(); }
+
+void Reverb::Process(int16_t* samples, int length) noexcept {
+  const int m = std::min(length, static_cast<int>(block.size()));
+  if (m <= 0) return;
+  unit.Process(block.data(), samples, m);
+  for (int i = 0; i < m; ++i) samples[i] = TruncateToSample(block[i]);
 }
 
 }  // namespace plimo

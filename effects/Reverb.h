@@ -27,12 +27,14 @@ class Reverb {
   // call once per run. Returns the unit's Prepare status.
   int Prepare(float samplingRate, int maxBlockLength);
 
-  // Runs the unit over the block in place, truncating the results toward
-  // zero. A block longer than the prepared length grows the working block
-  // once (an allocation outside the engine's steady state, which always
-  // uses the prepared length) rather than being split, because the comb's
-  // result depends on where blocks begin. length <= 0 does nothing.
-  void Process(int16_t* samples, int length, float samplingRate);
+  // Silences the history; the level stays.
+  void Reset();
+
+  // Runs the unit over min(length, prepared block length) samples in place,
+  // truncating the results toward zero, and leaves the rest of the block
+  // untouched: the comb's result depends on where blocks begin, so a longer
+  // block is not split. Allocates nothing; length <= 0 does nothing.
+  void Process(int16_t* samples, int length) noexcept;
 
   CombUnit unit;
 

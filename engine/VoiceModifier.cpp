@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/EffectsChain.h"
 #include "engine/RunObserver.h"
 #include "dsp/Primitives.h"
 #include "params/VoiceParameters.h"
@@ -59,6 +58,7 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
     : inputName(kSoundBoardName),
       outputName(kSoundBoardName),
       random(seed),
+      effectsChain(parameters, random),
       record(parameters),
       keepRunning(running),
       observer(runObserver) {
@@ -204,10 +204,9 @@ int VoiceModifier::SetUpRun() {
     if (opened != kRunOk) return opened;
   }
 
-  // The chorus draws its delays first, so a run's random sequence is the
-  // same whichever effects are on.
-  record.reverb.Prepare(static_cast<float>(fs), blockLength);
-  record.chorus.Prepare(blockLength, static_cast<float>(fs), random);
+  // The chorus draws its delays before the first frame whether or not it
+  // is on, so a run's random sequence is the same whichever effects are on.
+  effectsChain.Prepare(static_cast<float>(fs), blockLength);
   return kRunOk;
 }
 
@@ -319,7 +318,7 @@ int VoiceModifier::SynthesiseFrame(const FramePlan& plan, float* x) {
 }
 
 void VoiceModifier::TakeBlock(int16_t* block, int length) {
-  ApplyEffects(record, block, length, samplingRate);
+  effectsChain.ApplyEffects(block, length);
   if (realTime != 0) {
     // A write refused because of a stop is the stop; any other refusal is
     // a speaker that failed.

@@ -9,6 +9,7 @@
 #include "audio/SoundFile.h"
 #include "audio/SoundRead.h"
 #include "audio/SoundWrite.h"
+#include "engine/EffectsChain.h"
 #include "engine/FrameModifier.h"
 #include "engine/FramePlan.h"
 #include "engine/OverlapAdd.h"
@@ -67,7 +68,7 @@ class VoiceModifierBase {
 // lock.
 class VoiceModifier : public VoiceModifierBase, private BlockSink {
  public:
-  // record stays the run's source of settings and effects; observer may be
+  // record stays the run's source of settings; observer may be
   // null. The run's pseudo-random generator starts from seed.
   VoiceModifier(VoiceParameters& record, const std::atomic<bool>& keepRunning,
                 RunObserver* observer, uint32_t seed);
@@ -142,6 +143,7 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   FrameModifier frameModifier;
   OverlapAdd overlapAdd;
   RandomGenerator random;
+  EffectsChain effectsChain;
 
  private:
   void LoadFrameParameters(const VoiceParameters& parameters);

@@ -35,33 +35,33 @@ void VoiceParameters::CopyControlsToParameters(int controlId, const SettingsCont
   }
   if (Names(controlId, kReverbCheckBox, kReverbLevelSlider) &&
       CopySwitchAndLevel(controls, kReverbCheckBox, kReverbLevelSlider, reverbOn, reverbLevel)) {
-    reverb.SetLevel(reverbLevel);
+    derivedEffects.reverbLevel = reverbLevel;
   }
   if (Names(controlId, kWhisperCheckBox, kWhisperLevelSlider)) {
     CopySwitchAndLevel(controls, kWhisperCheckBox, kWhisperLevelSlider, whisperOn, whisperLevel);
   }
   if (Names(controlId, kChorusCheckBox, kChorusLevelSlider) &&
       CopySwitchAndLevel(controls, kChorusCheckBox, kChorusLevelSlider, chorusOn, chorusLevel)) {
-    chorus.SetLevel(chorusLevel);
+    derivedEffects.chorusLevel = chorusLevel;
   }
   if (Names(controlId, kCompressorCheckBox, kCompressionSlider) &&
       CopySwitchAndLevel(controls, kCompressorCheckBox, kCompressionSlider, compressorOn,
                          compressionThreshold)) {
-    compressor.SetThreshold(compressionThreshold, compressionThreshold);
+    derivedEffects.compressionThreshold = compressionThreshold;
   }
   if (Names(controlId, kExpanderCheckBox, kExpansionSlider) &&
       CopySwitchAndLevel(controls, kExpanderCheckBox, kExpansionSlider, expanderOn,
                          expansionThreshold)) {
-    expander.SetThreshold(expansionThreshold);
+    derivedEffects.expansionThreshold = expansionThreshold;
   }
   if (Names(controlId, kLimiterCheckBox, kLimitingSlider) &&
       CopySwitchAndLevel(controls, kLimiterCheckBox, kLimitingSlider, limiterOn,
                          limitingThreshold)) {
-    limiter.SetThreshold(limitingThreshold);
+    derivedEffects.limitingThreshold = limitingThreshold;
   }
   if (Names(controlId, kGaterCheckBox, kGatingSlider) &&
       CopySwitchAndLevel(controls, kGaterCheckBox, kGatingSlider, gaterOn, gatingThreshold)) {
-    gater.SetThreshold(gatingThreshold);
+    derivedEffects.gatingThreshold = gatingThreshold;
   }
   for (int band = 0; band < kBandSliderCount; ++band) {
     if (Names(controlId, kBandSliders[band])) {

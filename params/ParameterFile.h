@@ -13,7 +13,7 @@ class VoiceParameters;
 // Reads a parameter file from an open stream into the record: all of it
 // when the file is valid, nothing otherwise. A stream that cannot be read
 // shows "Cannot find settings file!", an invalid file "Invalid settings
-// file!". The stream stays open. No effect setter runs.
+// file!". The stream stays open. No effect is derived (derivedEffects stays).
 int ReadParameterStream(std::FILE* stream, VoiceParameters& record, MessageSink& messages);
 
 // Opens path and reads it as ReadParameterStream; on success the record's

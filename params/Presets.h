@@ -35,7 +35,7 @@ class SettingsRefresher {
 // Stores the values of preset presetIndex for speakerKind: the pitch and
 // vocal tract factors, pitch offset, duration 1.0, the robot switch (and
 // robot pitch for robots), and what the preset says about reverb and
-// compressor. No effect setter runs and nothing else changes. Returns 1,
+// compressor. No effect is derived and nothing else changes. Returns 1,
 // or -1 with the record untouched for a speaker kind other than 1 .. 3 or
 // an index outside 0 .. 24.
 int StorePresetValues(VoiceParameters& record, int32_t speakerKind, int32_t presetIndex);

@@ -1,15 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
-#include "effects/Chorus.h"
-#include "effects/Compressor.h"
 #include "effects/Equaliser.h"
-#include "effects/Expander.h"
-#include "effects/Gater.h"
-#include "effects/Limiter.h"
-#include "effects/Reverb.h"
 #include "params/Relaxed.h"
 
 namespace plimo {
@@ -41,7 +36,27 @@ class VoiceParameters {
   static constexpr float kDefaultReserved2 = 500.0f;
   static constexpr float kDefaultRobotPitchHz = 100.0f;  // Hz
 
-  // Empty strings, constructed effect objects, then the defaults.
+  // The level or threshold each time-domain effect was last derived from.
+  // Only the settings window's copy of a ticked effect and plimo-cli's effect
+  // options derive an effect; presets, parameter files and ResetToDefaults
+  // leave these alone, so an enabled effect keeps running with what it last
+  // derived. Each effect constructed afresh derives the record's defaults,
+  // except the reverb. A run's effects chain takes them over between blocks
+  // (the chorus level when the run starts).
+  struct DerivedEffects {
+    // No reverb level derived yet: the reverb keeps its comb unit's
+    // constructed delay, which no level gives exactly.
+    static constexpr float kNotDerived = std::numeric_limits<float>::quiet_NaN();
+
+    Relaxed<float> reverbLevel{kNotDerived};
+    Relaxed<float> chorusLevel{kDefaultChorusLevel};
+    Relaxed<float> compressionThreshold{kDefaultThreshold};
+    Relaxed<float> expansionThreshold{kDefaultThreshold};
+    Relaxed<float> limitingThreshold{kDefaultThreshold};
+    Relaxed<float> gatingThreshold{kDefaultThreshold};
+  };
+
+  // Empty strings, no effect derived, then the defaults.
   VoiceParameters();
   virtual ~VoiceParameters() = default;
 
@@ -49,14 +64,14 @@ class VoiceParameters {
   VoiceParameters& operator=(const VoiceParameters&) = delete;
 
   // Stores the default of every scalar and rebuilds the equaliser with its
-  // ten default bands at 0 dB. The strings stay, and no effect setter runs.
+  // ten default bands at 0 dB. The strings stay, and no effect is derived.
   void ResetToDefaults();
 
   // Copies the settings window's control values into the record: all
   // groups for kAllSettingsControls (-1), otherwise only the group that
   // controlId belongs to. A level or threshold follows its slider only
-  // while its check box is ticked, and then its effect object is derived
-  // again.
+  // while its check box is ticked, and then its effect is derived again
+  // (derivedEffects).
   void CopyControlsToParameters(int controlId, const SettingsControls& controls);
 
   std::string workingFolder;
@@ -70,24 +85,18 @@ class VoiceParameters {
   Relaxed<int32_t> robotVoiceOn;
   Relaxed<int32_t> reserved0;  // stored in parameter files, used nowhere
   Relaxed<int32_t> reverbOn;
-  Reverb reverb;
   Relaxed<float> reverbLevel;
   Relaxed<int32_t> whisperOn;
   Relaxed<float> whisperLevel;
   Relaxed<int32_t> chorusOn;
-  Chorus chorus;
   Relaxed<float> chorusLevel;
   Relaxed<int32_t> compressorOn;
-  Compressor compressor;
   Relaxed<float> compressionThreshold;
   Relaxed<int32_t> expanderOn;
-  Expander expander;
   Relaxed<float> expansionThreshold;
   Relaxed<int32_t> limiterOn;
-  Limiter limiter;
   Relaxed<float> limitingThreshold;
   Relaxed<int32_t> gaterOn;
-  Gater gater;
   Relaxed<float> gatingThreshold;
   Relaxed<int32_t> speakerKind;
   Relaxed<int32_t> presetIndex;
@@ -99,6 +108,7 @@ class VoiceParameters {
   Relaxed<float> reserved2;  // stored in parameter files, used nowhere
   Relaxed<float> robotPitchHz;  // Hz
   Equaliser equaliser;
+  DerivedEffects derivedEffects;
 };
 
 }  // namespace plimo

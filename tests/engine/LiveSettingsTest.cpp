@@ -6,13 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "effects/Chorus.h"
-#include "effects/Compressor.h"
-#include "effects/Expander.h"
-#include "effects/Gater.h"
-#include "effects/Limiter.h"
-#include "effects/Reverb.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/EffectsChain.h"
+#include "params/VoiceParameters.h"
 
 namespace plimo {
 namespace {
@@ -26,27 +22,29 @@ constexpr int kMaxSettings = 5000000;  // bound on the settings thread's loop
 // through the whole chain in its fixed order. Nothing may race (a thread-
 // sanitised build runs this) and every block stays a valid signal.
 TEST(LiveSettingsTest, SettersDuringARunKeepBlocksValid) {
-  Reverb reverb;
-  Chorus chorus;
-  Compressor compressor;
-  Expander expander;
-  Limiter limiter;
-  Gater gater;
+  VoiceParameters record;
+  record.reverbOn = 1;
+  record.chorusOn = 1;
+  record.compressorOn = 1;
+  record.expanderOn = 1;
+  record.limiterOn = 1;
+  record.gaterOn = 1;
   RandomGenerator random(2);
-  reverb.Prepare(kRate, kBlock);
-  chorus.Prepare(kBlock, kRate, random);
+  EffectsChain chain(record, random);
+  chain.Prepare(kRate, kBlock);
 
   std::atomic<bool> started{false};
   std::atomic<bool> done{false};
   std::thread settings([&] {
+    VoiceParameters::DerivedEffects& derived = record.derivedEffects;
     for (int i = 0; i < kMaxSettings && !done.load(); ++i) {
       const float t = static_cast<float>(i % 101) / 100.0f;
-      reverb.SetLevel(t);
-      chorus.SetLevel(0.5f + 0.5f * t);
-      compressor.SetThreshold(t, t);
-      expander.SetThreshold(1.0f - t);
-      limiter.SetThreshold(t);
-      gater.SetThreshold(t * 0.1f);
+      derived.reverbLevel = t;
+      derived.chorusLevel = 0.5f + 0.5f * t;
+      derived.compressionThreshold = t;
+      derived.expansionThreshold = 1.0f - t;
+      derived.limitingThreshold = t;
+      derived.gatingThreshold = t * 0.1f;
       started.store(true);
     }
   });
@@ -58,12 +56,7 @@ TEST(LiveSettingsTest, SettersDuringARunKeepBlocksValid) {
       block[i] =
           static_cast<int16_t>(30000.0 * std::sin(0.01 * (b * kBlock + i)));
     }
-    reverb.Process(block.data(), kBlock, kRate);
-    chorus.Process(block.data(), kBlock);
-    compressor.Process(block.data(), kBlock);
-    expander.Process(block.data(), kBlock);
-    limiter.Process(block.data(), kBlock);
-    gater.Process(block.data(), kBlock);
+    chain.ApplyEffects(block.data(), kBlock);
     for (int16_t s : block) {
       ASSERT_GE(s, -10000) << "block " << b;
       ASSERT_LE(s, 10000) << "block " << b;
