@@ -149,7 +149,7 @@ void BM_FileRun(benchmark::State& state) {
     VoiceModifier modifier(record, running, nullptr, 1);
     modifier.LoadParameters(record);
     modifier.OpenStreams();
-    modifier.Prepare(modifier.samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+    modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
     benchmark::DoNotOptimize(modifier.Process());
   }
   state.counters["x_realtime"] =

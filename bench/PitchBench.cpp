@@ -20,7 +20,7 @@ void EstimatePitchPerBuffer(benchmark::State& state) {
   const int fs = static_cast<int>(state.range(0));
   plimo::PitchTracker tracker;
   tracker.ConfigurePitchTracker(fs, kFrameSeconds, kHopSeconds);
-  std::vector<float> buffer(static_cast<size_t>(tracker.frameLength));
+  std::vector<float> buffer(static_cast<size_t>(tracker.FrameLength()));
   for (size_t i = 0; i < buffer.size(); ++i) {
     buffer[i] = static_cast<float>(kAmplitude * std::sin(2.0 * std::numbers::pi * kVoiceHz * i / fs));
   }

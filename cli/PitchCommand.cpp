@@ -133,10 +133,10 @@ int RunPitch(int argc, char** argv) {
   const std::atomic<bool> keepRunning{true};
   PitchRows rows(out);
   VoiceModifier run(record, keepRunning, &rows, options.seed);
-  run.analysisOnly = true;
+  run.SetAnalysisOnly(true);
   run.LoadParameters(record);
   run.OpenStreams();
-  run.Prepare(run.samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+  run.Prepare(run.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
   std::fprintf(out, "frame,position,f0_hz\n");
   const int status = run.Process();
   const int64_t frames = rows.frames;

@@ -114,7 +114,7 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
   VoiceModifier modifier(record, keepRunning, &observer, options.seed);
   modifier.LoadParameters(record);
   modifier.OpenStreams();
-  modifier.Prepare(modifier.samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+  modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
   const int status = modifier.Process();
   if (status != kRunOk) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),

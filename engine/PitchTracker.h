@@ -26,6 +26,31 @@ class PitchTracker {
   // in Hz, 0 when the buffer is unvoiced. Allocates nothing.
   float EstimatePitch(const float* x);
 
+  int SamplingRate() const { return samplingRate; }  // Hz
+  int FrameLength() const { return frameLength; }    // L, samples
+  int Hop() const { return hop; }                    // the first hop, samples
+  // The lag ranges searched, at the full and the decimated rate, samples.
+  int MinLag() const { return minLag; }
+  int MaxLag() const { return maxLag; }
+  int DecimatedMinLag() const { return decimatedMinLag; }
+  int DecimatedMaxLag() const { return decimatedMaxLag; }
+  int DecimatedFrameLength() const { return decimatedFrameLength; }
+  // Voiced frames so far; octave correction starts past 60. The driver
+  // sets it back to 60 when its position wraps, as a 32-bit run's would.
+  int VoicedFrameCount() const { return voicedFrameCount; }
+  void SetVoicedFrameCount(int count) { voicedFrameCount = count; }
+  float MinLogEnergy() const { return minLogEnergy; }
+  float PreviousStrength() const { return previousStrength; }
+  float SlowAverage() const { return slowAverage; }  // Hz
+  float FastAverage() const { return fastAverage; }  // Hz
+  // The smoother's last three raw estimates, oldest first, Hz.
+  float History(int k) const { return history[k]; }
+
+ private:
+  float EstimateDecimated(const float* x, int row, float* strength,
+                          double* energy);
+  float EstimateFullRate(const float* x, float* strength, double* energy);
+
   int samplingRate = 0;
   int decimatedRate = 1000;
   int minLag = 0;  // full-rate lag range, samples
@@ -34,8 +59,8 @@ class PitchTracker {
   int decimatedMaxLag = 20;
   int frameLength = 0;           // L
   int decimatedFrameLength = 0;  // 40 for 0.04 s
-  int hop = 0;                   // first hop; the driver rewrites it per frame
-  int voicedFrameCount = 0;      // the driver sets it to 60 on a position wrap
+  int hop = 0;                   // first hop
+  int voicedFrameCount = 0;
   float minLogEnergy = 10.0f;
   float previousStrength = 0.0f;
   float strengthBefore = 0.0f;
@@ -43,11 +68,6 @@ class PitchTracker {
   float fastAverage = 150.0f;
   float history[3] = {0.0f, 0.0f, 0.0f};
   float threshold = 0.2f;
-
- private:
-  float EstimateDecimated(const float* x, int row, float* strength,
-                          double* energy);
-  float EstimateFullRate(const float* x, float* strength, double* energy);
 
   std::vector<float> filtered;   // L
   std::vector<float> scratch;    // L, for the filter

@@ -160,14 +160,14 @@ int VoiceModifier::SetUpRun() {
   // with.
   if (realTime == 0 && soundRead.sourceFile != nullptr) {
     samplingRate = soundRead.sampleRate;
-    if (pitchTracker.samplingRate != samplingRate) {
+    if (pitchTracker.SamplingRate() != samplingRate) {
       lpcOrder = 0;
       Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
     }
   }
   const int fs = samplingRate;
-  const int frameLength = pitchTracker.frameLength;
-  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.samplingRate != fs ||
+  const int frameLength = pitchTracker.FrameLength();
+  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.SamplingRate() != fs ||
       frameLength < 2 || lpcOrder < 1) {
     return kRunNotPrepared;
   }
@@ -185,7 +185,7 @@ int VoiceModifier::SetUpRun() {
   durationScale = LimitDuration(record.durationFactor);
 
   analysisLength = frameLength;
-  previousHop = pitchTracker.hop;
+  previousHop = pitchTracker.Hop();
   analysisPosition = 0;
   synthesisPosition = 0;
   wrappedAnalysisPosition = 0;
@@ -240,7 +240,7 @@ int VoiceModifier::ReadInput(int wanted) {
 // Brings the new samples into the history, dithers it and plans the frame.
 int VoiceModifier::RunFrames() {
   const int fs = samplingRate;
-  const int frameLength = pitchTracker.frameLength;
+  const int frameLength = pitchTracker.FrameLength();
   while (keepRunning.load(std::memory_order_relaxed)) {
     LoadFrameParameters(record);
     const bool first = frameIndex == 0;
@@ -275,7 +275,7 @@ int VoiceModifier::RunFrames() {
     wrappedAnalysisPosition += plan.hop;
     if (wrappedAnalysisPosition > 2 * kWrapDistance) {
       wrappedAnalysisPosition -= kWrapDistance;
-      pitchTracker.voicedFrameCount = kVoicedCountAfterWrap;
+      pitchTracker.SetVoicedFrameCount(kVoicedCountAfterWrap);
     }
     ++frameIndex;
   }

@@ -101,6 +101,32 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // The run; a RunStatus.
   int Process() override;
 
+  // With analysis only the run reads and analyses its input (and reports
+  // every frame) but synthesises and writes nothing. Set before Process.
+  void SetAnalysisOnly(bool on) { analysisOnly = on; }
+
+  int SamplingRate() const { return samplingRate; }  // Hz, the run's rate from Prepare on
+  const std::string& InputName() const { return inputName; }  // or "sb"
+  int InputKind() const { return inputKind; }
+  int FftSize() const { return fftSize; }      // N
+  int LpcOrder() const { return lpcOrder; }    // p
+  int64_t SynthesisPosition() const { return synthesisPosition; }  // P_s, samples
+  // The sliding analysis history, L samples, as the last frame left it.
+  const std::vector<float>& History() const { return history; }
+  const PitchTracker& Tracker() const { return pitchTracker; }
+
+ private:
+  void LoadFrameParameters(const VoiceParameters& parameters);
+  int SetUpRun();
+  int OpenFiles();
+  int RunFrames();
+  int ReadInput(int wanted);
+  void AnalyseFrame(int got);
+  int SynthesiseFrame(const FramePlan& plan, float* frame);
+  void ReportProgress();
+  int CloseRun(int status);
+  void TakeBlock(int16_t* block, int length) override;
+
   // Settings copied from the record.
   int samplingRate = 0;  // Hz, the run's rate from Prepare on
   int liveInput = 0;     // meterDisplay: the input is the microphone
@@ -127,8 +153,6 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int64_t analysisPosition = 0;   // P_a
   int64_t synthesisPosition = 0;  // P_s
 
-  // With analysisOnly the run reads and analyses its input (and reports
-  // every frame) but synthesises and writes nothing.
   bool analysisOnly = false;
 
   // Frame buffers, L samples each: the samples just read, the sliding
@@ -144,18 +168,6 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   OverlapAdd overlapAdd;
   RandomGenerator random;
   EffectsChain effectsChain;
-
- private:
-  void LoadFrameParameters(const VoiceParameters& parameters);
-  int SetUpRun();
-  int OpenFiles();
-  int RunFrames();
-  int ReadInput(int wanted);
-  void AnalyseFrame(int got);
-  int SynthesiseFrame(const FramePlan& plan, float* frame);
-  void ReportProgress();
-  int CloseRun(int status);
-  void TakeBlock(int16_t* block, int length) override;
 
   VoiceParameters& record;
   const std::atomic<bool>& keepRunning;

@@ -47,8 +47,8 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
 
   // A file input is analysed at its own rate, whatever the settings say.
   int rate = record.samplingRate;
-  if (modifier->inputName != kSoundBoardName) {
-    const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(modifier->inputName);
+  if (modifier->InputName() != kSoundBoardName) {
+    const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(modifier->InputName());
     if (probe->status == kSoundFileReading) rate = static_cast<int>(probe->sampleRate);
   }
   const int streams = modifier->OpenStreams();
@@ -56,7 +56,7 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   // silence; the user is told instead, and nothing runs.
   bool run = true;
   if (realTime && streams != kStreamsOpen) {
-    const bool microphone = modifier->inputKind == kStreamSoundBoard && streams == kSourceFailed;
+    const bool microphone = modifier->InputKind() == kStreamSoundBoard && streams == kSourceFailed;
     observer.OnRunFailure(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker);
     run = false;
   }

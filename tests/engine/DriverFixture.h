@@ -40,7 +40,7 @@ class DriverTest : public ::testing::Test {
     modifier = std::make_unique<VoiceModifier>(record, keepRunning, observer, seed);
     modifier->LoadParameters(record);
     modifier->OpenStreams();
-    modifier->Prepare(modifier->samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+    modifier->Prepare(modifier->SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
     return modifier->Process();
   }
 

@@ -137,7 +137,7 @@ TEST_F(DriverRunTest, ShortLastReadIsCompletedWithSilence) {
    public:
     void OnFrameAnalysed(int64_t, int64_t position, float) override {
       tailPosition = position;
-      tail.assign(modifier->history.end() - kTail, modifier->history.end());
+      tail.assign(modifier->History().end() - kTail, modifier->History().end());
     }
     VoiceModifier* modifier = nullptr;
     int64_t tailPosition = 0;
@@ -154,10 +154,10 @@ TEST_F(DriverRunTest, ShortLastReadIsCompletedWithSilence) {
   check.modifier = modifier.get();
   modifier->LoadParameters(record);
   modifier->OpenStreams();
-  modifier->Prepare(modifier->samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+  modifier->Prepare(modifier->SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
   ASSERT_EQ(modifier->Process(), kRunOk);
   const int64_t beyond =
-      check.tailPosition + modifier->pitchTracker.frameLength - static_cast<int64_t>(input.size());
+      check.tailPosition + modifier->Tracker().FrameLength() - static_cast<int64_t>(input.size());
   ASSERT_EQ(beyond, 46);
   // Within the dither of +-0.5.
   for (int64_t i = kTail - beyond; i < kTail; ++i) {
@@ -176,7 +176,7 @@ TEST_F(DriverRunTest, StoppedRunDrainsInWholeBlocksWithACompleteHeader) {
   ASSERT_GT(bytes.size(), 44u);
   EXPECT_EQ(ReadLittle32(bytes, 40), bytes.size() - 44);
   const int64_t samples = static_cast<int64_t>(bytes.size() - 44) / 2;
-  EXPECT_EQ(samples, modifier->synthesisPosition / BlockLengthFor(kRate) * BlockLengthFor(kRate));
+  EXPECT_EQ(samples, modifier->SynthesisPosition() / BlockLengthFor(kRate) * BlockLengthFor(kRate));
 
   keepRunning = false;  // stopped before the first frame
   ASSERT_EQ(Run(dir.Path("in.wav"), dir.Path("none.wav")), kRunOk);
@@ -242,10 +242,10 @@ TEST_F(DriverRunTest, FileRunUsesTheFilesRateThroughout) {
   ASSERT_EQ(run.Prepare(8000, kAnalysisFrameSeconds, kFirstHopSeconds), 1);  // the record's rate
   ASSERT_EQ(run.OpenStreams(), kStreamsOpen);
   ASSERT_EQ(run.Process(), kRunOk);
-  EXPECT_EQ(run.samplingRate, kRate);
-  EXPECT_EQ(run.pitchTracker.samplingRate, kRate);
-  EXPECT_EQ(run.fftSize, 1024);
-  EXPECT_EQ(run.lpcOrder, 18);
+  EXPECT_EQ(run.SamplingRate(), kRate);
+  EXPECT_EQ(run.Tracker().SamplingRate(), kRate);
+  EXPECT_EQ(run.FftSize(), 1024);
+  EXPECT_EQ(run.LpcOrder(), 18);
   EXPECT_NEAR(MeasureF0(ReadMono(dir.Path("out.wav")), kRate, kRate / 2, 2048), 187.5, 0.03 * 187.5);
 }
 

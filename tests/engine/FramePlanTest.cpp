@@ -38,10 +38,10 @@ TEST(RunGeometry, PrepareSetsTheAnalysisAt8000Hz) {
   const std::atomic<bool> running{true};
   VoiceModifier modifier(record, running, nullptr, 1);
   ASSERT_EQ(modifier.Prepare(8000, kAnalysisFrameSeconds, kFirstHopSeconds), 1);
-  EXPECT_EQ(modifier.samplingRate, 8000);
-  EXPECT_EQ(modifier.lpcOrder, 10);
-  EXPECT_EQ(modifier.pitchTracker.frameLength, 320);
-  EXPECT_EQ(modifier.pitchTracker.hop, 48);
+  EXPECT_EQ(modifier.SamplingRate(), 8000);
+  EXPECT_EQ(modifier.LpcOrder(), 10);
+  EXPECT_EQ(modifier.Tracker().FrameLength(), 320);
+  EXPECT_EQ(modifier.Tracker().Hop(), 48);
   EXPECT_EQ(modifier.Prepare(200000, kAnalysisFrameSeconds, kFirstHopSeconds), -1);
 }
 

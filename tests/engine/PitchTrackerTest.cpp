@@ -29,19 +29,19 @@ PitchTracker Configured(int fs) {
 
 TEST(PitchTrackerSetUp, FrameHopAndLagRangesFollowTheRate) {
   PitchTracker at8000 = Configured(8000);
-  EXPECT_EQ(at8000.frameLength, 320);
-  EXPECT_EQ(at8000.hop, 48);
-  EXPECT_EQ(at8000.decimatedFrameLength, 40);
-  EXPECT_EQ(at8000.decimatedMinLag, 2);
-  EXPECT_EQ(at8000.decimatedMaxLag, 20);
+  EXPECT_EQ(at8000.FrameLength(), 320);
+  EXPECT_EQ(at8000.Hop(), 48);
+  EXPECT_EQ(at8000.DecimatedFrameLength(), 40);
+  EXPECT_EQ(at8000.DecimatedMinLag(), 2);
+  EXPECT_EQ(at8000.DecimatedMaxLag(), 20);
 
   PitchTracker at12000 = Configured(12000);
-  EXPECT_EQ(at12000.minLag, 24);
-  EXPECT_EQ(at12000.maxLag, 239);  // single-precision 0.02, not 240
+  EXPECT_EQ(at12000.MinLag(), 24);
+  EXPECT_EQ(at12000.MaxLag(), 239);  // single-precision 0.02, not 240
 
   PitchTracker at44100 = Configured(44100);
-  EXPECT_EQ(at44100.frameLength, 1764);
-  EXPECT_EQ(at44100.hop, 265);
+  EXPECT_EQ(at44100.FrameLength(), 1764);
+  EXPECT_EQ(at44100.Hop(), 265);
 }
 
 TEST(PitchTrackerSmoother, SteadyToneAppearsOnTheSecondVoicedFrame) {
@@ -61,7 +61,7 @@ TEST(PitchTrackerSmoother, LoneVoicedFrameIsSuppressed) {
   EXPECT_EQ(tracker.EstimatePitch(quiet.data()), 0.0f);
   EXPECT_EQ(tracker.EstimatePitch(loud.data()), 0.0f);   // 0, 0, 125
   EXPECT_EQ(tracker.EstimatePitch(quiet.data()), 0.0f);  // 0, 125, 0
-  EXPECT_EQ(tracker.history[1], 0.0f);
+  EXPECT_EQ(tracker.History(1), 0.0f);
 }
 
 TEST(PitchTrackerVoicing, PeriodOutsideTheLagRangeIsUnvoiced) {
@@ -73,8 +73,8 @@ TEST(PitchTrackerVoicing, PeriodOutsideTheLagRangeIsUnvoiced) {
 TEST(PitchTrackerVoicing, EveryStandardRateFindsA200HzTone) {
   for (int fs : {8000, 11025, 16000, 22050, 32000, 44100, 48000}) {
     PitchTracker tracker = Configured(fs);
-    const int hop = tracker.hop;
-    std::vector<float> x = Tone(200.0, 8000.0, fs, tracker.frameLength + 6 * hop);
+    const int hop = tracker.Hop();
+    std::vector<float> x = Tone(200.0, 8000.0, fs, tracker.FrameLength() + 6 * hop);
     std::vector<float> f0 = Track(tracker, x, hop, 6);
     EXPECT_FLOAT_EQ(f0[5], 200.0f) << fs << " Hz";
   }
@@ -96,7 +96,7 @@ TEST(PitchTrackerVoicing, EnergyGateFollowsTheQuietestFrame) {
   // A near-silent frame lowers the minimum, and with it the gate.
   std::vector<float> silence = Tone(200.0, 0.5, 12000, 480);
   tracker.EstimatePitch(silence.data());
-  EXPECT_LT(tracker.minLogEnergy, 1.0f);
+  EXPECT_LT(tracker.MinLogEnergy(), 1.0f);
   tracker.EstimatePitch(moderate.data());
   tracker.EstimatePitch(moderate.data());
   EXPECT_FLOAT_EQ(tracker.EstimatePitch(moderate.data()), 200.0f);
@@ -106,7 +106,7 @@ TEST(PitchTrackerVoicing, AllZeroBufferIsUnvoicedNotNan) {
   PitchTracker tracker = Configured(16000);
   std::vector<float> zeros(640, 0.0f);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(tracker.EstimatePitch(zeros.data()), 0.0f);
-  EXPECT_EQ(tracker.previousStrength, 0.0f);
+  EXPECT_EQ(tracker.PreviousStrength(), 0.0f);
 }
 
 // At 12000 Hz the full-rate path measures 300 Hz and 75 Hz exactly.
@@ -124,24 +124,24 @@ TEST(PitchTrackerOctaves, NoCorrectionDuringTheFirst60VoicedFrames) {
 
 TEST(PitchTrackerOctaves, HighEstimateIsHalvedOnceTheCounterPasses60) {
   PitchTracker tracker = Configured(12000);
-  tracker.voicedFrameCount = 60;  // as after a position wrap
+  tracker.SetVoicedFrameCount(60);  // as after a position wrap
   EXPECT_FLOAT_EQ(SettledPitch(tracker, 300.0), 150.0f);
-  EXPECT_NEAR(tracker.slowAverage, 150.0f, 1e-3f);
+  EXPECT_NEAR(tracker.SlowAverage(), 150.0f, 1e-3f);
 }
 
 TEST(PitchTrackerOctaves, LowEstimateIsDoubledOnceTheCounterPasses60) {
   PitchTracker tracker = Configured(12000);
-  tracker.voicedFrameCount = 60;
+  tracker.SetVoicedFrameCount(60);
   EXPECT_FLOAT_EQ(SettledPitch(tracker, 75.0), 150.0f);
 }
 
 TEST(PitchTrackerOctaves, AveragesTrackVoicedFramesOnly) {
   PitchTracker tracker = Configured(12000);
   SettledPitch(tracker, 200.0);  // three voiced frames at 200 Hz
-  EXPECT_EQ(tracker.voicedFrameCount, 3);
-  EXPECT_GT(tracker.fastAverage, tracker.slowAverage);
-  EXPECT_GT(tracker.slowAverage, 150.0f);
-  EXPECT_LT(tracker.fastAverage, 200.0f);
+  EXPECT_EQ(tracker.VoicedFrameCount(), 3);
+  EXPECT_GT(tracker.FastAverage(), tracker.SlowAverage());
+  EXPECT_GT(tracker.SlowAverage(), 150.0f);
+  EXPECT_LT(tracker.FastAverage(), 200.0f);
 }
 
 }  // namespace

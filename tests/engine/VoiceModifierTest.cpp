@@ -92,13 +92,13 @@ TEST_F(VoiceModifierTest, DurationFactorStretchesTheOutput) {
   const int block = BlockLengthFor(kRate);
   ASSERT_EQ(Run(in, dir.Path("d1.wav")), kRunOk);
   const auto single = ReadMono(dir.Path("d1.wav"));
-  const int64_t singleEnd = modifier->synthesisPosition;
+  const int64_t singleEnd = modifier->SynthesisPosition();
   record.durationFactor = 2.0f;
   ASSERT_EQ(Run(in, dir.Path("d2.wav")), kRunOk);
   const auto twice = ReadMono(dir.Path("d2.wav"));
   // The synthesised time line doubles within one block; the files are each
   // cut to whole blocks on top of that.
-  EXPECT_NEAR(static_cast<double>(modifier->synthesisPosition), 2.0 * singleEnd, block);
+  EXPECT_NEAR(static_cast<double>(modifier->SynthesisPosition()), 2.0 * singleEnd, block);
   EXPECT_NEAR(static_cast<double>(twice.size()), 2.0 * single.size(), 2.0 * block);
   EXPECT_NEAR(MeasureF0(twice, kRate, kRate * 2, 2048), 125.0, 2.0);  // pitch kept
   record.durationFactor = 0.5f;
@@ -113,7 +113,7 @@ TEST_F(VoiceModifierTest, OutputEndsWithTheLastFullBlock) {
   ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), kRunOk);
   const auto output = ReadMono(dir.Path("out.wav"));
   const int64_t block = BlockLengthFor(kRate);
-  const int64_t synthesised = modifier->synthesisPosition;
+  const int64_t synthesised = modifier->SynthesisPosition();
   // Up to B - 1 drained samples at the very end are dropped.
   EXPECT_EQ(static_cast<int64_t>(output.size()), synthesised / block * block);
   EXPECT_GT(synthesised, static_cast<int64_t>(input.size()) - 640 - 2 * 128);
