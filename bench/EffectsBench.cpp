@@ -6,12 +6,12 @@
 
 #include "effects/Chorus.h"
 #include "effects/Compressor.h"
-#include "effects/Equaliser.h"
 #include "effects/Expander.h"
 #include "effects/Gater.h"
 #include "effects/Limiter.h"
 #include "effects/Reverb.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/EqualiserCurve.h"
 
 namespace plimo {
 namespace {
@@ -105,10 +105,11 @@ void BM_BuildEqualiserCurve(benchmark::State& state) {
   for (int k = 0; k < equaliser.BandCount(); ++k) {
     equaliser.SetGain(k, static_cast<float>(4 * k - 18));
   }
-  equaliser.ReserveCurve(bins);
+  EqualiserCurve curve;
+  curve.Prepare(bins);
   for (auto _ : state) {
-    equaliser.BuildEqualiserCurve(16000.0f, bins);
-    benchmark::DoNotOptimize(equaliser.Curve());
+    curve.BuildEqualiserCurve(equaliser, 16000.0f, bins);
+    benchmark::DoNotOptimize(curve.Curve());
   }
 }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "audio/SoundFile.h"
-#include "effects/Equaliser.h"
+#include "params/Equaliser.h"
 #include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
 #include "engine/VoiceModifier.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "effects/Equaliser.h"
+#include "params/Equaliser.h"
 #include "engine/RunGeometry.h"
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
@@ -24,7 +24,7 @@ float LimitFormant(float formant) {
 
 }  // namespace
 
-int FrameModifier::Configure(int rate, int size, int order, int maxLength, Equaliser& bands,
+int FrameModifier::Configure(int rate, int size, int order, int maxLength, const Equaliser& bands,
                              RandomGenerator& generator) {
   if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 ||
       order < 1 || maxLength < 2 || maxLength > size) {
@@ -46,7 +46,7 @@ int FrameModifier::Configure(int rate, int size, int order, int maxLength, Equal
   warped.assign(static_cast<size_t>(std::max(binCount, largestWarped)), 0.0f);
   spectrum.assign(static_cast<size_t>(binCount), {0.0f, 0.0f});
   signal.assign(static_cast<size_t>(size), 0.0f);
-  if (bands.ReserveCurve(binCount) < 0) return -1;
+  if (equaliserCurve.Prepare(binCount) < 0) return -1;
 
   forward = std::make_unique<RealFft>(size);
   if (!forward->Ready()) return -1;
@@ -173,9 +173,9 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
   }
   // Rebuilt every frame, so band changes act from the next frame on.
   const float* curve = nullptr;
-  if (equaliser->BuildEqualiserCurve(static_cast<float>(samplingRate), bins) > 0 &&
-      equaliser->CurveLength() >= bins) {
-    curve = equaliser->Curve();
+  if (equaliserCurve.BuildEqualiserCurve(*equaliser, static_cast<float>(samplingRate), bins) > 0 &&
+      equaliserCurve.CurveLength() >= bins) {
+    curve = equaliserCurve.Curve();
   }
   // The excitation (the spectrum over the envelope) under the stretched
   // envelope and the equaliser. Bins from K' on are never transformed back.

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "dsp/Fft.h"
+#include "engine/EqualiserCurve.h"
 
 namespace plimo {
 
-class Equaliser;
 class RandomGenerator;
 
 // The per-frame core of the engine: splits a windowed frame into an LPC
@@ -29,11 +29,11 @@ class FrameModifier {
 
   // Sizes everything for frames of up to maxFrameLength samples at
   // samplingRate (Hz), an FFT of fftSize points and LPC order lpcOrder, and
-  // reserves the equaliser's curve; the equaliser and the generator are
-  // used by every later ModifyFrame. Returns 1, or -1 when a size is out
+  // reserves the equaliser's curve; the equaliser's bands and the generator
+  // are used by every later ModifyFrame. Returns 1, or -1 when a size is out
   // of range or a transform cannot be made.
   int Configure(int samplingRate, int fftSize, int lpcOrder, int maxFrameLength,
-                Equaliser& equaliser, RandomGenerator& random);
+                const Equaliser& equaliser, RandomGenerator& random);
 
   // frame holds n windowed samples (n <= maxFrameLength); pitchFactor is
   // limited to 0.6 .. 3.0 by the caller, formant to 0.1 .. 10 here. With
@@ -71,7 +71,8 @@ class FrameModifier {
   void Whisper(int bins, float level);
   RealFft* InverseFor(int inverseBins);
 
-  Equaliser* equaliser = nullptr;
+  const Equaliser* equaliser = nullptr;
+  EqualiserCurve equaliserCurve;
   RandomGenerator* random = nullptr;
   std::vector<double> levinsonScratch;  // p
   // N: the prediction-error filter, the padded frame, then the inverse.

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "effects/Equaliser.h"
+#include "params/Equaliser.h"
 #include "params/Relaxed.h"
 
 namespace plimo {

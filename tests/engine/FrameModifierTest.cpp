@@ -11,10 +11,11 @@
 #include <numbers>
 #include <vector>
 
-#include "effects/Equaliser.h"
 #include "dsp/Fft.h"
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/EqualiserCurve.h"
+#include "params/Equaliser.h"
 #include "support/AllocationCounter.h"
 #include "support/Signals.h"
 
@@ -122,10 +123,11 @@ std::vector<float> ComplexPath(const std::vector<float>& input, int n, float a, 
   std::vector<float> warped(std::max(warpedLength, bins));
   LinearResample(envelope.data(), kBins, warped.data(), warpedLength);
   for (int k = warpedLength; k < bins; ++k) warped[k] = warped[warpedLength - 1];
-  equaliser.BuildEqualiserCurve(static_cast<float>(kRate), bins);
+  EqualiserCurve curve;
+  curve.BuildEqualiserCurve(equaliser, static_cast<float>(kRate), bins);
   for (int k = 0; k < bins; ++k) {
-    std::complex<double> value(spectrum[2 * k] / envelope[k] * warped[k] * equaliser.Curve()[k],
-                               spectrum[2 * k + 1] / envelope[k] * warped[k] * equaliser.Curve()[k]);
+    std::complex<double> value(spectrum[2 * k] / envelope[k] * warped[k] * curve.Curve()[k],
+                               spectrum[2 * k + 1] / envelope[k] * warped[k] * curve.Curve()[k]);
     if (whisperOn != 0) {
       const double phase = k == 0 ? 0.0 : (NoiseValue(random) + 0.5) * 2.0 * std::numbers::pi;
       const double level = whisperLevel;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/MallocCounter.h"
-#include "effects/Equaliser.h"
+#include "params/Equaliser.h"
 #include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
 #include "dsp/Fft.h"

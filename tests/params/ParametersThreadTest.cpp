@@ -27,10 +27,9 @@ class ManButtons : public SpeakerKindButtons {
 };
 
 // The user-interface thread loads files, applies presets and reverts to
-// the defaults while the processing thread builds an equaliser curve and
+// the defaults while the processing thread takes the equaliser's bands and
 // reads the settings it needs for every frame, as during a real-time run.
-// Every value the processing thread sees must be one a writer stored, and
-// the curve must stay a finite positive gain throughout.
+// Every value the processing thread sees must be one a writer stored.
 TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem) {
   TempDir dir;
   ASSERT_FALSE(dir.Root().empty());
@@ -50,11 +49,10 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
   VoiceParameters record;
   std::atomic<bool> userDone{false};
   constexpr int kUserRounds = 20000;
-  constexpr int kBinCount = 513;  // a 1024-point spectrum
   constexpr auto kTimeLimit = std::chrono::seconds(1);
 
   std::thread processing([&] {
-    record.equaliser.ReserveCurve(kBinCount);
+    Equaliser::Snapshot bands;
     int frames = 0;
     bool allGood = true;
     while (!userDone.load(std::memory_order_acquire) || frames < 10) {
@@ -64,11 +62,12 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
       const int32_t robotOn = record.robotVoiceOn;
       allGood = allGood && IsSupportedSamplingRate(rate) && pitch >= 0.5f && pitch <= 3.0f &&
                 vocalTract >= 0.5f && vocalTract <= 2.0f && (robotOn == 0 || robotOn == 1);
-      allGood = allGood && record.equaliser.BuildEqualiserCurve(static_cast<float>(rate), kBinCount) == 1;
-      const float* curve = record.equaliser.Curve();
-      for (int bin = 0; bin < kBinCount; ++bin) {
-        // -20 .. +20 dB bands give linear gains 0.1 .. 10.
-        allGood = allGood && std::isfinite(curve[bin]) && curve[bin] >= 0.099f && curve[bin] <= 10.01f;
+      record.equaliser.TakeSnapshot(bands);
+      allGood = allGood && bands.count == Equaliser::kDefaultBandCount;
+      for (int k = 0; k < bands.count; ++k) {
+        // Every writer stores the default frequencies and gains of -20 .. +20 dB.
+        allGood = allGood && bands.frequencies[k] == Equaliser::kDefaultFrequencies[k] &&
+                  bands.gains[k] >= -20.0f && bands.gains[k] <= 20.0f;
       }
       ++frames;
     }

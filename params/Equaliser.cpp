@@ -1,4 +1,4 @@
-#include "effects/Equaliser.h"
+#include "params/Equaliser.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +12,6 @@ namespace {
 // preempted, and the frame must not wait for the scheduler.
 constexpr int kSnapshotAttempts = 64;
 
-// One third as the smoothing passes use it.
-constexpr float kThird = 0.33333334f;
-
 bool IsFinite(const float* values, int count) {
   for (int k = 0; k < count; ++k) {
     if (!std::isfinite(values[k])) return false;
@@ -24,10 +21,11 @@ bool IsFinite(const float* values, int count) {
 
 }  // namespace
 
-Equaliser::Equaliser() {
-  SetBands(kDefaultBandCount, kDefaultFrequencies);
-  TakeSnapshot();
+Equaliser::Snapshot::Snapshot() : count(kDefaultBandCount) {
+  std::copy(kDefaultFrequencies, kDefaultFrequencies + kDefaultBandCount, frequencies);
 }
+
+Equaliser::Equaliser() { SetBands(kDefaultBandCount, kDefaultFrequencies); }
 
 int Equaliser::SetBands(int count, const float* newFrequencies,
                         const float* newGains) {
@@ -80,34 +78,10 @@ int Equaliser::SetFrequency(int k, float frequencyHz) {
   return 1;
 }
 
-int Equaliser::ReserveCurve(int maxBinCount) {
-  if (maxBinCount < 1) return -1;
-  const size_t size = static_cast<size_t>(maxBinCount);
-  if (curve.size() < size) {
-    curve.resize(size);
-    shape.resize(size);
-  }
-  return 1;
-}
-
-int Equaliser::BuildEqualiserCurve(float samplingRate, int newBinCount) {
-  if (newBinCount < 1 || !(samplingRate > 0.0f)) return -1;
-  ReserveCurve(newBinCount);
-  binCount = newBinCount;
-  TakeSnapshot();
-  BuildShape(samplingRate, binCount);
-  Smooth(binCount);
-  return 1;
-}
-
-const float* Equaliser::Curve() const { return curve.data(); }
-
-int Equaliser::CurveLength() const { return binCount; }
-
 // The writer stores every band value with release and the closing even
 // sequence value with release; reading them with acquire means a value
 // from a later update makes the second sequence load see that update too.
-void Equaliser::TakeSnapshot() {
+bool Equaliser::TakeSnapshot(Snapshot& snapshot) const {
   float f[kMaxBands];
   float g[kMaxBands];
   for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
@@ -120,67 +94,12 @@ void Equaliser::TakeSnapshot() {
       g[k] = gains[k].load(std::memory_order_acquire);
     }
     if (sequence.load(std::memory_order_relaxed) != before) continue;
-    snapshotCount = count;
-    std::copy(f, f + count, snapshotFrequencies);
-    std::copy(g, g + count, snapshotGains);
-    return;
+    snapshot.count = count;
+    std::copy(f, f + count, snapshot.frequencies);
+    std::copy(g, g + count, snapshot.gains);
+    return true;
   }
-}
-
-// The unsmoothed curve: straight lines between the linear gains of
-// adjacent band bins, flat below the first band and above the last band
-// under half the sampling rate.
-void Equaliser::BuildShape(float samplingRate, int bins) {
-  float* t = shape.data();
-  const int count = snapshotCount;
-  if (count == 0) {
-    std::fill(t, t + bins, 1.0f);
-    return;
-  }
-  const double nyquist = 0.5 * samplingRate;  // Hz
-  int last = -1;
-  for (int k = 0; k < count; ++k) {
-    linearGains[k] =
-        static_cast<float>(std::pow(10.0, snapshotGains[k] * 0.05));
-    // Bins are kept within [0, bins] so that frequencies from a file can
-    // never index outside the curve.
-    const double bin =
-        std::floor(snapshotFrequencies[k] / nyquist * bins + 0.5);
-    if (!(bin < bins)) {
-      bandBins[k] = bins;
-    } else {
-      bandBins[k] = bin < 0.0 ? 0 : static_cast<int>(bin);
-      last = k;
-    }
-  }
-  // Bands out of order leave gaps between their bins; those take the
-  // first band's gain, as does everything when no band is below Nyquist.
-  std::fill(t, t + bins, linearGains[0]);
-  if (last < 0) return;
-  std::fill(t + bandBins[last], t + bins, linearGains[last]);
-  for (int k = 1; k <= last; ++k) {
-    const int from = bandBins[k - 1];
-    const int to = bandBins[k];
-    const float start = linearGains[k - 1];
-    const float rise = linearGains[k] - start;
-    for (int j = from; j < to; ++j) {
-      t[j] = start + static_cast<float>(j - from) /
-                         static_cast<float>(to - from) * rise;
-    }
-  }
-}
-
-// Two three-point passes, forward then backward looking, together a
-// five-point 1-2-3-2-1 smoothing away from the ends.
-void Equaliser::Smooth(int bins) {
-  if (bins < 1) return;
-  float* t = shape.data();
-  float* c = curve.data();
-  for (int j = 0; j + 2 < bins; ++j)
-    c[j] = (t[j] + t[j + 1] + t[j + 2]) * kThird;
-  for (int j = std::max(bins - 2, 0); j < bins; ++j) c[j] = t[j];
-  std::copy(c, c + bins, t);
-  for (int j = 2; j < bins; ++j) c[j] = (t[j - 2] + t[j - 1] + t[j]) * kThird;
+  return false;
 }
 
 }  // namespace plimo
