@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/LittleEndian.h"
+#include "audio/OpenWithoutBlocking.h"
 #include "audio/SampleDecoding.h"
+#include "audio/WavHeader.h"
 
 namespace plimo {
 
@@ -15,9 +18,6 @@ namespace {
 
 constexpr int64_t kChunkHeaderBytes = 8;
 constexpr int64_t kRiffHeaderBytes = 12;  // "RIFF", size, "WAVE"
-constexpr int64_t kWrittenHeaderBytes = 44;
-constexpr int64_t kRiffSizePosition = 4;
-constexpr int64_t kWrittenDataSizePosition = 40;
 constexpr uint32_t kFmtFieldsBytes = 16;
 constexpr uint32_t kDefaultRateHz = 16000;
 constexpr int kBitsPerByte = 8;
@@ -31,22 +31,6 @@ constexpr size_t kScratchBytes = 64 * 1024;
 // the upper byte of 24-bit ones.
 constexpr int kPcm8Offset = 128;
 constexpr int kByteShift = 8;
-
-uint16_t Little16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Little32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutLittle16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutLittle32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 bool SameId(const char* identifier, const char* expected) {
   return std::memcmp(identifier, expected, 4) == 0;
@@ -104,17 +88,6 @@ void EncodeSample(int16_t sample, int bits, uint8_t* p) {
       PutLittle16(p + 1, pattern);
       break;
   }
-}
-
-// A FIFO without a peer would block open(); nothing else here may hang.
-int OpenWithoutBlocking(const std::string& name, int flags) {
-  const int fd = open(name.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return -1;
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 }  // namespace
@@ -193,7 +166,7 @@ int32_t SoundFile::WalkHeader() {
     return kSoundFileHeaderReadFailed;
   }
   byteCount = static_cast<uint64_t>(length);
-  riffSizePosition = kRiffSizePosition;
+  riffSizePosition = kWavRiffSizePosition;
   // Only a file that stops right after the RIFF header lacks a form type;
   // one that stops inside it is a failed read.
   if (length == kChunkHeaderBytes) return kSoundFileNotWave;
@@ -331,32 +304,22 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
   // the Write that hit it instead of at some later flush.
   std::setvbuf(stream, nullptr, _IONBF, 0);
   file->stream = stream;
-  file->riffSizePosition = kRiffSizePosition;
-  file->dataSizePosition = kWrittenDataSizePosition;
-  file->dataStart = kWrittenHeaderBytes;
+  file->riffSizePosition = kWavRiffSizePosition;
+  file->dataSizePosition = kWavDataSizePosition;
+  file->dataStart = static_cast<int64_t>(kWavHeaderBytes);
   file->status = kSoundFileWriting;
   if (!file->WriteHeader()) {
     file->FailWrite();
     return file;
   }
-  file->byteCount = kWrittenHeaderBytes;
+  file->byteCount = kWavHeaderBytes;
   file->scratch.resize(kScratchBytes);
   return file;
 }
 
 bool SoundFile::WriteHeader() {
-  uint8_t header[kWrittenHeaderBytes] = {};
-  std::memcpy(header, "RIFF", 4);
-  std::memcpy(header + 8, "WAVE", 4);
-  std::memcpy(header + 12, "fmt ", 4);
-  PutLittle32(header + 16, kFmtFieldsBytes);
-  PutLittle16(header + 20, formatTag);
-  PutLittle16(header + 22, channels);
-  PutLittle32(header + 24, sampleRate);
-  PutLittle32(header + 28, bytesPerSecond);
-  PutLittle16(header + 32, blockAlign);
-  PutLittle16(header + 34, bitsPerSample);
-  std::memcpy(header + 36, "data", 4);
+  uint8_t header[kWavHeaderBytes];
+  EncodeWavHeader({formatTag, channels, sampleRate, bitsPerSample}, 0, 0, header);
   return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
 }
 

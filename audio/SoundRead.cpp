@@ -49,6 +49,20 @@ void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits,
 
 }  // namespace
 
+uint16_t LinearFormatTag(uint16_t formatTag, int16_t bitsPerSample) {
+  constexpr int16_t kLinearBits = 16;
+  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) &&
+      bitsPerSample == kLinearBits) {
+    return kWaveFormatPcm;
+  }
+  return formatTag;
+}
+
+uint32_t BytesPerSecond(int32_t sampleRate, int16_t bitsPerSample, int16_t channels) {
+  return static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate / kBitsPerByte *
+                               channels);
+}
+
 SoundRead::SoundRead() {
   Reset();
   SetFormat(-1, 16, 1, kWaveFormatPcm);
@@ -65,12 +79,8 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
   sampleRate = newSampleRate;
   bitsPerSample = newBitsPerSample;
   channels = newChannels;
-  formatTag = newFormatTag;
-  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) && bitsPerSample == 16) {
-    formatTag = kWaveFormatPcm;
-  }
-  bytesPerSecond = static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate /
-                                         kBitsPerByte * channels);
+  formatTag = LinearFormatTag(newFormatTag, bitsPerSample);
+  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
 }
 
 int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
@@ -133,8 +143,7 @@ int SoundRead::OpenFile(const std::string& fileName) {
   formatFromFile = 1;
   dataStart = sourceFile->dataStart;
   isOpen = 1;
-  bytesPerSecond = static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate /
-                                         kBitsPerByte * channels);
+  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
   mode = kSoundModeFile;
   scratch.resize(kScratchBytes);
   return 1;

@@ -16,6 +16,17 @@ inline constexpr int32_t kSoundModeClosed = -1;
 inline constexpr int32_t kSoundModeFile = 0;
 inline constexpr int32_t kSoundModeDevice = 1;
 
+// The microphone's capture queue as recordings and real-time runs open it:
+// 42 buffers of 3 ms.
+inline constexpr int32_t kCaptureTotalMs = 128;
+inline constexpr int32_t kCaptureBufferMs = 3;
+
+// The format tag SoundRead and SoundWrite keep for a requested one: a µ-law
+// or A-law tag with 16 bits means the samples are already linear, so PCM.
+uint16_t LinearFormatTag(uint16_t formatTag, int16_t bitsPerSample);
+// Bytes a second of interleaved samples in that format.
+uint32_t BytesPerSecond(int32_t sampleRate, int16_t bitsPerSample, int16_t channels);
+
 // One recording buffer: its data block of bufferBytes bytes and the wave
 // header through which the device records into it and hands it back.
 struct CaptureBuffer {

@@ -10,12 +10,14 @@
 #include <thread>
 
 #include "audio/DeviceWait.h"
+#include "audio/LittleEndian.h"
+#include "audio/OpenWithoutBlocking.h"
+#include "audio/WavHeader.h"
 
 namespace plimo {
 
 namespace {
 
-constexpr uint16_t kWaveFormatALaw = 6;
 constexpr int kBitsPerByte = 8;
 constexpr int kSampleBytes = 2;  // Write takes 16-bit samples
 constexpr size_t kScratchBytes = 64 * 1024;
@@ -38,33 +40,10 @@ constexpr size_t kSpareBuffers = 4;
 constexpr int kBlocksPerSecond = 50;
 constexpr int32_t kPlayQueueMs = 128;
 constexpr int32_t kPlayBufferMs = 3;
-// The level of a block is its first sample over 32700.
-constexpr double kLevelPerSample = 3.058104e-5;
 
-constexpr size_t kHeaderBytes = 44;
-constexpr uint32_t kFmtChunkBytes = 16;
 // The RIFF size counts the header after its own field plus the data.
 constexpr uint32_t kRiffSizeBeforeData = 36;
 constexpr uint64_t kMaxDataBytes = UINT32_MAX - kRiffSizeBeforeData;
-
-void PutLittle16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutLittle32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-// A FIFO without a reader would block open(); a sink must never hang there.
-std::FILE* CreateWithoutBlocking(const std::string& name) {
-  const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-  if (fd < 0) return nullptr;
-  std::FILE* stream = nullptr;
-  if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) stream = fdopen(fd, "wb");
-  if (stream == nullptr) close(fd);
-  return stream;
-}
 
 }  // namespace
 
@@ -85,12 +64,8 @@ void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int1
   sampleRate = newSampleRate;
   bitsPerSample = newBitsPerSample;
   channels = newChannels;
-  formatTag = newFormatTag;
-  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) && bitsPerSample == 16) {
-    formatTag = kWaveFormatPcm;
-  }
-  bytesPerSecond = static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate /
-                                         kBitsPerByte * channels);
+  formatTag = LinearFormatTag(newFormatTag, bitsPerSample);
+  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
 }
 
 int SoundWrite::OpenFile(const std::string& name) {
@@ -102,8 +77,12 @@ int SoundWrite::OpenFile(const std::string& name) {
     return -1;
   }
   fileName = name;
-  stream = CreateWithoutBlocking(name);
-  if (stream == nullptr) return -1;
+  const int fd = OpenWithoutBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
+  stream = fd < 0 ? nullptr : fdopen(fd, "wb");
+  if (stream == nullptr) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
   dataBytes = 0;
   if (!WriteHeader()) {
     std::fclose(stream);
@@ -199,21 +178,11 @@ int64_t SoundWrite::WriteDeviceBytes(const uint8_t* bytes, int64_t m) {
 }
 
 bool SoundWrite::WriteHeader() {
-  const uint16_t blockAlign = static_cast<uint16_t>(channels * bitsPerSample / kBitsPerByte);
-  uint8_t header[kHeaderBytes] = {};
-  std::memcpy(header, "RIFF", 4);
-  PutLittle32(header + 4, static_cast<uint32_t>(kRiffSizeBeforeData + dataBytes));
-  std::memcpy(header + 8, "WAVE", 4);
-  std::memcpy(header + 12, "fmt ", 4);
-  PutLittle32(header + 16, kFmtChunkBytes);
-  PutLittle16(header + 20, formatTag);
-  PutLittle16(header + 22, static_cast<uint16_t>(channels));
-  PutLittle32(header + 24, static_cast<uint32_t>(sampleRate));
-  PutLittle32(header + 28, static_cast<uint32_t>(blockAlign) * static_cast<uint32_t>(sampleRate));
-  PutLittle16(header + 32, blockAlign);
-  PutLittle16(header + 34, static_cast<uint16_t>(bitsPerSample));
-  std::memcpy(header + 36, "data", 4);
-  PutLittle32(header + 40, static_cast<uint32_t>(dataBytes));
+  uint8_t header[kWavHeaderBytes];
+  EncodeWavHeader({formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
+                   static_cast<uint16_t>(bitsPerSample)},
+                  static_cast<uint32_t>(kRiffSizeBeforeData + dataBytes),
+                  static_cast<uint32_t>(dataBytes), header);
   return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
 }
 

@@ -14,14 +14,18 @@
 
 namespace plimo {
 
-
 // Results of PlayFile besides 1.
 inline constexpr int kPlayFileUnreadable = -1;
 inline constexpr int kPlaySpeakerUnavailable = -2;
 inline constexpr int kPlayDeviceFailed = -3;
 
-// Told the level of each block PlayFile plays: its first sample / 32700
-// (signed), before the level meter's own scale.
+// A block's level, before the level meter's own scale: a sample of it over
+// 32700. Recording and playback take its first sample as it is, the
+// modification run its magnitude.
+inline constexpr double kLevelPerSample = 1.0 / 32700.0;
+
+// Told the level of each block PlayFile plays: its first sample times
+// kLevelPerSample (signed).
 class PlaybackLevelListener {
  public:
   virtual ~PlaybackLevelListener() = default;

@@ -11,6 +11,7 @@
 #include "cli/OperationConsole.h"
 #include "cli/Options.h"
 #include "cli/RenderOptions.h"
+#include "engine/SoundBoard.h"
 #include "ops/Operations.h"
 #include "params/VoiceParameters.h"
 
@@ -72,8 +73,8 @@ int RunLive(int argc, char** argv) {
 
   VoiceParameters record;
   if (!BuildRenderRecord(options, record)) return kExitFailure;
-  record.inputFileName = "sb";
-  record.outputFileName = "sb";
+  record.inputFileName = kSoundBoardName;
+  record.outputFileName = kSoundBoardName;
   record.realTimeMode = 1;
   record.meterDisplay = 1;
 

@@ -15,12 +15,8 @@ namespace plimo {
 
 namespace {
 
-// The level meter's input: |sample| / 32700.
-constexpr double kLevelPerSample = 3.0581039755351684e-05;
 constexpr double kPercent = 100.0;
-// A run's devices, as the operations open them.
-constexpr int32_t kCaptureTotalMs = 128;
-constexpr int32_t kCaptureBufferMs = 3;
+// The speaker of a real-time run.
 constexpr int32_t kPlaybackQueueMs = 64;
 constexpr int32_t kPlaybackBufferMs = 5;
 constexpr int16_t kDeviceBits = 16;

@@ -15,6 +15,7 @@
 #include "engine/OverlapAdd.h"
 #include "engine/PitchTracker.h"
 #include "engine/RunGeometry.h"
+#include "engine/SoundBoard.h"
 #include "engine/WindowCache.h"
 #include "dsp/RandomGenerator.h"
 
@@ -26,9 +27,6 @@ class VoiceParameters;
 // Where a run's samples come from and go to.
 inline constexpr int kStreamFile = 1;
 inline constexpr int kStreamSoundBoard = 2;  // the microphone, or the speaker
-// The name that stands for the sound card instead of a file.
-inline constexpr const char* kSoundBoardName = "sb";
-
 // Results of Process; failures are negative and have been reported to the
 // observer.
 enum RunStatus : int {

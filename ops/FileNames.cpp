@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/VoiceModifier.h"
+#include "engine/SoundBoard.h"
 
 namespace plimo {
 

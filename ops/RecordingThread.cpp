@@ -17,15 +17,10 @@
 namespace plimo {
 
 namespace {
-// Recording moves the microphone to the file 64 samples at a time, through
-// 42 capture buffers of 3 ms.
+// Recording moves the microphone to the file 64 samples at a time.
 constexpr int kRecordBlock = 64;
-constexpr int32_t kCaptureTotalMs = 128;
-constexpr int32_t kCaptureBufferMs = 3;
 constexpr int16_t kRecordBits = 16;
 constexpr int16_t kRecordChannels = 1;
-// A block's level is its first sample over 32700.
-constexpr double kLevelPerSample = 3.058104e-5;
 // A new file's permissions before the umask, as any program creates files.
 constexpr mode_t kNewFileMode = 0666;
 // The read, write and execute bits of owner, group and others.

@@ -14,7 +14,7 @@
 #include <initializer_list>
 
 #include "audio/SoundFile.h"
-#include "engine/VoiceModifier.h"
+#include "engine/SoundBoard.h"
 #include "ops/FileNames.h"
 #include "params/SamplingRates.h"
 #include "params/VoiceParameters.h"
@@ -441,7 +441,7 @@ void MainWindow::PlayInput() {
   record.inputFileName = LocalPath(inputEdit->text());
   const std::string path = record.workingFolder + record.inputFileName;
   if (!IsReadableFile(path)) return;
-  operations.StartPlay(kPlayInputOperation, path);
+  operations.StartPlay(kOperationPlayInput, path);
 }
 
 void MainWindow::PlayOutput() {
@@ -450,7 +450,7 @@ void MainWindow::PlayOutput() {
   record.outputFileName = LocalPath(outputEdit->text());
   const std::string path = record.workingFolder + record.outputFileName;
   if (!IsReadableFile(path)) return;
-  operations.StartPlay(kPlayOutputOperation, path);
+  operations.StartPlay(kOperationPlayOutput, path);
 }
 
 void MainWindow::StartModification() {
@@ -461,8 +461,8 @@ void MainWindow::StartModification() {
 
 BitmapButton* MainWindow::ButtonOf(int operation) const {
   switch (operation) {
-    case kPlayInputOperation: return playRecordingButton;
-    case kPlayOutputOperation: return playOutputButton;
+    case kOperationPlayInput: return playRecordingButton;
+    case kOperationPlayOutput: return playOutputButton;
     default: return startButton;
   }
 }
@@ -474,8 +474,8 @@ void MainWindow::ResetAfterStop() {
   }
   stopButton->Collapse();
   const int operation = operations.ActiveOperation();
-  const QRect place = operation == kPlayInputOperation    ? playRecordingPlace
-                      : operation == kPlayOutputOperation ? playOutputPlace
+  const QRect place = operation == kOperationPlayInput    ? playRecordingPlace
+                      : operation == kOperationPlayOutput ? playOutputPlace
                                                           : startPlace;
   ButtonOf(operation)->setGeometry(place);
   meter->hide();
@@ -563,8 +563,8 @@ void MainWindow::SetMeterLevel(int level) { meter->SetLevel(level); }
 
 void MainWindow::ArrangeForPlay(int operation) {
   BitmapButton* played = ButtonOf(operation);
-  BitmapButton* other = operation == kPlayInputOperation ? playOutputButton : playRecordingButton;
-  stopButton->setGeometry(operation == kPlayInputOperation ? playRecordingPlace : playOutputPlace);
+  BitmapButton* other = operation == kOperationPlayInput ? playOutputButton : playRecordingButton;
+  stopButton->setGeometry(operation == kOperationPlayInput ? playRecordingPlace : playOutputPlace);
   played->Collapse();
   other->setEnabled(false);
   for (QWidget* waiting : Widgets{recordButton, startButton, realTimeButton, fileModeButton}) {

@@ -115,8 +115,8 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   void EnableForMode();
   void EnableFileControls(bool enabled);
   BitmapButton* ButtonOf(int operation) const;
-  // Stop takes the place of the button of the playback (kPlayInputOperation
-  // or kPlayOutputOperation) or of Start; the other buttons wait.
+  // Stop takes the place of the button of the playback (kOperationPlayInput
+  // or kOperationPlayOutput) or of Start; the other buttons wait.
   void ArrangeForPlay(int operation);
   void ArrangeForModification();
   void RestoreAfterOperation();

@@ -3,12 +3,9 @@
 #include <cstdint>
 #include <string>
 
-namespace plimo {
+#include "ops/OperationControls.h"
 
-// activeOperation: the playback or modification last started.
-inline constexpr int kPlayInputOperation = 1;
-inline constexpr int kPlayOutputOperation = 2;
-inline constexpr int kModificationOperation = 3;
+namespace plimo {
 
 // The operations as the main window starts and stops them: at most one
 // recording, playback or modification at a time, each on a worker of its
@@ -21,13 +18,13 @@ class OperationsPort {
   virtual bool IsPlaying() const = 0;
   virtual bool IsModifying() const = 0;
   bool IsBusy() const { return IsRecording() || IsPlaying() || IsModifying(); }
-  // kPlayInputOperation, kPlayOutputOperation or kModificationOperation.
+  // kOperationPlayInput, kOperationPlayOutput or kOperationModification.
   virtual int ActiveOperation() const = 0;
 
   // Records the microphone into the wav file at path.
   virtual void StartRecording(const std::string& path, int32_t samplingRate) = 0;
-  // Plays the wav file at path; operation is kPlayInputOperation or
-  // kPlayOutputOperation.
+  // Plays the wav file at path; operation is kOperationPlayInput or
+  // kOperationPlayOutput.
   virtual void StartPlay(int operation, const std::string& path) = 0;
   // Marks the modification as the active operation before the main window
   // validates its fields.

@@ -25,7 +25,7 @@ class FakeOperations : public OperationsPort {
     active = operation;
     plays.push_back(path);
   }
-  void PrepareModification() override { active = kModificationOperation; }
+  void PrepareModification() override { active = kOperationModification; }
   void StartModification() override { ++modifications; }
   void StopAllOperations() override {
     ++stops;

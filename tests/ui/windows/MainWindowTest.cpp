@@ -261,7 +261,7 @@ TEST_F(MainWindowTest, FileModeRefusesAMissingInputAndAnOutputThatWouldOverwrite
   Click(kStartId);
   EXPECT_EQ(answerer.Texts().size(), 2);
   EXPECT_EQ(operations.modifications, 1);
-  EXPECT_EQ(operations.active, kModificationOperation);
+  EXPECT_EQ(operations.active, kOperationModification);
   EXPECT_EQ(Edit(kOutputId)->text(), "disguised.wav");
   EXPECT_EQ(record.inputFileName, "talk.wav");
   EXPECT_EQ(record.outputFileName, "disguised.wav");
@@ -331,7 +331,7 @@ TEST_F(MainWindowTest, PlayButtonsStartOnlyForFilesThatExist) {
   Click(kPlayOutputId);
   ASSERT_EQ(operations.plays.size(), 2u);
   EXPECT_EQ(operations.plays[0], folder.Path("here.wav"));
-  EXPECT_EQ(operations.active, kPlayOutputOperation);
+  EXPECT_EQ(operations.active, kOperationPlayOutput);
 }
 
 TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingComesBack) {
@@ -364,7 +364,7 @@ TEST_F(MainWindowTest, PlaybackAndModificationMoveStopIntoPlaceAndEverythingCome
   EXPECT_EQ(Child<QLabel>(1029)->text(), "Process: % 42.5");
   test::SaveScreenshot(window, QStringLiteral("main-window-modifying"));
   // The Stop button puts the modification's button back and stops it.
-  operations.active = kModificationOperation;
+  operations.active = kOperationModification;
   Click(kStopId);
   EXPECT_EQ(operations.stops, 1);
   EXPECT_EQ(Button(kStartId)->geometry(), startPlace);
