@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "audio/LittleEndian.h"
 #include "audio/MuLawCodec.h"
 
 namespace plimo {
@@ -18,9 +19,7 @@ inline int16_t DecodePcm8(const uint8_t* p) {
 
 inline int16_t DecodeMuLaw(const uint8_t* p) { return MuLawCodec::Decode(p[0]); }
 
-inline int16_t DecodePcm16(const uint8_t* p) {
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
+inline int16_t DecodePcm16(const uint8_t* p) { return static_cast<int16_t>(Little16(p)); }
 
 // 24-bit samples are widened to 32 bits and scaled by 32767 / (2^31 - 1),
 // so full scale maps to ±32767 and never wraps.

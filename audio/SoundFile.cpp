@@ -92,21 +92,21 @@ void EncodeSample(int16_t sample, int bits, uint8_t* p) {
 
 }  // namespace
 
-const char* SoundFileStatusText(int32_t status) {
+const char* SoundFileStatusText(SoundFileStatus status) {
   switch (status) {
-    case kSoundFileNotOpened: return "no file opened";
-    case kSoundFileReading: return "open for reading";
-    case kSoundFileWriting: return "open for writing";
-    case kSoundFileCannotOpen: return "the file could not be opened or created";
-    case kSoundFileNotRiff: return "not a RIFF file";
-    case kSoundFileNotWave: return "not a WAVE file";
-    case kSoundFileNoFormat: return "no format chunk";
-    case kSoundFileUnsupported: return "unsupported sample format";
-    case kSoundFileNoData: return "no data chunk";
-    case kSoundFileChunkTooLong: return "a chunk is longer than the file";
-    case kSoundFileHeaderReadFailed: return "the file could not be read";
-    case kSoundFileWriteFailed: return "the file could not be written";
-    case kSoundFileClosed: return "closed";
+    case SoundFileStatus::kSoundFileNotOpened: return "no file opened";
+    case SoundFileStatus::kSoundFileReading: return "open for reading";
+    case SoundFileStatus::kSoundFileWriting: return "open for writing";
+    case SoundFileStatus::kSoundFileCannotOpen: return "the file could not be opened or created";
+    case SoundFileStatus::kSoundFileNotRiff: return "not a RIFF file";
+    case SoundFileStatus::kSoundFileNotWave: return "not a WAVE file";
+    case SoundFileStatus::kSoundFileNoFormat: return "no format chunk";
+    case SoundFileStatus::kSoundFileUnsupported: return "unsupported sample format";
+    case SoundFileStatus::kSoundFileNoData: return "no data chunk";
+    case SoundFileStatus::kSoundFileChunkTooLong: return "a chunk is longer than the file";
+    case SoundFileStatus::kSoundFileHeaderReadFailed: return "the file could not be read";
+    case SoundFileStatus::kSoundFileWriteFailed: return "the file could not be written";
+    case SoundFileStatus::kSoundFileClosed: return "closed";
     default: return "unknown sound file status";
   }
 }
@@ -130,12 +130,12 @@ std::unique_ptr<SoundFile> SoundFile::OpenForReading(const std::string& name) {
 std::unique_ptr<SoundFile> SoundFile::OpenStreamForReading(std::FILE* stream) {
   std::unique_ptr<SoundFile> file(new SoundFile());
   if (stream == nullptr) {
-    file->status = kSoundFileCannotOpen;
+    file->status = SoundFileStatus::kSoundFileCannotOpen;
     return file;
   }
   file->stream = stream;
   file->status = file->WalkHeader();
-  if (file->status == kSoundFileReading) {
+  if (file->status == SoundFileStatus::kSoundFileReading) {
     file->scratch.resize(kScratchBytes);
   } else {
     std::fclose(file->stream);
@@ -152,78 +152,78 @@ bool SoundFile::ReadChunkHeader(char identifier[4], uint32_t* size) {
   return true;
 }
 
-int32_t SoundFile::WalkHeader() {
+SoundFileStatus SoundFile::WalkHeader() {
   char identifier[4];
   uint32_t size = 0;
-  if (!ReadChunkHeader(identifier, &size)) return kSoundFileHeaderReadFailed;
-  if (!SameId(identifier, "RIFF")) return kSoundFileNotRiff;
+  if (!ReadChunkHeader(identifier, &size)) return SoundFileStatus::kSoundFileHeaderReadFailed;
+  if (!SameId(identifier, "RIFF")) return SoundFileStatus::kSoundFileNotRiff;
 
   // The stored RIFF size is often wrong; the real length is what bounds
   // every chunk below.
-  if (fseeko(stream, 0, SEEK_END) != 0) return kSoundFileHeaderReadFailed;
+  if (fseeko(stream, 0, SEEK_END) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
   const off_t length = ftello(stream);
   if (length < 0 || fseeko(stream, kChunkHeaderBytes, SEEK_SET) != 0) {
-    return kSoundFileHeaderReadFailed;
+    return SoundFileStatus::kSoundFileHeaderReadFailed;
   }
   byteCount = static_cast<uint64_t>(length);
   riffSizePosition = kWavRiffSizePosition;
   // Only a file that stops right after the RIFF header lacks a form type;
   // one that stops inside it is a failed read.
-  if (length == kChunkHeaderBytes) return kSoundFileNotWave;
+  if (length == kChunkHeaderBytes) return SoundFileStatus::kSoundFileNotWave;
   char form[4];
-  if (std::fread(form, 1, sizeof form, stream) != sizeof form) return kSoundFileHeaderReadFailed;
-  if (!SameId(form, "WAVE")) return kSoundFileNotWave;
+  if (std::fread(form, 1, sizeof form, stream) != sizeof form) return SoundFileStatus::kSoundFileHeaderReadFailed;
+  if (!SameId(form, "WAVE")) return SoundFileStatus::kSoundFileNotWave;
   int64_t remaining = length - kRiffHeaderBytes;
 
   // Running out of chunks means the chunk is missing; running out inside a
   // chunk header is a failed read of that header.
   for (;;) {
-    if (remaining == 0) return kSoundFileNoFormat;
+    if (remaining == 0) return SoundFileStatus::kSoundFileNoFormat;
     if (remaining < kChunkHeaderBytes || !ReadChunkHeader(identifier, &size)) {
-      return kSoundFileHeaderReadFailed;
+      return SoundFileStatus::kSoundFileHeaderReadFailed;
     }
     remaining -= kChunkHeaderBytes;
-    if (remaining < size) return kSoundFileChunkTooLong;
+    if (remaining < size) return SoundFileStatus::kSoundFileChunkTooLong;
     if (SameId(identifier, "fmt ")) break;
-    const int32_t skipped = SkipChunkBody(size, &remaining);
-    if (skipped != kSoundFileReading) return skipped;
+    const SoundFileStatus skipped = SkipChunkBody(size, &remaining);
+    if (skipped != SoundFileStatus::kSoundFileReading) return skipped;
   }
-  const int32_t format = ReadFormatChunk(size);
-  if (format != kSoundFileReading) return format;
-  const int32_t skipped = SkipChunkBody(size, &remaining);
-  if (skipped != kSoundFileReading) return skipped;
-  const int32_t valid = ValidateFormat();
-  if (valid != kSoundFileReading) return valid;
+  const SoundFileStatus format = ReadFormatChunk(size);
+  if (format != SoundFileStatus::kSoundFileReading) return format;
+  const SoundFileStatus skipped = SkipChunkBody(size, &remaining);
+  if (skipped != SoundFileStatus::kSoundFileReading) return skipped;
+  const SoundFileStatus valid = ValidateFormat();
+  if (valid != SoundFileStatus::kSoundFileReading) return valid;
 
   for (;;) {
-    if (remaining == 0) return kSoundFileNoData;
+    if (remaining == 0) return SoundFileStatus::kSoundFileNoData;
     if (remaining < kChunkHeaderBytes || !ReadChunkHeader(identifier, &size)) {
-      return kSoundFileHeaderReadFailed;
+      return SoundFileStatus::kSoundFileHeaderReadFailed;
     }
     remaining -= kChunkHeaderBytes;
     if (SameId(identifier, "data")) break;
-    if (remaining < size) return kSoundFileNoData;
-    const int32_t skippedChunk = SkipChunkBody(size, &remaining);
-    if (skippedChunk != kSoundFileReading) return skippedChunk;
+    if (remaining < size) return SoundFileStatus::kSoundFileNoData;
+    const SoundFileStatus skippedChunk = SkipChunkBody(size, &remaining);
+    if (skippedChunk != SoundFileStatus::kSoundFileReading) return skippedChunk;
   }
   const off_t position = ftello(stream);
-  if (position < 0) return kSoundFileHeaderReadFailed;
+  if (position < 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
   const int64_t dataBytes = std::min<int64_t>(size, remaining);
   frameCount = dataBytes / blockAlign;
   framesLeft = frameCount;
   dataSizePosition = position - 4;
   dataStart = position;
-  return kSoundFileReading;
+  return SoundFileStatus::kSoundFileReading;
 }
 
 // Reads the fields the chunk is long enough for and leaves the stream at the
 // start of the chunk; the caller skips the whole chunk afterwards.
-int32_t SoundFile::ReadFormatChunk(uint32_t chunkSize) {
+SoundFileStatus SoundFile::ReadFormatChunk(uint32_t chunkSize) {
   uint8_t fields[kFmtFieldsBytes] = {};
   const uint32_t present = std::min(chunkSize, kFmtFieldsBytes);
-  if (std::fread(fields, 1, present, stream) != present) return kSoundFileHeaderReadFailed;
+  if (std::fread(fields, 1, present, stream) != present) return SoundFileStatus::kSoundFileHeaderReadFailed;
   if (fseeko(stream, -static_cast<off_t>(present), SEEK_CUR) != 0) {
-    return kSoundFileHeaderReadFailed;
+    return SoundFileStatus::kSoundFileHeaderReadFailed;
   }
   // Each field counts only when the chunk holds all of it.
   if (present >= 2) formatTag = Little16(fields);
@@ -232,20 +232,20 @@ int32_t SoundFile::ReadFormatChunk(uint32_t chunkSize) {
   if (present >= 12) bytesPerSecond = Little32(fields + 8);
   if (present >= 14) blockAlign = Little16(fields + 12);
   if (present >= 16) bitsPerSample = Little16(fields + 14);
-  return kSoundFileReading;
+  return SoundFileStatus::kSoundFileReading;
 }
 
-int32_t SoundFile::ValidateFormat() {
-  if (formatTag != kWaveFormatPcm && formatTag != kWaveFormatMuLaw) return kSoundFileUnsupported;
+SoundFileStatus SoundFile::ValidateFormat() {
+  if (formatTag != kWaveFormatPcm && formatTag != kWaveFormatMuLaw) return SoundFileStatus::kSoundFileUnsupported;
   if (channels == 0) channels = 1;
   if (sampleRate == 0) sampleRate = kDefaultRateHz;
   if (bitsPerSample == 0) bitsPerSample = formatTag == kWaveFormatMuLaw ? 8 : 16;
   const bool bitsOk = formatTag == kWaveFormatMuLaw ? bitsPerSample == 8 : WritableBits(bitsPerSample);
   // The file's own block align and byte rate are not trusted.
   if (!bitsOk || !ComputeLayout(channels, bitsPerSample, sampleRate, &blockAlign, &bytesPerSecond)) {
-    return kSoundFileUnsupported;
+    return SoundFileStatus::kSoundFileUnsupported;
   }
-  return kSoundFileReading;
+  return SoundFileStatus::kSoundFileReading;
 }
 
 // Moves past the rest of a chunk whose 8-byte header has been read. Writers
@@ -254,25 +254,25 @@ int32_t SoundFile::ValidateFormat() {
 // follow the chunk directly, that is the next chunk and there is no pad.
 // (Checking behind the pad instead would misread an unpadded writer's next
 // header whenever the low byte of its size happens to be printable.)
-int32_t SoundFile::SkipChunkBody(uint32_t chunkSize, int64_t* remaining) {
-  if (fseeko(stream, chunkSize, SEEK_CUR) != 0) return kSoundFileHeaderReadFailed;
+SoundFileStatus SoundFile::SkipChunkBody(uint32_t chunkSize, int64_t* remaining) {
+  if (fseeko(stream, chunkSize, SEEK_CUR) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
   *remaining -= chunkSize;
-  if (chunkSize % 2 == 0 || *remaining == 0) return kSoundFileReading;
+  if (chunkSize % 2 == 0 || *remaining == 0) return SoundFileStatus::kSoundFileReading;
 
   bool nextChunkUnpadded = false;
   if (*remaining >= kChunkHeaderBytes) {
     uint8_t next[4];
     if (std::fread(next, 1, sizeof next, stream) != sizeof next ||
         fseeko(stream, -static_cast<off_t>(sizeof next), SEEK_CUR) != 0) {
-      return kSoundFileHeaderReadFailed;
+      return SoundFileStatus::kSoundFileHeaderReadFailed;
     }
     nextChunkUnpadded = PlausibleId(next);
   }
   if (!nextChunkUnpadded) {
-    if (fseeko(stream, 1, SEEK_CUR) != 0) return kSoundFileHeaderReadFailed;
+    if (fseeko(stream, 1, SEEK_CUR) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
     --*remaining;
   }
-  return kSoundFileReading;
+  return SoundFileStatus::kSoundFileReading;
 }
 
 std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
@@ -290,14 +290,14 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
   if (formatTag != kWaveFormatPcm || !WritableBits(bitsPerSample) ||
       !ComputeLayout(channels, bitsPerSample, sampleRate, &file->blockAlign,
                      &file->bytesPerSecond)) {
-    file->status = kSoundFileUnsupported;
+    file->status = SoundFileStatus::kSoundFileUnsupported;
     return file;
   }
   const int fd = OpenWithoutBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
   std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (stream == nullptr) {
     if (fd >= 0) close(fd);
-    file->status = kSoundFileCannotOpen;
+    file->status = SoundFileStatus::kSoundFileCannotOpen;
     return file;
   }
   // Write assembles whole pieces itself; unbuffered, a full disk shows up in
@@ -307,7 +307,7 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
   file->riffSizePosition = kWavRiffSizePosition;
   file->dataSizePosition = kWavDataSizePosition;
   file->dataStart = static_cast<int64_t>(kWavHeaderBytes);
-  file->status = kSoundFileWriting;
+  file->status = SoundFileStatus::kSoundFileWriting;
   if (!file->WriteHeader()) {
     file->FailWrite();
     return file;
@@ -324,13 +324,13 @@ bool SoundFile::WriteHeader() {
 }
 
 void SoundFile::FailWrite() {
-  status = kSoundFileWriteFailed;
+  status = SoundFileStatus::kSoundFileWriteFailed;
   if (stream != nullptr) std::fclose(stream);
   stream = nullptr;
 }
 
 int SoundFile::Read(int16_t* destination, int n) {
-  if (status != kSoundFileReading) return -1;
+  if (status != SoundFileStatus::kSoundFileReading) return -1;
   if (n < 1 || destination == nullptr) return 0;
   const int64_t wanted = std::min<int64_t>(n, framesLeft);
   const size_t framesPerPiece = scratch.size() / blockAlign;
@@ -361,7 +361,7 @@ int SoundFile::Read(int16_t* destination, int n) {
       // samples will come, and a device failure must not pass for the end.
       framesLeft = 0;
       if (std::ferror(stream)) {
-        status = kSoundFileHeaderReadFailed;
+        status = SoundFileStatus::kSoundFileHeaderReadFailed;
         if (delivered == 0) return -1;
       }
       break;
@@ -371,7 +371,7 @@ int SoundFile::Read(int16_t* destination, int n) {
 }
 
 int SoundFile::Write(const int16_t* source, int n) {
-  if (status != kSoundFileWriting) return -1;
+  if (status != SoundFileStatus::kSoundFileWriting) return -1;
   if (n < 0 || (source == nullptr && n > 0)) return -1;
   if (byteCount + static_cast<uint64_t>(n) * blockAlign > kMaxFileBytes) return -1;
   const int bytesPerSample = bitsPerSample / kBitsPerByte;
@@ -400,7 +400,7 @@ int SoundFile::Write(const int16_t* source, int n) {
 }
 
 bool SoundFile::FinishHeader() {
-  if (status != kSoundFileWriting) return false;
+  if (status != SoundFileStatus::kSoundFileWriting) return false;
   // Write keeps byteCount within what the 32-bit fields can hold.
   uint8_t riffSize[4];
   uint8_t dataSize[4];
@@ -416,17 +416,18 @@ bool SoundFile::FinishHeader() {
 }
 
 bool SoundFile::Close() {
-  bool ok = status != kSoundFileWriteFailed;
-  if (status == kSoundFileWriting) ok = FinishHeader();
+  bool ok = status != SoundFileStatus::kSoundFileWriteFailed;
+  if (status == SoundFileStatus::kSoundFileWriting) ok = FinishHeader();
   if (stream != nullptr) {
-    const bool writing = status == kSoundFileWriting;
+    const bool writing = status == SoundFileStatus::kSoundFileWriting;
     if (std::fclose(stream) != 0 && writing) ok = false;
     stream = nullptr;
   }
-  status = ok ? kSoundFileClosed : kSoundFileWriteFailed;
+  status = ok ? SoundFileStatus::kSoundFileClosed : SoundFileStatus::kSoundFileWriteFailed;
   return ok;
 }
 
-SoundFile::~SoundFile() { Close(); }
+// A caller that wants to know whether the file is complete closes it itself.
+SoundFile::~SoundFile() { static_cast<void>(Close()); }
 
 }  // namespace plimo

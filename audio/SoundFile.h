@@ -10,7 +10,7 @@ namespace plimo {
 
 // Outcome and state of a SoundFile; the numbers are part of the contract
 // (plimo-cli prints them).
-enum SoundFileStatus : int32_t {
+enum class SoundFileStatus : int32_t {
   kSoundFileNotOpened = 0,
   kSoundFileReading = 1,
   kSoundFileWriting = 2,
@@ -35,7 +35,7 @@ inline constexpr uint32_t kSoundFileMinRateHz = 1000;
 inline constexpr uint32_t kSoundFileMaxRateHz = 768000;
 
 // The reason for a status in words, for messages and plimo-cli.
-const char* SoundFileStatusText(int32_t status);
+const char* SoundFileStatusText(SoundFileStatus status);
 
 // A RIFF WAVE file opened for reading (any supported format delivered as
 // 16-bit mono) or created for writing (a mono block copied to every channel).
@@ -43,7 +43,7 @@ class SoundFile {
  public:
   // Opens name for reading and walks its header. An empty name opens nothing
   // (status 0); a directory or other non-regular file cannot be opened
-  // (status 4). Never returns null; check status for kSoundFileReading.
+  // (status 4). Never returns null; check status for SoundFileStatus::kSoundFileReading.
   static std::unique_ptr<SoundFile> OpenForReading(const std::string& name);
 
   // Takes ownership of an already open stream positioned at its start (a
@@ -54,7 +54,7 @@ class SoundFile {
   // Creates name and writes a 44-byte header with both sizes 0. Only PCM of
   // 8, 16 or 24 bits with a supported rate and channel count can be written
   // (otherwise status 9 and no file is created). Never returns null; check
-  // status for kSoundFileWriting.
+  // status for SoundFileStatus::kSoundFileWriting.
   static std::unique_ptr<SoundFile> CreateForWriting(const std::string& name,
                                                      uint32_t sampleRate,
                                                      uint16_t bitsPerSample,
@@ -67,22 +67,22 @@ class SoundFile {
 
   // Reads up to n mono samples; returns the count delivered, 0 at the end of
   // the data, -1 when not open for reading (a failed read leaves status 12).
-  int Read(int16_t* destination, int n);
+  [[nodiscard]] int Read(int16_t* destination, int n);
 
   // Appends n mono samples, copied to every channel; returns the frames
   // written, -1 when not open for writing, on a failed write (status 13), or
   // when the file would outgrow the 4 GiB a RIFF header can describe (nothing
   // written, status unchanged).
-  int Write(const int16_t* source, int n);
+  [[nodiscard]] int Write(const int16_t* source, int n);
 
   // Writes the final RIFF and data sizes; false (and status 13) on failure.
-  bool FinishHeader();
+  [[nodiscard]] bool FinishHeader();
 
   // Finishes the header when writing and closes the stream; status 15.
   // Returns false, leaving status 13, when the written file is incomplete.
-  bool Close();
+  [[nodiscard]] bool Close();
 
-  int32_t status = kSoundFileNotOpened;
+  SoundFileStatus status = SoundFileStatus::kSoundFileNotOpened;
   std::FILE* stream = nullptr;
   // Reading: the file's length; writing: bytes written, header included.
   uint64_t byteCount = 0;
@@ -101,10 +101,10 @@ class SoundFile {
  private:
   SoundFile() = default;
 
-  int32_t WalkHeader();
-  int32_t ReadFormatChunk(uint32_t chunkSize);
-  int32_t ValidateFormat();
-  int32_t SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
+  SoundFileStatus WalkHeader();
+  SoundFileStatus ReadFormatChunk(uint32_t chunkSize);
+  SoundFileStatus ValidateFormat();
+  SoundFileStatus SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
   bool ReadChunkHeader(char identifier[4], uint32_t* size);
   bool WriteHeader();
   void FailWrite();

@@ -130,7 +130,7 @@ int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
 int SoundRead::OpenFile(const std::string& fileName) {
   sourceFile.reset();
   sourceFile = SoundFile::OpenForReading(fileName);
-  if (sourceFile->status != kSoundFileReading) {
+  if (sourceFile->status != SoundFileStatus::kSoundFileReading) {
     sourceFile.reset();
     // A file held before is gone with the failed attempt.
     if (mode == kSoundModeFile) Reset();

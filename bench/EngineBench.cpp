@@ -107,8 +107,11 @@ class InputFile {
     output = path + "-out.wav";
     const std::vector<int16_t> samples = SpeechLike(fs, kFileSeconds);
     auto file = SoundFile::CreateForWriting(path, static_cast<uint32_t>(fs), 16, 1, kWaveFormatPcm);
-    file->Write(samples.data(), static_cast<int>(samples.size()));
-    file->Close();
+    // Timings of a run over a broken input would mean nothing.
+    if (file->Write(samples.data(), static_cast<int>(samples.size())) < 0 || !file->Close()) {
+      std::fprintf(stderr, "plimo-bench: cannot write %s\n", path.c_str());
+      std::exit(EXIT_FAILURE);
+    }
   }
   ~InputFile() {
     std::remove(path.c_str());

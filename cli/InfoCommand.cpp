@@ -40,7 +40,7 @@ void PrintText(const std::string& name, const SoundFile& file) {
 
 void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
   std::string line = "{\"file\":" + JsonString(name) + ",\"ok\":" + (ok ? "true" : "false") +
-                     ",\"status\":" + std::to_string(file.status) +
+                     ",\"status\":" + std::to_string(static_cast<int32_t>(file.status)) +
                      ",\"error\":" + JsonString(ok ? "" : SoundFileStatusText(file.status));
   if (ok) {
     line += ",\"format_tag\":" + std::to_string(file.formatTag) +
@@ -88,7 +88,7 @@ int RunInfo(int argc, char** argv) {
   for (int i = first; i < argc; ++i) {
     const std::string name = argv[i];
     std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(name);
-    const bool ok = file->status == kSoundFileReading;
+    const bool ok = file->status == SoundFileStatus::kSoundFileReading;
     if (!ok) {
       std::fprintf(stderr, "plimo-cli info: %s: %s\n", name.c_str(),
                    SoundFileStatusText(file->status));

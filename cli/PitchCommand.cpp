@@ -103,13 +103,13 @@ int RunPitch(int argc, char** argv) {
   if (int status = ParseOptions(argc, argv, &options); status >= 0) return status;
 
   std::unique_ptr<SoundFile> input = SoundFile::OpenForReading(options.input);
-  if (input->status != kSoundFileReading) {
+  if (input->status != SoundFileStatus::kSoundFileReading) {
     std::fprintf(stderr, "plimo-cli pitch: %s: %s\n", options.input.c_str(),
                  SoundFileStatusText(input->status));
     return kExitFailure;
   }
   const int64_t rate = input->sampleRate;
-  input->Close();
+  input.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
     std::fprintf(stderr, "plimo-cli pitch: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
                  options.input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);

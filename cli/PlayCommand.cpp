@@ -33,12 +33,12 @@ int RunPlay(int argc, char** argv) {
     return kExitUsage;
   }
   const std::string path = argv[0];
-  const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(path);
-  if (probe->status != kSoundFileReading) {
+  std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(path);
+  if (probe->status != SoundFileStatus::kSoundFileReading) {
     std::fprintf(stderr, "plimo-cli play: %s: %s\n", path.c_str(), SoundFileStatusText(probe->status));
     return kExitFailure;
   }
-  probe->Close();
+  probe.reset();
   ConsoleControls controls(isatty(STDERR_FILENO) == 1);
   ConsoleMessages messages("play");
   Operations operations(controls, messages);

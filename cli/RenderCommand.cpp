@@ -88,15 +88,15 @@ std::string AsFileName(const std::string& path) {
 // One file: 0, or 1 after one line on stderr.
 int RenderFile(VoiceParameters& record, const RenderOptions& options, const std::string& input,
                const std::string& output) {
-  const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(input);
-  if (probe->status != kSoundFileReading) {
+  std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(input);
+  if (probe->status != SoundFileStatus::kSoundFileReading) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", input.c_str(),
                  SoundFileStatusText(probe->status));
     return kExitFailure;
   }
   const int64_t rate = probe->sampleRate;
   const int64_t frames = probe->frameCount;
-  probe->Close();
+  probe.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
     std::fprintf(stderr, "plimo-cli render: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
                  input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);

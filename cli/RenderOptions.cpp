@@ -225,8 +225,8 @@ bool BuildRenderRecord(const RenderOptions& options, VoiceParameters& record) {
   PreviewPreset(record, options.speakerKind, options.presetIndex);
   if (!options.settingsFile.empty()) {
     LastMessage message;
-    const int status = ReadParameterFile(options.settingsFile, record, message);
-    if (status != kParameterFileOk) {
+    const ParameterFileStatus status = ReadParameterFile(options.settingsFile, record, message);
+    if (status != ParameterFileStatus::kParameterFileOk) {
       std::fprintf(stderr, "plimo-cli render: %s: %s (%s)\n", options.settingsFile.c_str(),
                    message.english != nullptr ? message.english : "",
                    ParameterFileStatusText(status));

@@ -111,8 +111,8 @@ int RunSettings(int argc, char** argv) {
 
   VoiceParameters record;
   LastMessage message;
-  const int status = ReadParameterFile(path, record, message);
-  if (status != kParameterFileOk) {
+  const ParameterFileStatus status = ReadParameterFile(path, record, message);
+  if (status != ParameterFileStatus::kParameterFileOk) {
     std::fprintf(stderr, "plimo-cli settings: %s: %s (%s)\n", path,
                  message.english != nullptr ? message.english : "",
                  ParameterFileStatusText(status));

@@ -216,7 +216,7 @@ int VoiceModifier::OpenFiles() {
   if (SameFile(inputName, outputName)) return kRunSameInputOutput;
   outputFile = SoundFile::CreateForWriting(outputName, input->sampleRate, input->bitsPerSample,
                                            input->channels, kWaveFormatPcm);
-  return outputFile->status == kSoundFileWriting ? kRunOk : kRunOutputFailed;
+  return outputFile->status == SoundFileStatus::kSoundFileWriting ? kRunOk : kRunOutputFailed;
 }
 
 // Up to wanted new samples into inputSamples: their count, 0 at the end of

@@ -49,7 +49,9 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   int rate = record.samplingRate;
   if (modifier->InputName() != kSoundBoardName) {
     const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(modifier->InputName());
-    if (probe->status == kSoundFileReading) rate = static_cast<int>(probe->sampleRate);
+    if (probe->status == SoundFileStatus::kSoundFileReading) {
+      rate = static_cast<int>(probe->sampleRate);
+    }
   }
   const int streams = modifier->OpenStreams();
   // A real-time run without its microphone or speaker would go on in

@@ -61,59 +61,59 @@ bool IsSwitch(int32_t value) { return value == 0 || value == 1; }
 
 bool IsFactor(float value) { return value >= kLowestFactor && value <= kHighestFactor; }
 
-int Validate(const StoredParameters& s) {
+ParameterFileStatus Validate(const StoredParameters& s) {
   const float scalars[] = {s.pitchFactor,  s.pitchOffsetHz, s.durationFactor, s.vocalTractFactor,
                            s.reserved1,    s.reserved2,     s.robotPitchHz,   s.reverbLevel,
                            s.whisperLevel, s.chorusLevel};
   for (float value : scalars) {
-    if (!std::isfinite(value)) return kParameterFileNotFinite;
+    if (!std::isfinite(value)) return ParameterFileStatus::kParameterFileNotFinite;
   }
   for (int32_t k = 0; k < kParameterFileBandCount; ++k) {
     if (!std::isfinite(s.bandFrequencies[k]) || !std::isfinite(s.bandGains[k])) {
-      return kParameterFileNotFinite;
+      return ParameterFileStatus::kParameterFileNotFinite;
     }
   }
   for (int32_t k = 0; k < kParameterFileBandCount; ++k) {
-    if (std::fabs(s.bandGains[k]) > kLargestBandGainDb) return kParameterFileGainOutOfRange;
+    if (std::fabs(s.bandGains[k]) > kLargestBandGainDb) return ParameterFileStatus::kParameterFileGainOutOfRange;
   }
-  if (!IsSupportedSamplingRate(s.samplingRate)) return kParameterFileBadSamplingRate;
+  if (!IsSupportedSamplingRate(s.samplingRate)) return ParameterFileStatus::kParameterFileBadSamplingRate;
   const int32_t switches[] = {s.meterDisplay, s.realTimeMode, s.robotVoiceOn,
                               s.reverbOn,     s.whisperOn,    s.chorusOn};
   for (int32_t value : switches) {
-    if (!IsSwitch(value)) return kParameterFileBadSwitch;
+    if (!IsSwitch(value)) return ParameterFileStatus::kParameterFileBadSwitch;
   }
   if (s.speakerKind < kSpeakerMan || s.speakerKind > kSpeakerChild) {
-    return kParameterFileBadSpeakerKind;
+    return ParameterFileStatus::kParameterFileBadSpeakerKind;
   }
   if (!IsFactor(s.pitchFactor) || !IsFactor(s.durationFactor) || !IsFactor(s.vocalTractFactor)) {
-    return kParameterFileFactorOutOfRange;
+    return ParameterFileStatus::kParameterFileFactorOutOfRange;
   }
   if (s.robotPitchHz < kLowestRobotPitchHz || s.robotPitchHz > kHighestRobotPitchHz) {
-    return kParameterFileRobotPitchOutOfRange;
+    return ParameterFileStatus::kParameterFileRobotPitchOutOfRange;
   }
-  return kParameterFileOk;
+  return ParameterFileStatus::kParameterFileOk;
 }
 
 }  // namespace
 
-const char* ParameterFileStatusText(int status) {
+const char* ParameterFileStatusText(ParameterFileStatus status) {
   switch (status) {
-    case kParameterFileOk: return "read or written";
-    case kParameterFileNotWritten: return "no file name";
-    case kParameterFileCannotOpen: return "the file cannot be opened";
-    case kParameterFileCannotRead: return "the file cannot be read";
-    case kParameterFileTooShort: return "the file is shorter than its fields and bands";
-    case kParameterFileBadBandCount: return "the equaliser band count is not 10";
-    case kParameterFileNotFinite: return "a value is not a finite number";
-    case kParameterFileBadSamplingRate: return "the sampling rate is not a supported rate";
-    case kParameterFileBadSwitch: return "a switch is neither 0 nor 1";
-    case kParameterFileBadSpeakerKind: return "the speaker kind is not 1, 2 or 3";
-    case kParameterFileFactorOutOfRange:
+    case ParameterFileStatus::kParameterFileOk: return "read or written";
+    case ParameterFileStatus::kParameterFileNotWritten: return "no file name";
+    case ParameterFileStatus::kParameterFileCannotOpen: return "the file cannot be opened";
+    case ParameterFileStatus::kParameterFileCannotRead: return "the file cannot be read";
+    case ParameterFileStatus::kParameterFileTooShort: return "the file is shorter than its fields and bands";
+    case ParameterFileStatus::kParameterFileBadBandCount: return "the equaliser band count is not 10";
+    case ParameterFileStatus::kParameterFileNotFinite: return "a value is not a finite number";
+    case ParameterFileStatus::kParameterFileBadSamplingRate: return "the sampling rate is not a supported rate";
+    case ParameterFileStatus::kParameterFileBadSwitch: return "a switch is neither 0 nor 1";
+    case ParameterFileStatus::kParameterFileBadSpeakerKind: return "the speaker kind is not 1, 2 or 3";
+    case ParameterFileStatus::kParameterFileFactorOutOfRange:
       return "a pitch, duration or vocal tract factor is outside 0.1 to 10";
-    case kParameterFileRobotPitchOutOfRange: return "the robot pitch is outside 10 to 1000 Hz";
-    case kParameterFileGainOutOfRange: return "an equaliser gain is outside -100 to +100 dB";
-    case kParameterFileCannotCreate: return "the file cannot be created";
-    case kParameterFileWriteFailed: return "writing the file failed";
+    case ParameterFileStatus::kParameterFileRobotPitchOutOfRange: return "the robot pitch is outside 10 to 1000 Hz";
+    case ParameterFileStatus::kParameterFileGainOutOfRange: return "an equaliser gain is outside -100 to +100 dB";
+    case ParameterFileStatus::kParameterFileCannotCreate: return "the file cannot be created";
+    case ParameterFileStatus::kParameterFileWriteFailed: return "writing the file failed";
     default: return "unknown status";
   }
 }
@@ -199,15 +199,15 @@ std::array<uint8_t, kParameterFileBytes> EncodeParameterFile(const StoredParamet
   return bytes;
 }
 
-int DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* stored) {
-  if (size < kParameterFileFieldBytes) return kParameterFileTooShort;
+ParameterFileStatus DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* stored) {
+  if (size < kParameterFileFieldBytes) return ParameterFileStatus::kParameterFileTooShort;
   const int32_t bandCount = ByteReader(bytes + kBandCountOffset).Int();
-  if (bandCount < 0) return kParameterFileBadBandCount;
+  if (bandCount < 0) return ParameterFileStatus::kParameterFileBadBandCount;
   // 64 bits: a count near 2^29 must not wrap the size around to something
   // small.
   const uint64_t needed = kParameterFileFieldBytes + 2 * kFieldBytes * static_cast<uint64_t>(bandCount);
-  if (size < needed) return kParameterFileTooShort;
-  if (bandCount != kParameterFileBandCount) return kParameterFileBadBandCount;
+  if (size < needed) return ParameterFileStatus::kParameterFileTooShort;
+  if (bandCount != kParameterFileBandCount) return ParameterFileStatus::kParameterFileBadBandCount;
 
   StoredParameters s{};
   ByteReader in(bytes);
@@ -234,8 +234,8 @@ int DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* s
   for (float& frequency : s.bandFrequencies) frequency = in.Float();
   for (float& gain : s.bandGains) gain = in.Float();
 
-  const int status = Validate(s);
-  if (status == kParameterFileOk) *stored = s;
+  const ParameterFileStatus status = Validate(s);
+  if (status == ParameterFileStatus::kParameterFileOk) *stored = s;
   return status;
 }
 

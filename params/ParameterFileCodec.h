@@ -16,7 +16,7 @@ inline constexpr uint64_t kParameterFileBytes =
     kParameterFileFieldBytes + 8 * static_cast<uint64_t>(kParameterFileBandCount);
 
 // Outcomes of reading and writing; negative values are failures.
-enum ParameterFileStatus : int {
+enum class ParameterFileStatus : int {
   kParameterFileOk = 1,
   kParameterFileNotWritten = 0,  // no file name: nothing to do
   kParameterFileCannotOpen = -1,
@@ -35,7 +35,7 @@ enum ParameterFileStatus : int {
 };
 
 // The reason for a status in words, for plimo-cli.
-const char* ParameterFileStatusText(int status);
+const char* ParameterFileStatusText(ParameterFileStatus status);
 
 // The part of VoiceParameters a parameter file holds, in file order.
 struct StoredParameters {
@@ -74,6 +74,6 @@ std::array<uint8_t, kParameterFileBytes> EncodeParameterFile(const StoredParamet
 // Bytes after the bands are ignored. Values
 // beyond the sliders' ranges are taken as they are. *stored is written only
 // on success.
-int DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* stored);
+[[nodiscard]] ParameterFileStatus DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* stored);
 
 }  // namespace plimo

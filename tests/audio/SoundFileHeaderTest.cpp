@@ -21,7 +21,7 @@ TEST_F(SoundFileOddHeaderTest, WrongRiffSizeIsIgnored) {
   const uint32_t length = static_cast<uint32_t>(wav.Bytes().size());
   for (uint32_t riffSize : {0u, length, length + 1000, 0xFFFFFFFFu}) {
     auto file = OpenBytes(wav.BytesWithRiffSize(riffSize));
-    ASSERT_EQ(file->status, kSoundFileReading) << "RIFF size " << riffSize;
+    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading) << "RIFF size " << riffSize;
     EXPECT_EQ(file->byteCount, length);
     EXPECT_EQ(ReadAll(*file, 64), kRamp);
   }
@@ -39,7 +39,7 @@ TEST_F(SoundFileOddHeaderTest, ChunksAroundFmtAreSkipped) {
   };
   for (const auto& bytes : layouts) {
     auto file = OpenBytes(bytes);
-    ASSERT_EQ(file->status, kSoundFileReading);
+    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
     EXPECT_EQ(file->sampleRate, 8000u);
     EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
     EXPECT_EQ(file->dataStart + static_cast<int64_t>(samples.size()),
@@ -67,7 +67,7 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
     };
     for (const auto& bytes : layouts) {
       auto file = OpenBytes(bytes);
-      ASSERT_EQ(file->status, kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
+      ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
       EXPECT_EQ(ReadAll(*file, 319), samples);
     }
   }
@@ -75,7 +75,7 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
 
 TEST_F(SoundFileOddHeaderTest, OddChunkAtTheEndWithItsPadLeavesNoDataStatus) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", {1, 2, 3}).Bytes());
-  EXPECT_EQ(file->status, kSoundFileNoData);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileNoData);
 }
 
 TEST_F(SoundFileOddHeaderTest, ShortFmtChunkTakesDefaults) {
@@ -83,7 +83,7 @@ TEST_F(SoundFileOddHeaderTest, ShortFmtChunkTakesDefaults) {
   const std::vector<uint8_t> fmt = {1, 0, 2, 0, 0xAA, 0xBB};
   const std::vector<int16_t> stereo = {1000, 3000, -500, -1500};
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, stereo)).Bytes());
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(file->formatTag, kWaveFormatPcm);
   EXPECT_EQ(file->channels, 2);
   EXPECT_EQ(file->sampleRate, 16000u);
@@ -103,7 +103,7 @@ TEST_F(SoundFileOddHeaderTest, MissingValuesDefaultAndStoredLayoutIsRecomputed) 
   AppendLittle16(fmt, 77);
   AppendLittle16(fmt, 0);
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data({0xFF, 0x00, 0x80}).Bytes());
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(file->channels, 1);
   EXPECT_EQ(file->sampleRate, 16000u);
   EXPECT_EQ(file->bitsPerSample, 8);
@@ -116,7 +116,7 @@ TEST_F(SoundFileOddHeaderTest, ExtendedFmtChunkIsSkippedWhole) {
   std::vector<uint8_t> fmt = FmtBody(kWavPcm, 1, 22050, 16);
   AppendLittle16(fmt, 0);  // extension size
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, kRamp)).Bytes());
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 5), kRamp);
 }
 
@@ -124,7 +124,7 @@ TEST_F(SoundFileOddHeaderTest, DataBeyondTheFileIsCutToTheFile) {
   const auto data = EncodeSamples(kWavPcm, 16, kRamp);
   for (uint32_t claimed : {1000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
     auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", claimed, data).Bytes());
-    ASSERT_EQ(file->status, kSoundFileReading);
+    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
     EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
     EXPECT_EQ(ReadAll(*file, 1000), kRamp);
   }
@@ -134,14 +134,14 @@ TEST_F(SoundFileOddHeaderTest, PartialTrailingFrameIsNotDelivered) {
   auto data = EncodeSamples(kWavPcm, 16, {10, 20, 30, 40});
   data.push_back(0x55);  // half of a fifth stereo sample
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 2, 16000, 16).Data(data).Bytes());
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(file->frameCount, 2);
   EXPECT_EQ(ReadAll(*file, 7), (std::vector<int16_t>{15, 35}));
 }
 
 TEST_F(SoundFileOddHeaderTest, EmptyDataChunkOpensWithNoFrames) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data({}).Bytes());
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(file->frameCount, 0);
   int16_t sample = 0;
   EXPECT_EQ(file->Read(&sample, 1), 0);
@@ -150,19 +150,19 @@ TEST_F(SoundFileOddHeaderTest, EmptyDataChunkOpensWithNoFrames) {
 TEST_F(SoundFileOddHeaderTest, RateAndChannelLimitsAreInclusive) {
   for (uint32_t rate : {kSoundFileMinRateHz, kSoundFileMaxRateHz}) {
     EXPECT_EQ(OpenBytes(WavBuilder().Fmt(kWavPcm, 1, rate, 16).Data({0, 0}).Bytes())->status,
-              kSoundFileReading)
+              SoundFileStatus::kSoundFileReading)
         << rate;
   }
   // 21845 channels of 24 bits make a 65535-byte frame, the largest there is.
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 21845, 8000, 24).Data({}).Bytes());
-  EXPECT_EQ(file->status, kSoundFileReading);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(file->blockAlign, 65535);
 }
 
 struct Refusal {
   const char* what;
   std::vector<uint8_t> bytes;
-  int32_t status;
+  SoundFileStatus status;
 };
 
 std::vector<uint8_t> WithFmt(const std::vector<uint8_t>& fmt) {
@@ -182,44 +182,44 @@ std::vector<Refusal> Refusals() {
   std::vector<uint8_t> riffAndFormByte(good.begin(), good.begin() + 9);
   std::vector<uint8_t> truncatedRiff(good.begin(), good.begin() + 6);
   return {
-      {"empty file", {}, kSoundFileHeaderReadFailed},
-      {"truncated RIFF header", truncatedRiff, kSoundFileHeaderReadFailed},
-      {"not RIFF", notRiff, kSoundFileNotRiff},
-      {"text file", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, kSoundFileNotRiff},
-      {"not WAVE", notWave, kSoundFileNotWave},
-      {"ends after RIFF header", riffOnly, kSoundFileNotWave},
-      {"no chunks", WavBuilder().Bytes(), kSoundFileNoFormat},
-      {"only data", WavBuilder().Data(someData).Bytes(), kSoundFileNoFormat},
-      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"rate above 768000 Hz", WavBuilder().Fmt(kWavPcm, 1, 768001, 16).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"rate 2^32-1", WavBuilder().Fmt(kWavPcm, 1, 0xFFFFFFFF, 16).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"frame over 65535 bytes", WavBuilder().Fmt(kWavPcm, 21846, 8000, 24).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"65535 channels of 24 bits", WavBuilder().Fmt(kWavPcm, 65535, 8000, 24).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(), kSoundFileUnsupported},
-      {"fmt without tag", WithFmt({1}), kSoundFileUnsupported},
-      {"no data", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Bytes(), kSoundFileNoData},
+      {"empty file", {}, SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"truncated RIFF header", truncatedRiff, SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"not RIFF", notRiff, SoundFileStatus::kSoundFileNotRiff},
+      {"text file", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, SoundFileStatus::kSoundFileNotRiff},
+      {"not WAVE", notWave, SoundFileStatus::kSoundFileNotWave},
+      {"ends after RIFF header", riffOnly, SoundFileStatus::kSoundFileNotWave},
+      {"no chunks", WavBuilder().Bytes(), SoundFileStatus::kSoundFileNoFormat},
+      {"only data", WavBuilder().Data(someData).Bytes(), SoundFileStatus::kSoundFileNoFormat},
+      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"rate above 768000 Hz", WavBuilder().Fmt(kWavPcm, 1, 768001, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"rate 2^32-1", WavBuilder().Fmt(kWavPcm, 1, 0xFFFFFFFF, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"frame over 65535 bytes", WavBuilder().Fmt(kWavPcm, 21846, 8000, 24).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"65535 channels of 24 bits", WavBuilder().Fmt(kWavPcm, 65535, 8000, 24).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"fmt without tag", WithFmt({1}), SoundFileStatus::kSoundFileUnsupported},
+      {"no data", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Bytes(), SoundFileStatus::kSoundFileNoData},
       {"chunk after fmt too long",
        WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("LIST", 0xFFFFFFFF, {1, 2}).Data(someData).Bytes(),
-       kSoundFileNoData},
+       SoundFileStatus::kSoundFileNoData},
       {"chunk before fmt too long",
        WavBuilder().ChunkWithSize("LIST", 0xFFFFFFF8, {1, 2}).Fmt(kWavPcm, 1, 16000, 16).Data(someData).Bytes(),
-       kSoundFileChunkTooLong},
+       SoundFileStatus::kSoundFileChunkTooLong},
       {"fmt longer than file",
        WavBuilder().ChunkWithSize("fmt ", 1000, FmtBody(kWavPcm, 1, 16000, 16)).Bytes(),
-       kSoundFileChunkTooLong},
+       SoundFileStatus::kSoundFileChunkTooLong},
       // The file ends inside a header the walk has to read.
-      {"ends inside form type", riffAndHalfForm, kSoundFileHeaderReadFailed},
-      {"ends one byte into form type", riffAndFormByte, kSoundFileHeaderReadFailed},
-      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), kSoundFileHeaderReadFailed},
-      {"fmt header cut short", WavBuilder().Raw({'f', 'm', 't', ' ', 16, 0}).Bytes(), kSoundFileHeaderReadFailed},
+      {"ends inside form type", riffAndHalfForm, SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"ends one byte into form type", riffAndFormByte, SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"fmt header cut short", WavBuilder().Raw({'f', 'm', 't', ' ', 16, 0}).Bytes(), SoundFileStatus::kSoundFileHeaderReadFailed},
       {"no data, stray bytes", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Raw({'d', 'a', 't'}).Bytes(),
-       kSoundFileHeaderReadFailed},
+       SoundFileStatus::kSoundFileHeaderReadFailed},
   };
 }
 
@@ -244,7 +244,7 @@ TEST_F(SoundFileRefusalTest, EveryTruncationOfAValidFileIsHandled) {
                          .Bytes();
   for (size_t length = 0; length < bytes.size(); ++length) {
     auto file = OpenBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length)));
-    if (file->status == kSoundFileReading) {
+    if (file->status == SoundFileStatus::kSoundFileReading) {
       // Only cuts inside the samples still open, with whole frames only.
       EXPECT_GE(static_cast<int64_t>(length), file->dataStart);
       EXPECT_EQ(file->frameCount, (static_cast<int64_t>(length) - file->dataStart) / 6);
@@ -257,31 +257,31 @@ TEST_F(SoundFileRefusalTest, EveryTruncationOfAValidFileIsHandled) {
 
 TEST_F(SoundFileRefusalTest, EmptyNameOpensNothing) {
   auto file = SoundFile::OpenForReading("");
-  EXPECT_EQ(file->status, kSoundFileNotOpened);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileNotOpened);
   EXPECT_EQ(file->stream, nullptr);
 }
 
 TEST_F(SoundFileRefusalTest, MissingFileDirectoryAndFifoCannotBeOpened) {
-  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->status, kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->status, SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO with no writer must neither block nor be taken for a file.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::OpenForReading(fifo)->status, kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(fifo)->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->status, SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileRefusalTest, UnreadableFileCannotBeOpened) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   const std::string path = dir.Write("locked.wav", MakeWav(kWavPcm, 1, 16000, 16, kRamp));
   ASSERT_EQ(chmod(path.c_str(), 0), 0);
-  EXPECT_EQ(SoundFile::OpenForReading(path)->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(path)->status, SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileRefusalTest, MemoryStreamOpensLikeAFile) {
   auto bytes = MakeWav(kWavPcm, 1, 16000, 16, kRamp);
   auto file = SoundFile::OpenStreamForReading(fmemopen(bytes.data(), bytes.size(), "rb"));
-  ASSERT_EQ(file->status, kSoundFileReading);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 4), kRamp);
 }
 

@@ -25,13 +25,13 @@ TEST_F(SoundFileWriteTest, StereoFileHasExactHeaderAndCopiesMonoToBothChannels) 
   const std::string path = dir.Path("out.wav");
   const auto mono = Ramp(1000);
   auto file = SoundFile::CreateForWriting(path, 22050, 16, 2, kWaveFormatPcm);
-  ASSERT_EQ(file->status, kSoundFileWriting);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
   EXPECT_EQ(file->Write(mono.data(), 600), 600);
   EXPECT_EQ(file->Write(mono.data() + 600, 400), 400);
   EXPECT_EQ(file->frameCount, 1000);
   EXPECT_EQ(file->byteCount, 4044u);
   EXPECT_TRUE(file->Close());
-  EXPECT_EQ(file->status, kSoundFileClosed);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileClosed);
 
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 4044u);
@@ -63,7 +63,7 @@ TEST_F(SoundFileWriteTest, TwentyFourBitIsWrittenAndReadsBack) {
   const std::string path = dir.Path("out24.wav");
   const std::vector<int16_t> samples = {0, 1, -1, 32767, -32768, 12345, -23456};
   auto file = SoundFile::CreateForWriting(path, 96000, 24, 2, kWaveFormatPcm);
-  ASSERT_EQ(file->status, kSoundFileWriting);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
   EXPECT_EQ(file->blockAlign, 6);
   EXPECT_EQ(file->bytesPerSecond, 576000u);
   ASSERT_EQ(file->Write(samples.data(), static_cast<int>(samples.size())), 7);
@@ -78,7 +78,7 @@ TEST_F(SoundFileWriteTest, TwentyFourBitIsWrittenAndReadsBack) {
             (std::vector<uint8_t>{0x00, 0xFF, 0x7F, 0x00, 0xFF, 0x7F}));
 
   auto back = SoundFile::OpenForReading(path);
-  ASSERT_EQ(back->status, kSoundFileReading);
+  ASSERT_EQ(back->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(back->bitsPerSample, 24);
   const auto read = ReadAll(*back, 3);
   ASSERT_EQ(read.size(), samples.size());
@@ -97,7 +97,7 @@ TEST_F(SoundFileWriteTest, EveryWidthRoundTripsThroughTheReader) {
     ASSERT_EQ(out->Write(mono.data(), 5000), 5000);
     ASSERT_TRUE(out->Close());
     auto in = SoundFile::OpenForReading(path);
-    ASSERT_EQ(in->status, kSoundFileReading) << bits;
+    ASSERT_EQ(in->status, SoundFileStatus::kSoundFileReading) << bits;
     EXPECT_EQ(in->sampleRate, 44100u);
     EXPECT_EQ(in->frameCount, 5000);
     const auto read = ReadAll(*in, 319);
@@ -114,11 +114,11 @@ TEST_F(SoundFileWriteTest, HeaderIsCompleteAfterFinishCloseOrDestruction) {
   const std::string finished = dir.Path("finished.wav");
   {
     auto file = SoundFile::CreateForWriting(finished, 16000, 16, 1, kWaveFormatPcm);
-    file->Write(mono.data(), 50);
+    ASSERT_EQ(file->Write(mono.data(), 50), 50);
     EXPECT_TRUE(file->FinishHeader());
     EXPECT_EQ(ReadLittle32(ReadBytes(finished), 40), 100u);
     // Appending after a finished header continues at the end.
-    file->Write(mono.data() + 50, 50);
+    ASSERT_EQ(file->Write(mono.data() + 50, 50), 50);
   }  // the destructor closes and finishes again
   const auto bytes = ReadBytes(finished);
   ASSERT_EQ(bytes.size(), 244u);
@@ -133,7 +133,7 @@ TEST_F(SoundFileWriteTest, HeaderIsCompleteAfterFinishCloseOrDestruction) {
   ASSERT_EQ(emptyBytes.size(), 44u);
   EXPECT_EQ(ReadLittle32(emptyBytes, 4), 36u);
   EXPECT_EQ(ReadLittle32(emptyBytes, 40), 0u);
-  EXPECT_EQ(SoundFile::OpenForReading(empty)->status, kSoundFileReading);
+  EXPECT_EQ(SoundFile::OpenForReading(empty)->status, SoundFileStatus::kSoundFileReading);
 }
 
 TEST_F(SoundFileWriteTest, WriteOnlyWhileOpenForWriting) {
@@ -146,7 +146,7 @@ TEST_F(SoundFileWriteTest, WriteOnlyWhileOpenForWriting) {
   EXPECT_EQ(file->Write(&sample, 1), -1);
   EXPECT_FALSE(file->FinishHeader());
   auto reading = SoundFile::OpenForReading(dir.Path("w.wav"));
-  ASSERT_EQ(reading->status, kSoundFileReading);
+  ASSERT_EQ(reading->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(reading->Write(&sample, 1), -1);
 }
 
@@ -163,7 +163,7 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
                    Layout{768001, 16, 1, kWaveFormatPcm}, Layout{8000, 24, 21846, kWaveFormatPcm}}) {
     const std::string path = dir.Path("refused.wav");
     auto file = SoundFile::CreateForWriting(path, l.rate, l.bits, l.channels, l.tag);
-    EXPECT_EQ(file->status, kSoundFileUnsupported) << l.rate << " Hz " << l.bits << " bits " << l.channels;
+    EXPECT_EQ(file->status, SoundFileStatus::kSoundFileUnsupported) << l.rate << " Hz " << l.bits << " bits " << l.channels;
     EXPECT_EQ(file->stream, nullptr);
     struct stat info;
     EXPECT_NE(stat(path.c_str(), &info), 0) << "no file may be left behind";
@@ -173,25 +173,25 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
 }
 
 TEST_F(SoundFileWriteTest, UncreatableNamesGiveStatus4) {
-  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
   EXPECT_EQ(SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->status,
-            kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->status, kSoundFileCannotOpen);
+            SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO nobody reads must not block the writer.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->status, kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
   auto file = SoundFile::CreateForWriting("/dev/full", 16000, 16, 1, kWaveFormatPcm);
-  EXPECT_EQ(file->status, kSoundFileWriteFailed);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriteFailed);
   EXPECT_EQ(file->stream, nullptr);
   const int16_t sample = 1;
   EXPECT_EQ(file->Write(&sample, 1), -1);
   EXPECT_FALSE(file->FinishHeader());
   EXPECT_FALSE(file->Close());
-  EXPECT_EQ(file->status, kSoundFileWriteFailed);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriteFailed);
 }
 
 // Runs in a child process: the file size limit makes the kernel refuse
@@ -204,7 +204,7 @@ TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
   const auto mono = Ramp(4000);
   const bool firstOk = file->Write(mono.data(), 1000) == 1000;
   const bool secondFails = file->Write(mono.data(), 4000) == -1;
-  const bool statusSaysSo = file->status == kSoundFileWriteFailed && file->stream == nullptr;
+  const bool statusSaysSo = file->status == SoundFileStatus::kSoundFileWriteFailed && file->stream == nullptr;
   const bool closeFails = !file->Close();
   std::exit(firstOk && secondFails && statusSaysSo && closeFails ? 0 : 1);
 }
@@ -217,11 +217,11 @@ TEST_F(SoundFileWriteTest, WriteBeyondWhatARiffHeaderHoldsIsRefusedWhole) {
   const std::string path = dir.Path("huge.wav");
   // 21845 channels of 24 bits: every mono sample costs 65535 bytes.
   auto file = SoundFile::CreateForWriting(path, 8000, 24, 21845, kWaveFormatPcm);
-  ASSERT_EQ(file->status, kSoundFileWriting);
+  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
   const auto mono = Ramp(65537);
   EXPECT_EQ(file->Write(mono.data(), 1), 1);
   EXPECT_EQ(file->Write(mono.data(), 65537), -1);
-  EXPECT_EQ(file->status, kSoundFileWriting);
+  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
   EXPECT_EQ(file->frameCount, 1);
   EXPECT_TRUE(file->Close());
   const auto bytes = ReadBytes(path);

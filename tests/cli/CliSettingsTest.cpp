@@ -49,7 +49,7 @@ std::string WriteUnusualFile(const TempDir& dir, VoiceParameters& record) {
   record.equaliser.SetBands(10, frequencies, gains);
   record.settingsFileName = dir.Path("unusual.prm");
   RecordingMessageSink messages;
-  EXPECT_EQ(WriteParameterFile(record, messages), kParameterFileOk);
+  EXPECT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileOk);
   return record.settingsFileName;
 }
 

@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> before = Snapshot(record);
 
   plimo::StoredParameters decoded{};
-  const int decodeStatus = plimo::DecodeParameterFile(data, size, &decoded);
+  const plimo::ParameterFileStatus decodeStatus = plimo::DecodeParameterFile(data, size, &decoded);
   if (size == 0) {  // fmemopen refuses an empty buffer
-    Check(decodeStatus == plimo::kParameterFileTooShort);
+    Check(decodeStatus == plimo::ParameterFileStatus::kParameterFileTooShort);
     return 0;
   }
 
@@ -64,13 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::FILE* stream = fmemopen(bytes.data(), bytes.size(), "rb");
   Check(stream != nullptr);
   CountingSink messages;
-  const int status = plimo::ReadParameterStream(stream, record, messages);
+  const plimo::ParameterFileStatus status = plimo::ReadParameterStream(stream, record, messages);
   std::fclose(stream);
   // The reader stops after the ten bands a valid file holds, so for a
   // refused file its reason may differ from the whole buffer's.
-  Check((status == plimo::kParameterFileOk) == (decodeStatus == plimo::kParameterFileOk));
+  Check((status == plimo::ParameterFileStatus::kParameterFileOk) == (decodeStatus == plimo::ParameterFileStatus::kParameterFileOk));
 
-  if (status != plimo::kParameterFileOk) {
+  if (status != plimo::ParameterFileStatus::kParameterFileOk) {
     Check(status < 0);
     Check(Snapshot(record) == before);
     Check(messages.count == 1 && messages.last == &plimo::kMessageInvalidSettingsFile);

@@ -62,15 +62,15 @@ void RoundTrip(const SoundFile& input, const std::vector<int16_t>& samples) {
   const bool widenedTooFar = bits != input.bitsPerSample &&
                              (widenedAlign > UINT16_MAX || widenedAlign * input.sampleRate > UINT32_MAX);
   if (widenedTooFar) {
-    Check(out->status == plimo::kSoundFileUnsupported);
+    Check(out->status == plimo::SoundFileStatus::kSoundFileUnsupported);
     return;
   }
-  Check(out->status == plimo::kSoundFileWriting);
+  Check(out->status == plimo::SoundFileStatus::kSoundFileWriting);
   Check(out->Write(samples.data(), static_cast<int>(samples.size())) == static_cast<int>(samples.size()));
   Check(out->Close());
 
   auto back = SoundFile::OpenForReading(ScratchPath());
-  Check(back->status == plimo::kSoundFileReading);
+  Check(back->status == plimo::SoundFileStatus::kSoundFileReading);
   Check(back->frameCount == static_cast<int64_t>(samples.size()));
   const std::vector<int16_t> again = ReadEverything(*back, 0);
   Check(again.size() == samples.size());
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;  // fmemopen refuses an empty buffer
   std::vector<uint8_t> bytes(data, data + size);
   auto file = SoundFile::OpenStreamForReading(fmemopen(bytes.data(), bytes.size(), "rb"));
-  if (file->status != plimo::kSoundFileReading) {
+  if (file->status != plimo::SoundFileStatus::kSoundFileReading) {
     Check(file->stream == nullptr);
     return 0;
   }

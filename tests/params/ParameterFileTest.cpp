@@ -77,7 +77,7 @@ TEST(ParameterFile, SaveThenLoadRestoresEveryStoredFieldBitForBit) {
   VoiceParameters saved;
   SetEveryStoredField(saved);
   saved.settingsFileName = dir.Path("voice.prm");
-  ASSERT_EQ(WriteParameterFile(saved, messages), kParameterFileOk);
+  ASSERT_EQ(WriteParameterFile(saved, messages), ParameterFileStatus::kParameterFileOk);
 
   VoiceParameters loaded;
   // Settings a parameter file does not hold, made between save and load.
@@ -91,7 +91,7 @@ TEST(ParameterFile, SaveThenLoadRestoresEveryStoredFieldBitForBit) {
   loaded.gatingThreshold = 0.4f;
   loaded.presetIndex = 13;
   loaded.inputFileName = "talk.wav";
-  ASSERT_EQ(ReadParameterFile(saved.settingsFileName, loaded, messages), kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(saved.settingsFileName, loaded, messages), ParameterFileStatus::kParameterFileOk);
   EXPECT_TRUE(messages.shown.empty());
 
   EXPECT_EQ(loaded.settingsFileName, saved.settingsFileName);
@@ -121,7 +121,7 @@ TEST(ParameterFile, TheDefaultFileIs160LittleEndianBytes) {
   RecordingMessageSink messages;
   VoiceParameters record;
   record.settingsFileName = dir.Path("default.prm");
-  ASSERT_EQ(WriteParameterFile(record, messages), kParameterFileOk);
+  ASSERT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileOk);
   const std::vector<uint8_t> bytes = ReadBytes(record.settingsFileName);
   ASSERT_EQ(bytes.size(), 160u);
   EXPECT_EQ(bytes[0], 0x80);
@@ -199,7 +199,7 @@ TEST(ParameterFile, EveryBadFileIsRefusedAndLeavesTheRecordAsItWas) {
     record.settingsFileName = "previous.prm";
     const RecordSnapshot before(record);
     RecordingMessageSink messages;
-    EXPECT_LT(ReadParameterFile(path, record, messages), 0);
+    EXPECT_LT(static_cast<int>(ReadParameterFile(path, record, messages)), 0);
     EXPECT_TRUE(RecordSnapshot(record) == before);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].english, "Invalid settings file!");
@@ -221,7 +221,7 @@ TEST(ParameterFile, ValuesBeyondTheSlidersAndTrailingBytesAreAccepted) {
   bytes.push_back(0xAB);
   VoiceParameters record;
   RecordingMessageSink messages;
-  ASSERT_EQ(ReadParameterFile(dir.Write("wide.prm", bytes), record, messages), kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(dir.Write("wide.prm", bytes), record, messages), ParameterFileStatus::kParameterFileOk);
   EXPECT_EQ(float(record.pitchFactor), 0.5f);
   EXPECT_EQ(float(record.robotPitchHz), 900.0f);
   EXPECT_EQ(float(record.reverbLevel), 4.0f);
@@ -237,9 +237,9 @@ TEST(ParameterFile, AMissingFileShowsCannotFindAndChangesNothing) {
   record.settingsFileName = "previous.prm";
   const RecordSnapshot before(record);
   RecordingMessageSink messages;
-  EXPECT_EQ(ReadParameterFile(dir.Path("absent.prm"), record, messages), kParameterFileCannotOpen);
+  EXPECT_EQ(ReadParameterFile(dir.Path("absent.prm"), record, messages), ParameterFileStatus::kParameterFileCannotOpen);
   // A folder opens but cannot be read as a file.
-  EXPECT_LT(ReadParameterFile(dir.Root(), record, messages), 0);
+  EXPECT_LT(static_cast<int>(ReadParameterFile(dir.Root(), record, messages)), 0);
   EXPECT_TRUE(RecordSnapshot(record) == before);
   ASSERT_EQ(messages.shown.size(), 2u);
   for (const auto& shown : messages.shown) {
@@ -253,12 +253,12 @@ TEST(ParameterFile, AFailedWriteIsReportedNeverSucceeds) {
   VoiceParameters record;
   RecordingMessageSink messages;
   record.settingsFileName = dir.Path("no-such-folder/voice.prm");
-  EXPECT_EQ(WriteParameterFile(record, messages), kParameterFileCannotCreate);
+  EXPECT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileCannotCreate);
   record.settingsFileName = dir.Root();  // a folder
-  EXPECT_EQ(WriteParameterFile(record, messages), kParameterFileCannotCreate);
+  EXPECT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileCannotCreate);
   // Opens fine, but no byte fits on it.
   record.settingsFileName = "/dev/full";
-  EXPECT_EQ(WriteParameterFile(record, messages), kParameterFileWriteFailed);
+  EXPECT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileWriteFailed);
   ASSERT_EQ(messages.shown.size(), 3u);
   for (const auto& shown : messages.shown) {
     EXPECT_EQ(shown.english, "Cannot create settings file!");
@@ -269,7 +269,7 @@ TEST(ParameterFile, AFailedWriteIsReportedNeverSucceeds) {
 TEST(ParameterFile, AnEmptyFileNameWritesNothingAndSaysNothing) {
   VoiceParameters record;
   RecordingMessageSink messages;
-  EXPECT_EQ(WriteParameterFile(record, messages), kParameterFileNotWritten);
+  EXPECT_EQ(WriteParameterFile(record, messages), ParameterFileStatus::kParameterFileNotWritten);
   EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -280,7 +280,7 @@ TEST(ParameterFile, ReadingCallsNoEffectSetter) {
   PutFloat(bytes, 56, 1.0f);  // reverb on at level 1
   VoiceParameters record;
   RecordingMessageSink messages;
-  ASSERT_EQ(ReadParameterFile(dir.Write("reverb.prm", bytes), record, messages), kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(dir.Write("reverb.prm", bytes), record, messages), ParameterFileStatus::kParameterFileOk);
   EXPECT_EQ(int32_t(record.reverbOn), 1);
   EXPECT_TRUE(std::isnan(float(record.derivedEffects.reverbLevel)))
       << "derived only by the controls";

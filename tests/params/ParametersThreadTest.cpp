@@ -43,7 +43,7 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
     loud.samplingRate = 48000;
     loud.pitchFactor = 3.0f;
     loud.settingsFileName = loudFile;
-    ASSERT_EQ(WriteParameterFile(loud, messages), kParameterFileOk);
+    ASSERT_EQ(WriteParameterFile(loud, messages), ParameterFileStatus::kParameterFileOk);
   }
 
   VoiceParameters record;
@@ -78,7 +78,7 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
   const auto start = std::chrono::steady_clock::now();
   for (int round = 0; round < kUserRounds && std::chrono::steady_clock::now() - start < kTimeLimit;
        ++round) {
-    if (ReadParameterFile(loudFile, record, messages) != kParameterFileOk) break;
+    if (ReadParameterFile(loudFile, record, messages) != ParameterFileStatus::kParameterFileOk) break;
     ApplyPreset(record, round % kPresetCount, man, nullptr);
     record.equaliser.SetGain(round % 10, (round % 2 == 0) ? 20.0f : -20.0f);
     record.ResetToDefaults();

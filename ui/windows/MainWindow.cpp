@@ -506,11 +506,10 @@ void MainWindow::BrowseInputFile() {
   const std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(chosenPath);
   // Only a rate the program runs at: the settings window's list shows it,
   // and every later copy of the controls keeps it.
-  if (file->status == kSoundFileReading && IsSupportedSamplingRate(file->sampleRate)) {
+  if (file->status == SoundFileStatus::kSoundFileReading && IsSupportedSamplingRate(file->sampleRate)) {
     record.samplingRate = static_cast<int32_t>(file->sampleRate);
     settings->ShowSamplingRate();
   }
-  file->Close();
 }
 
 void MainWindow::BrowseOutputFile() {

@@ -362,7 +362,8 @@ void SettingsWindow::RevertToDefaults() {
 void SettingsWindow::LoadParameterFile() {
   QString path;
   if (!chooser.ChooseFileToOpen(this, QString::fromLatin1(kParameterFileFilter), &path)) return;
-  ReadParameterFile(QFile::encodeName(path).toStdString(), record, messages);
+  // A file that cannot be read has been reported and has changed nothing.
+  static_cast<void>(ReadParameterFile(QFile::encodeName(path).toStdString(), record, messages));
   Refresh();
 }
 
@@ -375,7 +376,8 @@ void SettingsWindow::SaveParameterFile() {
     return;
   }
   record.settingsFileName = QFile::encodeName(path).toStdString();
-  WriteParameterFile(record, messages);
+  // A failed write has been reported; the record keeps its settings.
+  static_cast<void>(WriteParameterFile(record, messages));
 }
 
 void SettingsWindow::CloseWindow() {

@@ -181,7 +181,7 @@ TEST_F(OperationsWindowTest, AFileModificationShowsItsProgressAndWritesTheOutput
   ExpectEverythingBack();
   EXPECT_EQ(Edit(1001)->text(), "talk-woman.wav");
   const std::unique_ptr<SoundFile> output = SoundFile::OpenForReading(folder.Path("talk-woman.wav"));
-  ASSERT_EQ(output->status, kSoundFileReading);
+  ASSERT_EQ(output->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(output->channels, 2);
   EXPECT_EQ(output->sampleRate, static_cast<uint32_t>(kRate));
   EXPECT_GT(output->frameCount, kRate / 2);
@@ -246,7 +246,7 @@ TEST_F(ServerWindowTest, RecordingShowsTheMeterAndASecondClickLeavesACompleteFil
   ExpectEverythingBack();
   EXPECT_EQ(Edit(1000)->text(), "speech.wav");
   const std::unique_ptr<SoundFile> recorded = SoundFile::OpenForReading(folder.Path("speech.wav"));
-  ASSERT_EQ(recorded->status, kSoundFileReading);
+  ASSERT_EQ(recorded->status, SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(recorded->channels, 1);
   EXPECT_EQ(recorded->sampleRate, static_cast<uint32_t>(record.samplingRate));
   EXPECT_EQ(recorded->byteCount, 44u + 2u * static_cast<uint64_t>(recorded->frameCount));
