@@ -12,12 +12,14 @@ SpeakerVolumeControl::SpeakerVolumeControl() {
   Open(MixerDirection::kPlayback, kMasterNames, std::size(kMasterNames), true);
 }
 
+// A switch the mixer refuses to turn leaves the sound as it was, which is
+// all a program without a word for it could do.
 void SpeakerVolumeControl::Activate() {
-  if (hasVolumeControl) element.SetSwitch(true);
+  if (hasVolumeControl) static_cast<void>(element.SetSwitch(true));
 }
 
 void SpeakerVolumeControl::Deactivate() {
-  if (hasVolumeControl) element.SetSwitch(false);
+  if (hasVolumeControl) static_cast<void>(element.SetSwitch(false));
 }
 
 MicrophoneGainControl::MicrophoneGainControl() {
@@ -25,7 +27,7 @@ MicrophoneGainControl::MicrophoneGainControl() {
 }
 
 void MicrophoneGainControl::Activate() {
-  if (hasVolumeControl) element.SetSwitch(true);
+  if (hasVolumeControl) static_cast<void>(element.SetSwitch(true));
 }
 
 void MicrophoneGainControl::Deactivate() {}

@@ -8,6 +8,6 @@ namespace plimo {
 // umask), close-on-exec, never waiting for a peer: a FIFO without a reader
 // or writer would otherwise hang the caller in open(). The descriptor is
 // blocking again when returned; -1 on failure.
-int OpenWithoutBlocking(const std::string& name, int flags);
+[[nodiscard]] int OpenWithoutBlocking(const std::string& name, int flags);
 
 }  // namespace plimo

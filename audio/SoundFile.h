@@ -101,12 +101,12 @@ class SoundFile {
  private:
   SoundFile() = default;
 
-  SoundFileStatus WalkHeader();
-  SoundFileStatus ReadFormatChunk(uint32_t chunkSize);
-  SoundFileStatus ValidateFormat();
-  SoundFileStatus SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
-  bool ReadChunkHeader(char identifier[4], uint32_t* size);
-  bool WriteHeader();
+  [[nodiscard]] SoundFileStatus WalkHeader();
+  [[nodiscard]] SoundFileStatus ReadFormatChunk(uint32_t chunkSize);
+  [[nodiscard]] SoundFileStatus ValidateFormat();
+  [[nodiscard]] SoundFileStatus SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
+  [[nodiscard]] bool ReadChunkHeader(char identifier[4], uint32_t* size);
+  [[nodiscard]] bool WriteHeader();
   void FailWrite();
 
   // Conversion buffer for Read and Write, allocated once when the file opens

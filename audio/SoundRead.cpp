@@ -70,7 +70,8 @@ SoundRead::SoundRead() {
 }
 
 SoundRead::~SoundRead() {
-  if (mode == kSoundModeDevice) CloseDevice();
+  // The device is released whether or not its close worked.
+  if (mode == kSoundModeDevice) static_cast<void>(CloseDevice());
 }
 
 void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
@@ -83,24 +84,24 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
   bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
 }
 
-int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
-  if (mode == kSoundModeDevice) return 1;
-  if (mode != kSoundModeClosed) return -1;
+SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
+  if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
+  if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
   stopRequested = 0;
   deviceFailed = false;
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
-  if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return -1;
+  if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return SoundResult::kSoundFailed;
   totalMs = std::max(totalMs, kMinCaptureTotalMs);
   bufferCount = std::max(totalMs / bufferMs, kMinCaptureBuffers);
   const int64_t bytes = static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond *
                         BytesPerSample() * channels;
   // A buffer too short for one frame would never fill.
-  if (bytes < static_cast<int64_t>(BytesPerSample()) * channels || bytes > INT32_MAX) return -1;
+  if (bytes < static_cast<int64_t>(BytesPerSample()) * channels || bytes > INT32_MAX) return SoundResult::kSoundFailed;
   bufferBytes = static_cast<int32_t>(bytes);
 
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
                          static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
-  if (device->Open(format, static_cast<size_t>(bufferCount)) != kDeviceOk) return -1;
+  if (device->Open(format, static_cast<size_t>(bufferCount)) != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
   buffers.clear();
   buffers.reserve(static_cast<size_t>(bufferCount));
   firstBuffer = 0;
@@ -111,30 +112,31 @@ int SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
     buffer->header.length = static_cast<uint32_t>(bufferBytes);
     CaptureBuffer* added = buffer.get();
     buffers.push_back(std::move(buffer));
-    if (device->PrepareBuffer(&added->header) != kDeviceOk ||
-        device->AddBuffer(&added->header) != kDeviceOk) {
-      CloseDevice();
-      return -1;
+    if (device->PrepareBuffer(&added->header) != DeviceResult::kDeviceOk ||
+        device->AddBuffer(&added->header) != DeviceResult::kDeviceOk) {
+      // Opening has failed already; the close only releases the device.
+      static_cast<void>(CloseDevice());
+      return SoundResult::kSoundFailed;
     }
   }
-  if (device->Start() != kDeviceOk) {
-    CloseDevice();
-    return -1;
+  if (device->Start() != DeviceResult::kDeviceOk) {
+    static_cast<void>(CloseDevice());
+    return SoundResult::kSoundFailed;
   }
   scratch.resize(kScratchBytes);
   mode = kSoundModeDevice;
   isOpen = 1;
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
-int SoundRead::OpenFile(const std::string& fileName) {
+SoundResult SoundRead::OpenFile(const std::string& fileName) {
   sourceFile.reset();
   sourceFile = SoundFile::OpenForReading(fileName);
   if (sourceFile->status != SoundFileStatus::kSoundFileReading) {
     sourceFile.reset();
     // A file held before is gone with the failed attempt.
     if (mode == kSoundModeFile) Reset();
-    return -1;
+    return SoundResult::kSoundFailed;
   }
   formatTag = sourceFile->formatTag;
   channels = static_cast<int16_t>(sourceFile->channels);
@@ -146,7 +148,7 @@ int SoundRead::OpenFile(const std::string& fileName) {
   bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
   mode = kSoundModeFile;
   scratch.resize(kScratchBytes);
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
 int SoundRead::BytesPerSample() const { return bitsPerSample / kBitsPerByte; }
@@ -208,10 +210,10 @@ int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
     }
     std::memcpy(destination + copied, buffer.data.data(), header.recordedBytes);
     copied += header.recordedBytes;
-    if (device->UnprepareBuffer(&header) != kDeviceOk) return -1;
+    if (device->UnprepareBuffer(&header) != DeviceResult::kDeviceOk) return -1;
     header.recordedBytes = 0;
     header.done.store(false, std::memory_order_relaxed);
-    if (device->PrepareBuffer(&header) != kDeviceOk || device->AddBuffer(&header) != kDeviceOk) {
+    if (device->PrepareBuffer(&header) != DeviceResult::kDeviceOk || device->AddBuffer(&header) != DeviceResult::kDeviceOk) {
       return -1;
     }
     firstBuffer = (firstBuffer + 1) % buffers.size();
@@ -222,19 +224,19 @@ bool SoundRead::Stopping() const {
   return stopRequested != 0 || (runFlag != nullptr && !runFlag->load(std::memory_order_relaxed));
 }
 
-int SoundRead::ReadDevice(int16_t* samples, int64_t n) {
-  if (deviceFailed) return -1;
+SoundResult SoundRead::ReadDevice(int16_t* samples, int64_t n) {
+  if (deviceFailed) return SoundResult::kSoundFailed;
   // A stop waits for a read in progress to give up, so the reader learns
   // of the stop from the read itself.
   idle = 0;
-  const int result = ReadDeviceSamples(samples, n);
+  const SoundResult result = ReadDeviceSamples(samples, n);
   idle = 1;
   return result;
 }
 
 // n samples from the microphone, through the scratch block a piece at a
 // time; waits for the device between attempts, a slice at a time.
-int SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
+SoundResult SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
   const int bytesPerSample = BytesPerSample();
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / bytesPerSample;
   StallWatch watch;
@@ -244,13 +246,13 @@ int SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
     const int64_t bytes = wanted * bytesPerSample;
     int64_t arrived = 0;
     while (arrived < bytes) {
-      if (Stopping()) return -1;
+      if (Stopping()) return SoundResult::kSoundFailed;
       // Taken before looking, so a buffer handed back meanwhile ends the wait.
       const uint32_t seen = device->EventCount();
       const int64_t got = ReadDeviceBytes(scratch.data() + arrived, bytes - arrived);
       if (got < 0 || device->HasFailed() || (got == 0 && watch.Stalled())) {
         deviceFailed = !Stopping();
-        return -1;
+        return SoundResult::kSoundFailed;
       }
       if (got > 0) watch.Progressed();
       arrived += got;
@@ -259,14 +261,14 @@ int SoundRead::ReadDeviceSamples(int16_t* samples, int64_t n) {
     Convert(scratch.data(), wanted, formatTag, bitsPerSample, samples + delivered);
     delivered += wanted;
   }
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
-int SoundRead::Read(int16_t* samples, int n) {
-  if (sampleRate < 0 || n < 0) return -1;
+SoundResult SoundRead::Read(int16_t* samples, int n) {
+  if (sampleRate < 0 || n < 0) return SoundResult::kSoundFailed;
   if (mode == kSoundModeDevice) return ReadDevice(samples, n);
-  if (mode != kSoundModeFile) return -1;
-  return ReadSamples(samples, n, true) < 0 ? -1 : 1;
+  if (mode != kSoundModeFile) return SoundResult::kSoundFailed;
+  return ReadSamples(samples, n, true) < 0 ? SoundResult::kSoundFailed : SoundResult::kSoundOk;
 }
 
 int SoundRead::ReadFile(int16_t* samples, int n) {
@@ -284,26 +286,26 @@ void SoundRead::RequestStop() {
 
 // Stops the device, which hands every buffer back, and frees them. Every
 // step runs even when one fails, so the device is never left open.
-int SoundRead::CloseDevice() {
+SoundResult SoundRead::CloseDevice() {
   // Closing stops the device and hands every buffer back first.
-  const int closed = device->Close();
-  bool failed = closed != kDeviceOk;
-  if (closed == -ETIMEDOUT) {
+  const DeviceResult closed = device->Close();
+  bool failed = closed != DeviceResult::kDeviceOk;
+  if (closed == DeviceResult::kDeviceTimedOut) {
     // The device's thread is stuck inside the sound system and may still
     // record into these buffers when it comes back: they go with it.
     device->Keep(std::make_shared<std::vector<std::unique_ptr<CaptureBuffer>>>(std::move(buffers)));
     device = std::make_shared<WaveInDevice>();
   }
   for (const std::unique_ptr<CaptureBuffer>& buffer : buffers) {
-    failed |= device->UnprepareBuffer(&buffer->header) != kDeviceOk;
+    failed |= device->UnprepareBuffer(&buffer->header) != DeviceResult::kDeviceOk;
   }
   buffers.clear();
   firstBuffer = 0;
-  return failed ? -1 : 0;
+  return failed ? SoundResult::kSoundFailed : SoundResult::kSoundDone;
 }
 
-int SoundRead::Close() {
-  int result = 0;
+SoundResult SoundRead::Close() {
+  SoundResult result = SoundResult::kSoundDone;
   if (mode == kSoundModeFile) sourceFile.reset();
   if (mode == kSoundModeDevice) result = CloseDevice();
   Reset();

@@ -16,6 +16,15 @@ inline constexpr int32_t kSoundModeClosed = -1;
 inline constexpr int32_t kSoundModeFile = 0;
 inline constexpr int32_t kSoundModeDevice = 1;
 
+// Outcome of a SoundRead or SoundWrite call that moves no count: opening,
+// and reading or writing a whole request, give kSoundOk; flushing and
+// closing give kSoundDone.
+enum class SoundResult : int {
+  kSoundOk = 1,
+  kSoundDone = 0,
+  kSoundFailed = -1,
+};
+
 // The microphone's capture queue as recordings and real-time runs open it:
 // 42 buffers of 3 ms.
 inline constexpr int32_t kCaptureTotalMs = 128;
@@ -39,7 +48,7 @@ struct CaptureBuffer {
 // mono samples through sourceFile, while Read and ReadFile deliver the
 // file's samples with the channels still interleaved.
 //
-// Operations return 1 (or a count) on success and -1 on failure.
+// Counts are -1 on failure.
 class SoundRead {
  public:
   // Closed, format 16-bit mono PCM with no rate set (-1).
@@ -57,26 +66,27 @@ class SoundRead {
                  uint16_t formatTag);
 
   // The microphone, with totalMs (at least 128) of capture queue in
-  // buffers of bufferMs; recording starts at once. 1 (also when the device
-  // is open already), or -1 when it cannot be opened, a file is open, or
-  // the format or buffer length describe no buffer.
-  int OpenDevice(int32_t totalMs, int32_t bufferMs);
+  // buffers of bufferMs; recording starts at once. kSoundOk (also when the
+  // device is open already), or kSoundFailed when it cannot be opened, a
+  // file is open, or the format or buffer length describe no buffer.
+  [[nodiscard]] SoundResult OpenDevice(int32_t totalMs, int32_t bufferMs);
 
   // Opens a wav file (any format SoundFile reads) and takes its format.
-  // -1 when it cannot be opened or is not a valid wav file.
-  int OpenFile(const std::string& fileName);
+  // kSoundFailed when it cannot be opened or is not a valid wav file.
+  [[nodiscard]] SoundResult OpenFile(const std::string& fileName);
 
-  // Delivers exactly n samples: 1, or -1 when fewer are available, on a
-  // read failure, or when nothing is open. From the microphone it waits
-  // until they have been recorded, unless a stop is requested (or runFlag
-  // is cleared) or the device fails; a microphone that delivers nothing
-  // for kDeviceStallLimit has failed. Once failed, every Read returns -1
-  // at once until the device is opened again. Allocates nothing.
-  int Read(int16_t* samples, int n);
+  // Delivers exactly n samples: kSoundOk, or kSoundFailed when fewer are
+  // available, on a read failure, or when nothing is open. From the
+  // microphone it waits until they have been recorded, unless a stop is
+  // requested (or runFlag is cleared) or the device fails; a microphone
+  // that delivers nothing for kDeviceStallLimit has failed. Once failed,
+  // every Read fails at once until the device is opened again. Allocates
+  // nothing.
+  [[nodiscard]] SoundResult Read(int16_t* samples, int n);
 
   // File mode: up to n samples, their count (fewer at the end of the data,
   // 0 once it has ended), or -1 when no file is open or a read fails.
-  int ReadFile(int16_t* samples, int n);
+  [[nodiscard]] int ReadFile(int16_t* samples, int n);
 
   // Asks a waiting Read to give up, and every later device Read until the
   // device is opened again; returns once the object is idle.
@@ -85,9 +95,9 @@ class SoundRead {
   // Whether a device Read gives up because it was asked to.
   bool Stopping() const;
 
-  // Closes the device or file; 0, or -1 when a device call fails (the
-  // device is released all the same).
-  int Close();
+  // Closes the device or file; kSoundDone, or kSoundFailed when a device
+  // call fails (the device is released all the same).
+  [[nodiscard]] SoundResult Close();
 
   // Back to closed with the format kept.
   void Reset();
@@ -121,12 +131,12 @@ class SoundRead {
   bool deviceFailed = false;
 
  private:
-  int64_t ReadBytes(uint8_t* destination, int64_t m);
-  int64_t ReadDeviceBytes(uint8_t* destination, int64_t m);
-  int ReadDevice(int16_t* samples, int64_t n);
-  int ReadDeviceSamples(int16_t* samples, int64_t n);
-  int CloseDevice();
-  int64_t ReadSamples(int16_t* samples, int64_t n, bool wholeRequest);
+  [[nodiscard]] int64_t ReadBytes(uint8_t* destination, int64_t m);
+  [[nodiscard]] int64_t ReadDeviceBytes(uint8_t* destination, int64_t m);
+  [[nodiscard]] SoundResult ReadDevice(int16_t* samples, int64_t n);
+  [[nodiscard]] SoundResult ReadDeviceSamples(int16_t* samples, int64_t n);
+  [[nodiscard]] SoundResult CloseDevice();
+  [[nodiscard]] int64_t ReadSamples(int16_t* samples, int64_t n, bool wholeRequest);
   int BytesPerSample() const;
 
   // The raw bytes between the file or device and the conversion, sized

@@ -52,10 +52,12 @@ SoundWrite::SoundWrite() {
   SetFormat(-1, 16, 1, kWaveFormatPcm);
 }
 
+// An owner that wants to know whether the file or the device closed
+// cleanly shuts it down first.
 SoundWrite::~SoundWrite() {
-  if (isOpen != 0) Shutdown();
+  if (isOpen != 0) static_cast<void>(Shutdown());
   // A device whose opening went wrong half way is released as well.
-  if (device->IsOpen()) device->Close();
+  if (device->IsOpen()) static_cast<void>(device->Close());
 }
 
 void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16_t newChannels,
@@ -68,37 +70,37 @@ void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int1
   bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
 }
 
-int SoundWrite::OpenFile(const std::string& name) {
-  if (isOpen != 0) return -1;
+SoundResult SoundWrite::OpenFile(const std::string& name) {
+  if (isOpen != 0) return SoundResult::kSoundFailed;
   // A header with these numbers would describe no playable file.
   const int64_t blockAlign = static_cast<int64_t>(channels) * bitsPerSample / kBitsPerByte;
   if (sampleRate <= 0 || channels < 1 || bitsPerSample < kBitsPerByte ||
       bitsPerSample % kBitsPerByte != 0 || blockAlign * sampleRate > UINT32_MAX) {
-    return -1;
+    return SoundResult::kSoundFailed;
   }
   fileName = name;
   const int fd = OpenWithoutBlocking(name, O_WRONLY | O_CREAT | O_TRUNC);
   stream = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (stream == nullptr) {
     if (fd >= 0) close(fd);
-    return -1;
+    return SoundResult::kSoundFailed;
   }
   dataBytes = 0;
   if (!WriteHeader()) {
     std::fclose(stream);
     stream = nullptr;
-    return -1;
+    return SoundResult::kSoundFailed;
   }
   scratch.resize(kScratchBytes);
   mode = kSoundModeFile;
   isOpen = 1;
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
-int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
-  if (mode == kSoundModeDevice) return 1;
-  if (mode != kSoundModeClosed) return -1;
-  if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte) return -1;
+SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
+  if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
+  if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
+  if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte) return SoundResult::kSoundFailed;
   maxQueuedMs = std::max(newMaxQueuedMs, kMinQueuedMs);
   // A buffer held back longer than the pre-roll could keep the queue over
   // its limit with nothing sent, and writing would stop for good.
@@ -107,7 +109,7 @@ int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
                          static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
   const size_t count =
       static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
-  if (device->Open(format, count) != kDeviceOk) return -1;
+  if (device->Open(format, count) != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
   const int64_t bytesPerMs = static_cast<int64_t>(sampleRate) * kSampleBytes * channels /
                              kMillisecondsPerSecond;
   // A buffer grows up to its threshold plus the block that crossed it; the
@@ -119,12 +121,12 @@ int SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
   scratch.resize(kScratchBytes);
   mode = kSoundModeDevice;
   isOpen = 1;
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
 int SoundWrite::Reclaim() {
   while (!buffers.Empty() && buffers.Front().header.done.load(std::memory_order_acquire)) {
-    if (device->UnprepareBuffer(&buffers.Front().header) != kDeviceOk) return -1;
+    if (device->UnprepareBuffer(&buffers.Front().header) != DeviceResult::kDeviceOk) return -1;
     queuedBytes -= static_cast<int64_t>(buffers.Front().data.size());
     buffers.ReleaseFront();
   }
@@ -134,14 +136,15 @@ int SoundWrite::Reclaim() {
 int SoundWrite::Send(PlaybackBuffer& buffer) {
   buffer.header.data = buffer.data.data();
   buffer.header.length = static_cast<uint32_t>(buffer.data.size());
-  if (device->PrepareBuffer(&buffer.header) != kDeviceOk) {
+  if (device->PrepareBuffer(&buffer.header) != DeviceResult::kDeviceOk) {
     deviceFailed = true;
     return -1;
   }
-  if (device->Write(&buffer.header) != kDeviceOk) {
+  if (device->Write(&buffer.header) != DeviceResult::kDeviceOk) {
     // Never handed over, so it will never come back done: it must not
-    // count as sent, or a flush would wait for it for good.
-    device->UnprepareBuffer(&buffer.header);
+    // count as sent, or a flush would wait for it for good. It is not with
+    // the device, so unpreparing it cannot fail.
+    static_cast<void>(device->UnprepareBuffer(&buffer.header));
     deviceFailed = true;
     return -1;
   }
@@ -186,13 +189,13 @@ bool SoundWrite::WriteHeader() {
   return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
 }
 
-int SoundWrite::Write(const int16_t* samples, int n) {
-  if (mode == kSoundModeClosed || n < 0 || (samples == nullptr && n > 0)) return -1;
-  if (bitsPerSample != kSampleBytes * kBitsPerByte) return -1;
+SoundResult SoundWrite::Write(const int16_t* samples, int n) {
+  if (mode == kSoundModeClosed || n < 0 || (samples == nullptr && n > 0)) return SoundResult::kSoundFailed;
+  if (bitsPerSample != kSampleBytes * kBitsPerByte) return SoundResult::kSoundFailed;
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / kSampleBytes;
   if (mode == kSoundModeFile &&
       static_cast<uint64_t>(n) * kSampleBytes > kMaxDataBytes - dataBytes) {
-    return -1;
+    return SoundResult::kSoundFailed;
   }
   int64_t written = 0;
   while (written < n) {
@@ -207,13 +210,13 @@ int SoundWrite::Write(const int16_t* samples, int n) {
       // Taken before offering, so a buffer played meanwhile ends the wait.
       const uint32_t seen = device->EventCount();
       const int64_t taken = WriteBytes(scratch.data(), bytes);
-      if (taken < 0) return -1;
+      if (taken < 0) return SoundResult::kSoundFailed;
       if (taken == bytes) break;
-      if (Stopping() || !AwaitSpeaker(seen, watch, queuedBefore)) return -1;
+      if (Stopping() || !AwaitSpeaker(seen, watch, queuedBefore)) return SoundResult::kSoundFailed;
     }
     written += count;
   }
-  return 1;
+  return SoundResult::kSoundOk;
 }
 
 int64_t SoundWrite::WriteBytes(const uint8_t* bytes, int64_t m) {
@@ -227,11 +230,11 @@ int64_t SoundWrite::WriteBytes(const uint8_t* bytes, int64_t m) {
   return m;
 }
 
-int SoundWrite::Flush() {
-  if (isOpen == 0) return -1;
+SoundResult SoundWrite::Flush() {
+  if (isOpen == 0) return SoundResult::kSoundFailed;
   if (mode == kSoundModeDevice) return FlushDevice();
-  if (mode != kSoundModeFile) return -1;
-  return std::fflush(stream) == 0 ? 0 : -1;
+  if (mode != kSoundModeFile) return SoundResult::kSoundFailed;
+  return std::fflush(stream) == 0 ? SoundResult::kSoundDone : SoundResult::kSoundFailed;
 }
 
 bool SoundWrite::AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedBefore) {
@@ -246,29 +249,29 @@ bool SoundWrite::AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedB
   return true;
 }
 
-int SoundWrite::FlushDevice() {
+SoundResult SoundWrite::FlushDevice() {
   if (deviceFailed || device->HasFailed()) {
     deviceFailed = true;
-    return -1;
+    return SoundResult::kSoundFailed;
   }
-  if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0) return -1;
+  if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0) return SoundResult::kSoundFailed;
   StallWatch watch;
   int64_t queuedBefore = queuedBytes;
   for (;;) {
     const uint32_t seen = device->EventCount();
-    if (Reclaim() < 0) return -1;
-    if (buffers.Empty() || Stopping()) return 0;
-    if (!AwaitSpeaker(seen, watch, queuedBefore)) return -1;
+    if (Reclaim() < 0) return SoundResult::kSoundFailed;
+    if (buffers.Empty() || Stopping()) return SoundResult::kSoundDone;
+    if (!AwaitSpeaker(seen, watch, queuedBefore)) return SoundResult::kSoundFailed;
   }
 }
 
 // Stops the device at once, which hands every buffer back, and frees them.
 // Every step runs even when one fails, so the device is never left open.
-int SoundWrite::ShutdownDevice() {
+SoundResult SoundWrite::ShutdownDevice() {
   // Closing cuts playback off and hands every buffer back first.
-  const int closed = device->Close();
-  bool failed = closed != kDeviceOk;
-  if (closed == -ETIMEDOUT) {
+  const DeviceResult closed = device->Close();
+  bool failed = closed != DeviceResult::kDeviceOk;
+  if (closed == DeviceResult::kDeviceTimedOut) {
     // The device's thread is stuck inside the sound system and may still
     // play from these buffers when it comes back: they go with it.
     device->Keep(buffers.TakeStorage());
@@ -276,30 +279,32 @@ int SoundWrite::ShutdownDevice() {
   }
   for (size_t i = 0; i < buffers.Size(); ++i) {
     PlaybackBuffer& buffer = buffers.At(i);
-    if (buffer.Sent()) failed |= device->UnprepareBuffer(&buffer.header) != kDeviceOk;
+    if (buffer.Sent()) failed |= device->UnprepareBuffer(&buffer.header) != DeviceResult::kDeviceOk;
   }
   buffers.Free();
   queuedBytes = 0;
-  return failed ? -1 : 0;
+  return failed ? SoundResult::kSoundFailed : SoundResult::kSoundDone;
 }
 
-int SoundWrite::Close() {
-  if (isOpen == 0) return -1;
-  const int flushed = Flush();
-  const int shut = Shutdown();
-  return flushed < 0 || shut < 0 ? -1 : 0;
+SoundResult SoundWrite::Close() {
+  if (isOpen == 0) return SoundResult::kSoundFailed;
+  const SoundResult flushed = Flush();
+  const SoundResult shut = Shutdown();
+  return flushed == SoundResult::kSoundFailed || shut == SoundResult::kSoundFailed
+             ? SoundResult::kSoundFailed
+             : SoundResult::kSoundDone;
 }
 
-int SoundWrite::Shutdown() {
-  if (isOpen == 0) return -1;
+SoundResult SoundWrite::Shutdown() {
+  if (isOpen == 0) return SoundResult::kSoundFailed;
   isOpen = 0;
-  int result = -1;
+  SoundResult result = SoundResult::kSoundFailed;
   if (mode == kSoundModeDevice) result = ShutdownDevice();
   if (mode == kSoundModeFile) {
     const bool header = std::fseek(stream, 0, SEEK_SET) == 0 && WriteHeader();
     const bool closed = std::fclose(stream) == 0;
     stream = nullptr;
-    result = header && closed ? 0 : -1;
+    result = header && closed ? SoundResult::kSoundDone : SoundResult::kSoundFailed;
   }
   Reset();
   return result;
@@ -316,47 +321,51 @@ void SoundWrite::RequestStop() {
   stopRequested = 0;
 }
 
-int SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
-                         PlaybackLevelListener* levelListener,
-                         const std::atomic<bool>* keepPlaying) {
+PlayResult SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
+                                PlaybackLevelListener* levelListener,
+                                const std::atomic<bool>* keepPlaying) {
   SoundRead source;
-  if (source.OpenFile(name) != 1) return kPlayFileUnreadable;
+  if (source.OpenFile(name) != SoundResult::kSoundOk) return PlayResult::kPlayFileUnreadable;
   idle = 0;
   const std::atomic<bool>* ownerFlag = runFlag;
   if (keepPlaying != nullptr) runFlag = keepPlaying;
-  auto finish = [&](int result) {
+  auto finish = [&](PlayResult result) {
     runFlag = ownerFlag;
     idle = 1;
     return result;
   };
   if (!deviceAlreadyOpen) {
     SetFormat(source.sampleRate, kSampleBytes * kBitsPerByte, source.channels, kWaveFormatPcm);
-    if (OpenDevice(kPlayQueueMs, kPlayBufferMs) != 1) return finish(kPlaySpeakerUnavailable);
+    if (OpenDevice(kPlayQueueMs, kPlayBufferMs) != SoundResult::kSoundOk) {
+      return finish(PlayResult::kPlaySpeakerUnavailable);
+    }
   }
   const int block = source.channels * source.sampleRate / kBlocksPerSecond;
   std::vector<int16_t> samples(static_cast<size_t>(std::max(block, 1)));
-  int result = 1;
+  PlayResult result = PlayResult::kPlayFilePlayed;
   for (;;) {
     const int got = source.ReadFile(samples.data(), block);
     if (got < 0) {
-      result = kPlayFileUnreadable;
+      result = PlayResult::kPlayFileUnreadable;
       break;
     }
     // A write refused because of a stop is the stop, not a failure.
-    if (Write(samples.data(), got) < 0) {
-      if (!Stopping()) result = kPlayDeviceFailed;
+    if (Write(samples.data(), got) != SoundResult::kSoundOk) {
+      if (!Stopping()) result = PlayResult::kPlayDeviceFailed;
       break;
     }
     if (got < block || Stopping()) break;
     if (levelListener != nullptr) levelListener->OnPlaybackLevel(samples[0] * kLevelPerSample);
   }
-  source.Close();
+  // Reading is over; closing the file tells nothing more.
+  static_cast<void>(source.Close());
   if (!deviceAlreadyOpen && isOpen != 0) {
     // A stop, or a failure, cuts the queue off; otherwise it plays out.
-    if (Stopping() || result < 0) {
-      Shutdown();
-    } else if (Close() < 0 && result == 1) {
-      result = kPlayDeviceFailed;
+    if (Stopping() || result != PlayResult::kPlayFilePlayed) {
+      // What is queued is cut off whether or not the device closes cleanly.
+      static_cast<void>(Shutdown());
+    } else if (Close() != SoundResult::kSoundDone) {
+      result = PlayResult::kPlayDeviceFailed;
     }
   }
   return finish(result);

@@ -14,10 +14,13 @@
 
 namespace plimo {
 
-// Results of PlayFile besides 1.
-inline constexpr int kPlayFileUnreadable = -1;
-inline constexpr int kPlaySpeakerUnavailable = -2;
-inline constexpr int kPlayDeviceFailed = -3;
+// Results of PlayFile.
+enum class PlayResult : int {
+  kPlayFilePlayed = 1,
+  kPlayFileUnreadable = -1,
+  kPlaySpeakerUnavailable = -2,
+  kPlayDeviceFailed = -3,
+};
 
 // A block's level, before the level meter's own scale: a sample of it over
 // 32700. Recording and playback take its first sample as it is, the
@@ -37,8 +40,7 @@ class PlaybackLevelListener {
 // interleaved by the caller) after a 44-byte header whose sizes are filled
 // in when the file is shut down.
 //
-// Operations return 1 (or a count, or 0 where noted) on success and -1 on
-// failure.
+// Counts are -1 on failure.
 class SoundWrite {
  public:
   // Closed, format 16-bit mono PCM with no rate set (-1).
@@ -54,44 +56,46 @@ class SoundWrite {
   void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
                  uint16_t formatTag);
 
-  // Creates fileName and writes the header with size 0. -1 when the file
-  // cannot be created, when the object is already open, or when the format
+  // Creates fileName and writes the header with size 0. kSoundFailed when
+  // the file cannot be created, when the object is already open, or when the format
   // (rate, width, channels) cannot be described by a wav header.
-  int OpenFile(const std::string& fileName);
+  [[nodiscard]] SoundResult OpenFile(const std::string& fileName);
 
   // The speaker, with at most maxQueuedMs (at least 300) queued in buffers
   // of at least bufferMs; whenever nothing else is queued, 250 ms are
-  // collected before sound starts. 1 (also when the device is open
-  // already), or -1 when it cannot be opened or a file is open.
-  int OpenDevice(int32_t maxQueuedMs, int32_t bufferMs);
+  // collected before sound starts. kSoundOk (also when the device is open
+  // already), or kSoundFailed when it cannot be opened or a file is open.
+  [[nodiscard]] SoundResult OpenDevice(int32_t maxQueuedMs, int32_t bufferMs);
 
-  // Takes all n samples (16-bit little-endian): 1, or -1 when closed, when
-  // the width is not 16 bits, or when a write fails. To the speaker it
-  // waits while the queue is full, unless a stop is requested (or runFlag
-  // is cleared): then what does not fit at once is refused (-1). A speaker
-  // that takes nothing for kDeviceStallLimit has failed; once failed,
-  // every Write and Flush returns -1 at once until the device is opened
-  // again. Allocates nothing in steady use.
-  int Write(const int16_t* samples, int n);
+  // Takes all n samples (16-bit little-endian): kSoundOk, or kSoundFailed
+  // when closed, when the width is not 16 bits, or when a write fails. To
+  // the speaker it waits while the queue is full, unless a stop is
+  // requested (or runFlag is cleared): then what does not fit at once is
+  // refused (kSoundFailed). A speaker that takes nothing for
+  // kDeviceStallLimit has failed; once failed, every Write and Flush fails
+  // at once until the device is opened again. Allocates nothing in steady use.
+  [[nodiscard]] SoundResult Write(const int16_t* samples, int n);
 
   // Takes m bytes: m, 0 when the device queue is full (nothing taken), or
   // -1 on failure. A file never grows past what its 32-bit sizes describe.
-  int64_t WriteBytes(const uint8_t* bytes, int64_t m);
+  [[nodiscard]] int64_t WriteBytes(const uint8_t* bytes, int64_t m);
 
   // File: pushes buffered bytes to the file. Device: sends what is still
   // collecting and returns once everything has been heard, or at once
-  // when a stop is requested (the shutdown that follows cuts it off). 0,
-  // or -1 when not open or the bytes cannot be written or played.
-  int Flush();
+  // when a stop is requested (the shutdown that follows cuts it off).
+  // kSoundDone, or kSoundFailed when not open or the bytes cannot be
+  // written or played.
+  [[nodiscard]] SoundResult Flush();
 
   // Flush, then Shutdown. The file is closed even when the flush fails;
-  // -1 then, as when the shutdown fails.
-  int Close();
+  // kSoundFailed then, as when the shutdown fails.
+  [[nodiscard]] SoundResult Close();
 
   // Closes at once. File: the header is rewritten with the final sizes
-  // first. Device: what is queued is cut off. 0, or -1 when not open or the
-  // header or the close fails (the file is then incomplete).
-  int Shutdown();
+  // first. Device: what is queued is cut off. kSoundDone, or kSoundFailed
+  // when not open or the header or the close fails (the file is then
+  // incomplete).
+  [[nodiscard]] SoundResult Shutdown();
 
   // Makes a running PlayFile stop after its current block, discarding what
   // is queued, and a waiting Write give up; returns once PlayFile has
@@ -106,12 +110,12 @@ class SoundWrite {
   // it opens the device in the file's format and closes it at the end,
   // letting the queue play out, or cutting it off after a stop. A cleared
   // keepPlaying stops it as RequestStop does (and is not missed when it is
-  // cleared before PlayFile begins). 1, kPlayFileUnreadable,
+  // cleared before PlayFile begins). kPlayFilePlayed, kPlayFileUnreadable,
   // kPlaySpeakerUnavailable (the device cannot be opened) or
   // kPlayDeviceFailed (it failed while playing).
-  int PlayFile(const std::string& fileName, bool deviceAlreadyOpen,
-               PlaybackLevelListener* levelListener = nullptr,
-               const std::atomic<bool>* keepPlaying = nullptr);
+  [[nodiscard]] PlayResult PlayFile(const std::string& fileName, bool deviceAlreadyOpen,
+                                    PlaybackLevelListener* levelListener = nullptr,
+                                    const std::atomic<bool>* keepPlaying = nullptr);
 
   int32_t IsOpen() const { return isOpen; }
 
@@ -144,17 +148,17 @@ class SoundWrite {
   bool deviceFailed = false;
 
  private:
-  bool WriteHeader();
-  int64_t WriteDeviceBytes(const uint8_t* bytes, int64_t m);
+  [[nodiscard]] bool WriteHeader();
+  [[nodiscard]] int64_t WriteDeviceBytes(const uint8_t* bytes, int64_t m);
   // Device mode: frees the buffers the device has played; -1 on a failure.
-  int Reclaim();
-  int Send(PlaybackBuffer& buffer);
-  int FlushDevice();
+  [[nodiscard]] int Reclaim();
+  [[nodiscard]] int Send(PlaybackBuffer& buffer);
+  [[nodiscard]] SoundResult FlushDevice();
   // Waits a slice for the speaker to play, seen being the device's event
   // count before the last look; false, with the device marked failed, once
   // the queue has not shrunk for kDeviceStallLimit.
-  bool AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedBefore);
-  int ShutdownDevice();
+  [[nodiscard]] bool AwaitSpeaker(uint32_t seen, StallWatch& watch, int64_t& queuedBefore);
+  [[nodiscard]] SoundResult ShutdownDevice();
 
   // Samples become bytes here, sized once when the file or device opens.
   std::vector<uint8_t> scratch;

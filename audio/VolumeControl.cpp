@@ -17,14 +17,14 @@ VolumeControl::~VolumeControl() {
 
 void VolumeControl::Open(MixerDirection direction, const char* const* names, size_t nameCount,
                          bool anyVolume) {
-  isOpen = element.Open(kDefaultMixer, direction, names, nameCount, anyVolume) == kDeviceOk;
+  isOpen = element.Open(kDefaultMixer, direction, names, nameCount, anyVolume) == DeviceResult::kDeviceOk;
   if (!isOpen) return;
   isInitialised = true;
   long low = 0;
   long high = 0;
   // A range beyond what the control's 32-bit interface can carry is no
   // usable control.
-  hasVolumeControl = element.HasVolume() && element.Range(&low, &high) == kDeviceOk &&
+  hasVolumeControl = element.HasVolume() && element.Range(&low, &high) == DeviceResult::kDeviceOk &&
                      low <= high && low >= 0 && high <= std::numeric_limits<int32_t>::max();
   if (hasVolumeControl) {
     minimum = static_cast<int32_t>(low);
@@ -45,7 +45,7 @@ int32_t VolumeControl::Maximum() const { return hasVolumeControl ? maximum : -1;
 int32_t VolumeControl::GetVolume() const {
   if (!hasVolumeControl) return -1;
   long value = 0;
-  if (element.GetVolume(&value) != kDeviceOk || value < 0 ||
+  if (element.GetVolume(&value) != DeviceResult::kDeviceOk || value < 0 ||
       value > std::numeric_limits<int32_t>::max()) {
     return -1;
   }
@@ -55,7 +55,9 @@ int32_t VolumeControl::GetVolume() const {
 void VolumeControl::SetVolume(uint32_t value) {
   if (!hasVolumeControl) return;
   if (static_cast<int64_t>(value) < minimum || static_cast<int64_t>(value) > maximum) return;
-  element.SetVolume(static_cast<long>(value));
+  // A mixer that refuses keeps its value, and the volume window shows that
+  // value the next time it reads the controls.
+  static_cast<void>(element.SetVolume(static_cast<long>(value)));
 }
 
 void VolumeControl::SetChangeListener(VolumeChangeListener newListener, uint32_t newUserData) {

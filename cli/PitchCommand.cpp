@@ -135,14 +135,16 @@ int RunPitch(int argc, char** argv) {
   VoiceModifier run(record, keepRunning, &rows, options.seed);
   run.SetAnalysisOnly(true);
   run.LoadParameters(record);
-  run.OpenStreams();
-  run.Prepare(run.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
+  // The input was probed above; a source or rate that fails all the same
+  // ends the run at once, and Process says why.
+  static_cast<void>(run.OpenStreams());
+  static_cast<void>(run.Prepare(run.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds));
   std::fprintf(out, "frame,position,f0_hz\n");
-  const int status = run.Process();
+  const RunStatus status = run.Process();
   const int64_t frames = rows.frames;
   const int64_t voiced = static_cast<int64_t>(rows.voicedF0.size());
   std::vector<float>& voicedF0 = rows.voicedF0;
-  if (status != kRunOk) {
+  if (status != RunStatus::kRunOk) {
     if (out != stdout) std::fclose(out);
     std::fprintf(stderr, "plimo-cli pitch: %s: reading the file failed part way\n",
                  options.input.c_str());

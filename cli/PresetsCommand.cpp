@@ -98,11 +98,13 @@ int RunPresets(int argc, char** argv) {
     }
   }
 
+  // The speaker kind was checked above and every index is a preset's, so
+  // no preview is refused.
   VoiceParameters record;
   if (json) {
     std::string out = "[";
     for (int32_t index = 0; index < kPresetCount; ++index) {
-      PreviewPreset(record, speakerKind, index);
+      static_cast<void>(PreviewPreset(record, speakerKind, index));
       out += (index == 0 ? "\n" : ",\n") + JsonObject(index, record);
     }
     std::printf("%s\n]\n", out.c_str());
@@ -112,7 +114,7 @@ int RunPresets(int argc, char** argv) {
   std::printf("%2s  %-14s %-6s %-6s %-8s %-11s %-12s %-9s %s\n", "#", "name", "pitch", "offset",
               "duration", "vocal tract", "robot", "reverb", "compressor");
   for (int32_t index = 0; index < kPresetCount; ++index) {
-    PreviewPreset(record, speakerKind, index);
+    static_cast<void>(PreviewPreset(record, speakerKind, index));
     PrintTextRow(index, record);
   }
   return kExitOk;

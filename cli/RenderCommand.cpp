@@ -63,8 +63,8 @@ class RenderObserver : public RunObserver {
 };
 
 // The path a failure is about.
-const std::string& FailedPath(int status, const std::string& input, const std::string& output) {
-  return status == kRunOutputFailed ? output : input;
+const std::string& FailedPath(RunStatus status, const std::string& input, const std::string& output) {
+  return status == RunStatus::kRunOutputFailed ? output : input;
 }
 
 // A message box text on one line of stderr.
@@ -113,10 +113,13 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
   RenderObserver observer(std::filesystem::path(input).filename().string(), showProgress);
   VoiceModifier modifier(record, keepRunning, &observer, options.seed);
   modifier.LoadParameters(record);
-  modifier.OpenStreams();
-  modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
-  const int status = modifier.Process();
-  if (status != kRunOk) {
+  // The input was probed above; a source or rate that fails all the same
+  // ends the run at once, and Process says why.
+  static_cast<void>(modifier.OpenStreams());
+  static_cast<void>(
+      modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds));
+  const RunStatus status = modifier.Process();
+  if (status != RunStatus::kRunOk) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),
                  OneLine(observer.failure != nullptr ? observer.failure : "the modification failed")
                      .c_str());

@@ -222,7 +222,8 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options) {
 }
 
 bool BuildRenderRecord(const RenderOptions& options, VoiceParameters& record) {
-  PreviewPreset(record, options.speakerKind, options.presetIndex);
+  // ParseRenderOptions has checked the speaker kind and the preset.
+  static_cast<void>(PreviewPreset(record, options.speakerKind, options.presetIndex));
   if (!options.settingsFile.empty()) {
     LastMessage message;
     const ParameterFileStatus status = ReadParameterFile(options.settingsFile, record, message);

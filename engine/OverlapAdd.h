@@ -27,7 +27,7 @@ class OverlapAdd {
   // Zeroed rings of ringSize positions and an empty block of blockLength
   // samples; the output position starts at 0. Allocates. Returns 1, or -1
   // for sizes below 1.
-  int Prepare(int ringSize, int blockLength);
+  [[nodiscard]] int Prepare(int ringSize, int blockLength);
 
   // Adds length samples of frame, and the squares of window, from position
   // on. The caller keeps position - outputPosition + length <= ringSize.

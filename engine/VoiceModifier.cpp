@@ -32,12 +32,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-const MessagePair& MessageFor(int status) {
+const MessagePair& MessageFor(RunStatus status) {
   switch (status) {
-    case kRunInputUnreadable: return kMessageNoInputFile;
-    case kRunSameInputOutput: return kMessageSameInputOutput;
-    case kRunOutputFailed: return kMessageCannotWriteOutputFile;
-    case kRunDeviceFailed: return kMessageSoundDeviceFailed;
+    case RunStatus::kRunInputUnreadable: return kMessageNoInputFile;
+    case RunStatus::kRunSameInputOutput: return kMessageSameInputOutput;
+    case RunStatus::kRunOutputFailed: return kMessageCannotWriteOutputFile;
+    case RunStatus::kRunDeviceFailed: return kMessageSoundDeviceFailed;
     default: return kMessageCannotProcessInputFile;
   }
 }
@@ -104,25 +104,26 @@ void VoiceModifier::LoadFrameParameters(const VoiceParameters& parameters) {
   whisperLevel = parameters.whisperLevel;
 }
 
-int VoiceModifier::OpenStreams() {
-  int result = kStreamsOpen;
-  int opened = -1;
+StreamsStatus VoiceModifier::OpenStreams() {
+  StreamsStatus result = StreamsStatus::kStreamsOpen;
+  SoundResult opened = SoundResult::kSoundFailed;
   if (inputKind == kStreamSoundBoard) {
     soundRead.SetFormat(samplingRate, kDeviceBits, kDeviceChannels, kWaveFormatPcm);
     opened = soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
   } else {
     opened = soundRead.OpenFile(inputName);
   }
-  if (opened == 1) {
+  if (opened == SoundResult::kSoundOk) {
     samplingRate = soundRead.sampleRate;
   } else {
-    result = kSourceFailed;
+    result = StreamsStatus::kSourceFailed;
   }
   soundWrite.SetFormat(soundRead.sampleRate, soundRead.bitsPerSample, soundRead.channels,
                        kWaveFormatPcm);
   if (outputKind == kStreamSoundBoard &&
-      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs) != 1 && result == kStreamsOpen) {
-    result = kSpeakerFailed;
+      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs) != SoundResult::kSoundOk &&
+      result == StreamsStatus::kStreamsOpen) {
+    result = StreamsStatus::kSpeakerFailed;
   }
   return result;
 }
@@ -135,37 +136,38 @@ int VoiceModifier::Prepare(int rate, double frameSeconds, double hopSeconds) {
   return 1;
 }
 
-int VoiceModifier::Process() {
-  int status = SetUpRun();
-  if (status == kRunOk) {
+RunStatus VoiceModifier::Process() {
+  RunStatus status = SetUpRun();
+  if (status == RunStatus::kRunOk) {
     status = RunFrames();
     // Whatever has been synthesised up to the synthesis position goes out,
     // also after a stop or a failed read.
     if (!analysisOnly && !writeFailed && !deviceFailed) {
       overlapAdd.Emit(static_cast<double>(synthesisPosition), previousHop, synthesisPosition,
                       *this);
-      if (writeFailed) status = kRunOutputFailed;
-      if (deviceFailed) status = kRunDeviceFailed;
+      if (writeFailed) status = RunStatus::kRunOutputFailed;
+      if (deviceFailed) status = RunStatus::kRunDeviceFailed;
     }
   }
   return CloseRun(status);
 }
 
-int VoiceModifier::SetUpRun() {
+RunStatus VoiceModifier::SetUpRun() {
   // A file run takes the file's rate throughout, whatever it was prepared
   // with.
   if (realTime == 0 && soundRead.sourceFile != nullptr) {
     samplingRate = soundRead.sampleRate;
     if (pitchTracker.SamplingRate() != samplingRate) {
       lpcOrder = 0;
-      Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds);
+      // A rate the engine does not run at is refused just below.
+      static_cast<void>(Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds));
     }
   }
   const int fs = samplingRate;
   const int frameLength = pitchTracker.FrameLength();
   if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.SamplingRate() != fs ||
       frameLength < 2 || lpcOrder < 1) {
-    return kRunNotPrepared;
+    return RunStatus::kRunNotPrepared;
   }
 
   fftSize = FftSizeFor(fs);
@@ -176,7 +178,7 @@ int VoiceModifier::SetUpRun() {
   if (!analysisOnly &&
       (frameModifier.Configure(fs, fftSize, lpcOrder, frameLength, record.equaliser, random) < 0 ||
        overlapAdd.Prepare(ringSize, blockLength) < 0)) {
-    return kRunNotPrepared;
+    return RunStatus::kRunNotPrepared;
   }
   durationScale = LimitDuration(record.durationFactor);
 
@@ -196,27 +198,28 @@ int VoiceModifier::SetUpRun() {
 
   totalSamples = 1;
   if (realTime == 0) {
-    const int opened = OpenFiles();
-    if (opened != kRunOk) return opened;
+    const RunStatus opened = OpenFiles();
+    if (opened != RunStatus::kRunOk) return opened;
   }
 
   // The chorus draws its delays before the first frame whether or not it
   // is on, so a run's random sequence is the same whichever effects are on.
   effectsChain.Prepare(static_cast<float>(fs), blockLength);
-  return kRunOk;
+  return RunStatus::kRunOk;
 }
 
-int VoiceModifier::OpenFiles() {
+RunStatus VoiceModifier::OpenFiles() {
   const SoundFile* input = soundRead.sourceFile.get();
-  if (soundRead.mode != kSoundModeFile || input == nullptr) return kRunInputUnreadable;
+  if (soundRead.mode != kSoundModeFile || input == nullptr) return RunStatus::kRunInputUnreadable;
   totalSamples = std::max<int64_t>(input->frameCount, 1);
-  if (analysisOnly) return kRunOk;
+  if (analysisOnly) return RunStatus::kRunOk;
   // Creating the output truncates it: were it the input, the rest of the
   // input would be lost.
-  if (SameFile(inputName, outputName)) return kRunSameInputOutput;
+  if (SameFile(inputName, outputName)) return RunStatus::kRunSameInputOutput;
   outputFile = SoundFile::CreateForWriting(outputName, input->sampleRate, input->bitsPerSample,
                                            input->channels, kWaveFormatPcm);
-  return outputFile->status == SoundFileStatus::kSoundFileWriting ? kRunOk : kRunOutputFailed;
+  return outputFile->status == SoundFileStatus::kSoundFileWriting ? RunStatus::kRunOk
+                                                                  : RunStatus::kRunOutputFailed;
 }
 
 // Up to wanted new samples into inputSamples: their count, 0 at the end of
@@ -224,7 +227,7 @@ int VoiceModifier::OpenFiles() {
 // file is completed with silence, so nothing of the previous read repeats.
 int VoiceModifier::ReadInput(int wanted) {
   if (realTime != 0) {
-    if (soundRead.Read(inputSamples.data(), wanted) == 1) return wanted;
+    if (soundRead.Read(inputSamples.data(), wanted) == SoundResult::kSoundOk) return wanted;
     return soundRead.Stopping() ? 0 : -1;
   }
   const int got = soundRead.sourceFile->Read(inputSamples.data(), wanted);
@@ -234,7 +237,7 @@ int VoiceModifier::ReadInput(int wanted) {
 }
 
 // Brings the new samples into the history, dithers it and plans the frame.
-int VoiceModifier::RunFrames() {
+RunStatus VoiceModifier::RunFrames() {
   const int fs = samplingRate;
   const int frameLength = pitchTracker.FrameLength();
   while (keepRunning.load(std::memory_order_relaxed)) {
@@ -243,7 +246,7 @@ int VoiceModifier::RunFrames() {
     const int wanted = first ? frameLength : previousHop;
     const int got = ReadInput(wanted);
     if (got == 0) break;
-    if (got < 0) return realTime != 0 ? kRunDeviceFailed : kRunInputFailed;
+    if (got < 0) return realTime != 0 ? RunStatus::kRunDeviceFailed : RunStatus::kRunInputFailed;
     if (!first) std::copy(history.begin() + wanted, history.end(), history.begin());
     std::copy(inputSamples.begin(), inputSamples.begin() + wanted, history.end() - wanted);
 
@@ -262,7 +265,7 @@ int VoiceModifier::RunFrames() {
     }
     analysisLength = plan.analysisLength;
     if (!analysisOnly && SynthesiseFrame(plan, frame.data()) < 0) {
-      return deviceFailed ? kRunDeviceFailed : kRunOutputFailed;
+      return deviceFailed ? RunStatus::kRunDeviceFailed : RunStatus::kRunOutputFailed;
     }
 
     previousHop = plan.hop;
@@ -275,7 +278,7 @@ int VoiceModifier::RunFrames() {
     }
     ++frameIndex;
   }
-  return kRunOk;
+  return RunStatus::kRunOk;
 }
 
 // Cuts, modifies and places one frame, then emits what no later frame can
@@ -318,7 +321,8 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
   if (realTime != 0) {
     // A write refused because of a stop is the stop; any other refusal is
     // a speaker that failed.
-    if (!deviceFailed && soundWrite.Write(block, length) < 0 && !soundWrite.Stopping()) {
+    if (!deviceFailed && soundWrite.Write(block, length) != SoundResult::kSoundOk &&
+        !soundWrite.Stopping()) {
       deviceFailed = true;
     }
   } else if (!writeFailed && outputFile->Write(block, length) < 0) {
@@ -334,23 +338,31 @@ void VoiceModifier::ReportProgress() {
   observer->OnProgress(fraction, statusText);
 }
 
-int VoiceModifier::CloseRun(int status) {
+RunStatus VoiceModifier::CloseRun(RunStatus status) {
   if (outputFile != nullptr) {
     // Closing writes the header's sizes; a file that cannot take them is
     // as incomplete as one whose samples failed.
-    if (!outputFile->Close() && status == kRunOk) status = kRunOutputFailed;
+    if (!outputFile->Close() && status == RunStatus::kRunOk) {
+      status = RunStatus::kRunOutputFailed;
+    }
     outputFile.reset();
   }
-  soundRead.Close();
+  // Everything the run needed has been read; the source is released
+  // whether or not its close works.
+  static_cast<void>(soundRead.Close());
   if (soundWrite.IsOpen() != 0) {
     // A speaker that stops playing what it was given failed as much as
     // one that refused it.
-    const bool playedOut = soundWrite.Flush() == 0;
-    if (!playedOut && status == kRunOk && !soundWrite.Stopping()) status = kRunDeviceFailed;
-    soundWrite.Close();
+    const bool playedOut = soundWrite.Flush() == SoundResult::kSoundDone;
+    if (!playedOut && status == RunStatus::kRunOk && !soundWrite.Stopping()) {
+      status = RunStatus::kRunDeviceFailed;
+    }
+    // What was to be heard has been heard, or cut off by a stop; the
+    // speaker is released whether or not its close works.
+    static_cast<void>(soundWrite.Close());
   }
   if (observer != nullptr) {
-    if (status < 0) observer->OnRunFailure(MessageFor(status));
+    if (status != RunStatus::kRunOk) observer->OnRunFailure(MessageFor(status));
     observer->OnRunEnd();
   }
   return status;

@@ -29,7 +29,7 @@ inline constexpr int kStreamFile = 1;
 inline constexpr int kStreamSoundBoard = 2;  // the microphone, or the speaker
 // Results of Process; failures are negative and have been reported to the
 // observer.
-enum RunStatus : int {
+enum class RunStatus : int {
   kRunOk = 0,
   kRunNotPrepared = -1,      // no Prepare, or a rate the engine does not run at
   kRunInputUnreadable = -2,  // file mode: the input file is not open
@@ -40,14 +40,16 @@ enum RunStatus : int {
 };
 
 // Results of OpenStreams.
-inline constexpr int kStreamsOpen = 2;
-inline constexpr int kSourceFailed = -1;
-inline constexpr int kSpeakerFailed = -4;
+enum class StreamsStatus : int {
+  kStreamsOpen = 2,
+  kSourceFailed = -1,
+  kSpeakerFailed = -4,
+};
 
 class VoiceModifierBase {
  public:
   virtual ~VoiceModifierBase() = default;
-  virtual int Process() { return 0; }
+  [[nodiscard]] virtual RunStatus Process() { return RunStatus::kRunOk; }
 };
 
 // One voice-modification run: reads 16-bit mono samples, one pitch period
@@ -61,7 +63,7 @@ class VoiceModifierBase {
 // after every frame; clearing it also ends a wait on the microphone or the
 // speaker), drains what it has synthesised, and closes the source and the
 // sink. A microphone or speaker that fails ends the run with
-// kRunDeviceFailed. Every buffer, transform and the equaliser's curve are made
+// RunStatus::kRunDeviceFailed. Every buffer, transform and the equaliser's curve are made
 // in Process's set-up, so the frame loop allocates nothing and takes no
 // lock.
 class VoiceModifier : public VoiceModifierBase, private BlockSink {
@@ -87,17 +89,17 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
 
   // Opens the source (the input file, or the microphone at samplingRate)
   // and, in real-time mode, the speaker. The run's rate becomes the
-  // source's. kStreamsOpen, kSourceFailed or kSpeakerFailed; the run may
+  // source's. StreamsStatus::kStreamsOpen, StreamsStatus::kSourceFailed or StreamsStatus::kSpeakerFailed; the run may
   // go on in every case (it then ends at its first read).
-  int OpenStreams();
+  [[nodiscard]] StreamsStatus OpenStreams();
 
   // Sets the run's rate, the LPC order (when not set yet) and the pitch
   // tracker: frame length and first hop in seconds (0.04 and 0.006). 1, or
   // -1 for a rate outside kMinRunRate .. kMaxRunRate.
-  int Prepare(int rate, double frameSeconds, double hopSeconds);
+  [[nodiscard]] int Prepare(int rate, double frameSeconds, double hopSeconds);
 
-  // The run; a RunStatus.
-  int Process() override;
+  // The run.
+  [[nodiscard]] RunStatus Process() override;
 
   // With analysis only the run reads and analyses its input (and reports
   // every frame) but synthesises and writes nothing. Set before Process.
@@ -115,14 +117,14 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
 
  private:
   void LoadFrameParameters(const VoiceParameters& parameters);
-  int SetUpRun();
-  int OpenFiles();
-  int RunFrames();
+  RunStatus SetUpRun();
+  RunStatus OpenFiles();
+  RunStatus RunFrames();
   int ReadInput(int wanted);
   void AnalyseFrame(int got);
   int SynthesiseFrame(const FramePlan& plan, float* frame);
   void ReportProgress();
-  int CloseRun(int status);
+  RunStatus CloseRun(RunStatus status);
   void TakeBlock(int16_t* block, int length) override;
 
   // Settings copied from the record.

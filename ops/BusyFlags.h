@@ -16,7 +16,7 @@ struct BusyFlags {
   // Sets flag when no flag is set, so that a second start, even one issued
   // before the first worker runs, is refused. Starts come from one thread;
   // the re-check covers a worker clearing or setting a flag meanwhile.
-  bool Claim(std::atomic<bool>& flag);
+  [[nodiscard]] bool Claim(std::atomic<bool>& flag);
 
   // Clears the three, in the order recording, playing, modifying.
   void ClearAll();

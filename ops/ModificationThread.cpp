@@ -53,17 +53,21 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
       rate = static_cast<int>(probe->sampleRate);
     }
   }
-  const int streams = modifier->OpenStreams();
+  const StreamsStatus streams = modifier->OpenStreams();
   // A real-time run without its microphone or speaker would go on in
   // silence; the user is told instead, and nothing runs.
   bool run = true;
-  if (realTime && streams != kStreamsOpen) {
-    const bool microphone = modifier->InputKind() == kStreamSoundBoard && streams == kSourceFailed;
+  if (realTime && streams != StreamsStatus::kStreamsOpen) {
+    const bool microphone =
+        modifier->InputKind() == kStreamSoundBoard && streams == StreamsStatus::kSourceFailed;
     observer.OnRunFailure(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker);
     run = false;
   }
-  modifier->Prepare(rate, kAnalysisFrameSeconds, kFirstHopSeconds);
-  if (run && flags.isModifying.load()) modifier->Process();
+  // A rate the engine does not run at ends the run at once, which the
+  // observer hears of.
+  static_cast<void>(modifier->Prepare(rate, kAnalysisFrameSeconds, kFirstHopSeconds));
+  // A failed run has told the observer, whose result is reported below.
+  if (run && flags.isModifying.load()) static_cast<void>(modifier->Process());
   controls.OperationEnded(kOperationModification, observer.Result());
   flags.isModifying.store(false);
   // Closes whatever a run that did not happen left open.

@@ -34,17 +34,17 @@ class Operations {
   // Records the microphone at rate (16-bit mono) into a wav file at path
   // until stopped, or until it holds sampleLimit samples when that is above
   // 0. false when another operation runs.
-  bool StartRecording(const std::string& path, int32_t rate, int64_t sampleLimit = 0);
+  [[nodiscard]] bool StartRecording(const std::string& path, int32_t rate, int64_t sampleLimit = 0);
 
   // Plays a wav file to the speaker; which is kOperationPlayInput or
   // kOperationPlayOutput. false when another operation runs, the path is
   // empty or names no file.
-  bool StartPlay(const std::string& path, int32_t which);
+  [[nodiscard]] bool StartPlay(const std::string& path, int32_t which);
 
   // Runs a modification of record's settings (validated by the caller):
   // microphone to speaker in real-time mode, else file to file. record
   // must outlive the run. false when another operation runs.
-  bool StartModification(VoiceParameters& record, uint32_t seed);
+  [[nodiscard]] bool StartModification(VoiceParameters& record, uint32_t seed);
 
   // Stops whatever runs: a playback has ended when this returns (its queue
   // discarded); a recording or modification ends on its own thread within
@@ -79,7 +79,7 @@ class Operations {
   };
   void ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed);
   // Claims flag for a new operation once every earlier worker has ended.
-  bool Begin(std::atomic<bool>& flag);
+  [[nodiscard]] bool Begin(std::atomic<bool>& flag);
   // Joins a finished worker before its thread object is used again.
   static void Join(std::thread& worker);
   // A worker's result: failed when it has something to tell the user.

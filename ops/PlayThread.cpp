@@ -30,14 +30,14 @@ void Operations::PlayThread() {
 const MessagePair* Operations::PlayOperation(const std::string& path) {
   if (output.IsOpen() != 0 || path.empty()) return nullptr;
   MeterLevel meter(controls);
-  const int played = output.PlayFile(path, false, &meter, &flags.isPlaying);
+  const PlayResult played = output.PlayFile(path, false, &meter, &flags.isPlaying);
   StopAllOperations();
-  output.Flush();
-  output.Close();
+  // PlayFile has closed the speaker it opened; this only makes sure.
+  static_cast<void>(output.Close());
   // A file that cannot be read ends the playback without a word, as it
   // always has; a speaker that cannot play is the user's to know.
-  if (played == kPlaySpeakerUnavailable) return &kMessageCannotOpenSpeaker;
-  if (played == kPlayDeviceFailed) return &kMessageSoundDeviceFailed;
+  if (played == PlayResult::kPlaySpeakerUnavailable) return &kMessageCannotOpenSpeaker;
+  if (played == PlayResult::kPlayDeviceFailed) return &kMessageSoundDeviceFailed;
   return nullptr;
 }
 

@@ -83,13 +83,16 @@ const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rat
   // microphone opens first, and the samples go to a file of their own that
   // takes the name once the first of them are in it.
   input.SetFormat(rate, kRecordBits, kRecordChannels, kWaveFormatPcm);
-  if (input.OpenDevice(kCaptureTotalMs, kCaptureBufferMs) != 1) return &kMessageCannotOpenMicrophone;
+  if (input.OpenDevice(kCaptureTotalMs, kCaptureBufferMs) != SoundResult::kSoundOk) {
+    return &kMessageCannotOpenMicrophone;
+  }
   const std::string target = FileBehind(path);
   const std::string temporary = CreateTemporaryBeside(target);
   output.SetFormat(rate, kRecordBits, kRecordChannels, kWaveFormatPcm);
-  if (temporary.empty() || output.OpenFile(temporary) != 1) {
+  if (temporary.empty() || output.OpenFile(temporary) != SoundResult::kSoundOk) {
     if (!temporary.empty()) unlink(temporary.c_str());
-    input.Close();
+    // The recording has failed already; the microphone is only let go.
+    static_cast<void>(input.Close());
     return &kMessageCannotCreateRecording;
   }
   std::vector<int16_t> block(kRecordBlock, 0);
@@ -102,13 +105,13 @@ const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rat
   while (flags.isRecording.load()) {
     int count = kRecordBlock;
     if (sampleLimit > 0) count = static_cast<int>(std::min<int64_t>(count, sampleLimit - written));
-    if (input.Read(block.data(), count) != 1) {
+    if (input.Read(block.data(), count) != SoundResult::kSoundOk) {
       // A stop stands until the microphone is opened again; only a read
       // that failed without one is the microphone's fault.
       if (input.stopRequested == 0) failure = &kMessageCannotOpenMicrophone;
       break;
     }
-    if (output.Write(block.data(), count) != 1) {
+    if (output.Write(block.data(), count) != SoundResult::kSoundOk) {
       failure = &kMessageCannotWriteOutputFile;
       break;
     }
@@ -123,9 +126,11 @@ const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rat
     if (sampleLimit > 0 && written >= sampleLimit) break;
   }
   // The header is written again with the final sizes.
-  output.Flush();
-  const bool fileComplete = output.Close() == 0;
-  input.Close();
+  const bool flushed = output.Flush() == SoundResult::kSoundDone;
+  const bool fileComplete = output.Close() == SoundResult::kSoundDone && flushed;
+  // Every sample the file holds has been read; the microphone is let go
+  // whether or not its close works.
+  static_cast<void>(input.Close());
   // A file that never took the name held nothing the user asked to keep.
   if (!named) unlink(temporary.c_str());
   if (failure == nullptr && named && !fileComplete) failure = &kMessageCannotWriteOutputFile;

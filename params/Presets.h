@@ -38,20 +38,20 @@ class SettingsRefresher {
 // compressor. No effect is derived and nothing else changes. Returns 1,
 // or -1 with the record untouched for a speaker kind other than 1 .. 3 or
 // an index outside 0 .. 24.
-int StorePresetValues(VoiceParameters& record, int32_t speakerKind, int32_t presetIndex);
+[[nodiscard]] int StorePresetValues(VoiceParameters& record, int32_t speakerKind, int32_t presetIndex);
 
 // The main window's preset choice: takes the speaker kind from the radio
 // buttons into the record, stores the preset's values, then lets the
 // settings window (when there is one) refresh itself, also after a refused
 // index. The caller then copies the controls back with -1. Returns as
 // StorePresetValues.
-int ApplyPreset(VoiceParameters& record, int32_t presetIndex, const SpeakerKindButtons& buttons,
+[[nodiscard]] int ApplyPreset(VoiceParameters& record, int32_t presetIndex, const SpeakerKindButtons& buttons,
                 SettingsRefresher* refresher);
 
 // The record as the user meets a preset: defaults, the preset for
 // speakerKind, then the round trip through the settings window's controls
 // that brings every value within its slider's range and derives the
 // enabled effects. Returns as StorePresetValues.
-int PreviewPreset(VoiceParameters& record, int32_t speakerKind, int32_t presetIndex);
+[[nodiscard]] int PreviewPreset(VoiceParameters& record, int32_t speakerKind, int32_t presetIndex);
 
 }  // namespace plimo

@@ -14,6 +14,6 @@ bool IsSupportedSamplingRate(int64_t rateHz);
 // The rate a list entry's text names, or -1 when the text is not exactly
 // the decimal form of one of the supported rates (no entry selected, for
 // instance).
-int32_t ParseSamplingRateText(std::string_view text);
+[[nodiscard]] int32_t ParseSamplingRateText(std::string_view text);
 
 }  // namespace plimo

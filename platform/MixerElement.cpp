@@ -12,24 +12,24 @@ constexpr short kBrokenEvents = POLLERR | POLLHUP | POLLNVAL;
 
 MixerElement::~MixerElement() { Close(); }
 
-int MixerElement::Open(const char* device, MixerDirection which, const char* const* names,
-                       size_t nameCount, bool anyVolume) {
-  if (IsOpen()) return -EBUSY;
-  if (!wake.IsValid()) return -EMFILE;
+DeviceResult MixerElement::Open(const char* device, MixerDirection which,
+                                const char* const* names, size_t nameCount, bool anyVolume) {
+  if (IsOpen()) return DeviceResult::kDeviceBusy;
+  if (!wake.IsValid()) return DeviceResult::kDeviceNoDescriptor;
   std::lock_guard<std::mutex> lock(mutex);
   direction = which;
   QuietenAlsaDiagnostics();
   int error = snd_mixer_open(&mixer, 0);
   if (error < 0) {
     mixer = nullptr;
-    return error;
+    return AlsaResult(error);
   }
   if ((error = snd_mixer_attach(mixer, device)) < 0 ||
       (error = snd_mixer_selem_register(mixer, nullptr, nullptr)) < 0 ||
       (error = snd_mixer_load(mixer)) < 0) {
     snd_mixer_close(mixer);
     mixer = nullptr;
-    return error;
+    return AlsaResult(error);
   }
   Pick(names, nameCount, anyVolume);
   const int count = snd_mixer_poll_descriptors_count(mixer);
@@ -38,7 +38,7 @@ int MixerElement::Open(const char* device, MixerDirection which, const char* con
   if (count > 0) snd_mixer_poll_descriptors(mixer, pollSet.data() + 1, static_cast<unsigned>(count));
   quit.store(false, std::memory_order_relaxed);
   watcher = std::thread(&MixerElement::WatchChanges, this);
-  return kDeviceOk;
+  return DeviceResult::kDeviceOk;
 }
 
 void MixerElement::Close() {
@@ -97,48 +97,48 @@ const char* MixerElement::Name() const {
   return element != nullptr ? snd_mixer_selem_get_name(element) : "";
 }
 
-int MixerElement::Range(long* minimum, long* maximum) const {
+DeviceResult MixerElement::Range(long* minimum, long* maximum) const {
   std::lock_guard<std::mutex> lock(mutex);
-  if (element == nullptr) return -ENOENT;
-  return direction == MixerDirection::kPlayback
-             ? snd_mixer_selem_get_playback_volume_range(element, minimum, maximum)
-             : snd_mixer_selem_get_capture_volume_range(element, minimum, maximum);
+  if (element == nullptr) return DeviceResult::kDeviceNoElement;
+  return AlsaResult(direction == MixerDirection::kPlayback
+                        ? snd_mixer_selem_get_playback_volume_range(element, minimum, maximum)
+                        : snd_mixer_selem_get_capture_volume_range(element, minimum, maximum));
 }
 
-int MixerElement::GetVolume(long* value) const {
+DeviceResult MixerElement::GetVolume(long* value) const {
   std::lock_guard<std::mutex> lock(mutex);
-  if (element == nullptr) return -ENOENT;
+  if (element == nullptr) return DeviceResult::kDeviceNoElement;
   // The first channel the element has: mono elements only have "front left".
   for (int c = SND_MIXER_SCHN_FRONT_LEFT; c <= SND_MIXER_SCHN_LAST; ++c) {
     const auto channel = static_cast<snd_mixer_selem_channel_id_t>(c);
     if (direction == MixerDirection::kPlayback) {
       if (snd_mixer_selem_has_playback_channel(element, channel)) {
-        return snd_mixer_selem_get_playback_volume(element, channel, value);
+        return AlsaResult(snd_mixer_selem_get_playback_volume(element, channel, value));
       }
     } else if (snd_mixer_selem_has_capture_channel(element, channel)) {
-      return snd_mixer_selem_get_capture_volume(element, channel, value);
+      return AlsaResult(snd_mixer_selem_get_capture_volume(element, channel, value));
     }
   }
-  return -ENOENT;
+  return DeviceResult::kDeviceNoElement;
 }
 
-int MixerElement::SetVolume(long value) {
+DeviceResult MixerElement::SetVolume(long value) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (element == nullptr) return -ENOENT;
-  return direction == MixerDirection::kPlayback
-             ? snd_mixer_selem_set_playback_volume_all(element, value)
-             : snd_mixer_selem_set_capture_volume_all(element, value);
+  if (element == nullptr) return DeviceResult::kDeviceNoElement;
+  return AlsaResult(direction == MixerDirection::kPlayback
+                        ? snd_mixer_selem_set_playback_volume_all(element, value)
+                        : snd_mixer_selem_set_capture_volume_all(element, value));
 }
 
-int MixerElement::SetSwitch(bool on) {
+DeviceResult MixerElement::SetSwitch(bool on) {
   std::lock_guard<std::mutex> lock(mutex);
-  if (element == nullptr) return -ENOENT;
+  if (element == nullptr) return DeviceResult::kDeviceNoElement;
   if (direction == MixerDirection::kPlayback) {
-    if (!snd_mixer_selem_has_playback_switch(element)) return kDeviceOk;
-    return snd_mixer_selem_set_playback_switch_all(element, on ? 1 : 0);
+    if (!snd_mixer_selem_has_playback_switch(element)) return DeviceResult::kDeviceOk;
+    return AlsaResult(snd_mixer_selem_set_playback_switch_all(element, on ? 1 : 0));
   }
-  if (!snd_mixer_selem_has_capture_switch(element)) return kDeviceOk;
-  return snd_mixer_selem_set_capture_switch_all(element, on ? 1 : 0);
+  if (!snd_mixer_selem_has_capture_switch(element)) return DeviceResult::kDeviceOk;
+  return AlsaResult(snd_mixer_selem_set_capture_switch_all(element, on ? 1 : 0));
 }
 
 void MixerElement::SetListener(MixerListener* newListener) {

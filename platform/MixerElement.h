@@ -40,8 +40,8 @@ class MixerElement {
   // anyVolume, the first element that has such a volume at all. A mixer
   // without one opens all the same (HasVolume is false); failing to open
   // the mixer is an error.
-  int Open(const char* device, MixerDirection direction, const char* const* names,
-           size_t nameCount, bool anyVolume);
+  [[nodiscard]] DeviceResult Open(const char* device, MixerDirection direction,
+                                  const char* const* names, size_t nameCount, bool anyVolume);
   void Close();
 
   bool IsOpen() const;
@@ -49,13 +49,13 @@ class MixerElement {
   // The element's name, or "" without one.
   const char* Name() const;
 
-  int Range(long* minimum, long* maximum) const;
+  [[nodiscard]] DeviceResult Range(long* minimum, long* maximum) const;
   // The value of the element's first channel.
-  int GetVolume(long* value) const;
+  [[nodiscard]] DeviceResult GetVolume(long* value) const;
   // The same value on every channel of the element.
-  int SetVolume(long value);
+  [[nodiscard]] DeviceResult SetVolume(long value);
   // The element's on/off switch on every channel, where it has one.
-  int SetSwitch(bool on);
+  [[nodiscard]] DeviceResult SetSwitch(bool on);
 
   // nullptr to stop being told. The listener must outlive the element's
   // open state or be replaced before it goes.

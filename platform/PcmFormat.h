@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <cerrno>
 #include <cstdint>
 
 namespace plimo {
@@ -21,9 +22,26 @@ struct PcmFormat {
 // and 8-bit µ-law can).
 snd_pcm_format_t AlsaFormat(const PcmFormat& format);
 
-// Outcome of a device call: 0, or a negative errno value (ALSA's own codes
-// are errno values too).
-inline constexpr int kDeviceOk = 0;
+// Outcome of a device call: kDeviceOk, or a negative errno value. The
+// failures the devices find themselves are named; ALSA's own codes are
+// errno values too and pass through AlsaResult as they are.
+enum class DeviceResult : int {
+  kDeviceOk = 0,
+  kDeviceInvalid = -EINVAL,        // no such buffer or format
+  kDeviceBusy = -EBUSY,            // open already, or the buffer is with the device
+  kDeviceFull = -ENOSPC,           // the queue holds its capacity
+  kDeviceNotOpen = -EBADFD,
+  kDeviceFailed = -EIO,            // the device failed and refuses buffers
+  kDeviceTimedOut = -ETIMEDOUT,    // the I/O thread did not answer in time
+  kDeviceNoDescriptor = -EMFILE,   // no wake event could be made
+  kDeviceNoElement = -ENOENT,      // the mixer has no such element or channel
+};
+
+// An ALSA call's result: its negative error code, or kDeviceOk for any
+// other value.
+inline DeviceResult AlsaResult(int code) {
+  return code < 0 ? static_cast<DeviceResult>(code) : DeviceResult::kDeviceOk;
+}
 
 // Stops ALSA from printing its own diagnostics: failures reach the user
 // through the program's messages. Safe to call any number of times.

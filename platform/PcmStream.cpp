@@ -13,34 +13,37 @@ PcmStream::PcmStream(snd_pcm_stream_t direction) : direction(direction) {}
 
 PcmStream::~PcmStream() {
   // A stream whose thread holds the last reference ends on that thread,
-  // closed already and with the thread detached.
-  if (open) Close();
+  // closed already and with the thread detached. Nobody is left to hear
+  // whether the close worked.
+  if (open) static_cast<void>(Close());
 }
 
-int PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
-                          unsigned ringUs) {
-  if (open) return -EBUSY;
-  if (AlsaFormat(wanted) == SND_PCM_FORMAT_UNKNOWN || queueCapacity == 0) return -EINVAL;
-  if (!wake.IsValid()) return -EMFILE;
+DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity,
+                                   unsigned periodUs, unsigned ringUs) {
+  if (open) return DeviceResult::kDeviceBusy;
+  if (AlsaFormat(wanted) == SND_PCM_FORMAT_UNKNOWN || queueCapacity == 0) {
+    return DeviceResult::kDeviceInvalid;
+  }
+  if (!wake.IsValid()) return DeviceResult::kDeviceNoDescriptor;
   format = wanted;
   blockAlign = wanted.BlockAlign();
   QuietenAlsaDiagnostics();
-  int error = snd_pcm_open(&pcm, kDefaultDevice, direction, SND_PCM_NONBLOCK);
-  if (error < 0) {
+  const int opened = snd_pcm_open(&pcm, kDefaultDevice, direction, SND_PCM_NONBLOCK);
+  if (opened < 0) {
     pcm = nullptr;
-    return error;
+    return AlsaResult(opened);
   }
-  error = Configure(periodUs, ringUs);
-  if (error < 0) {
+  const DeviceResult configured = Configure(periodUs, ringUs);
+  if (configured != DeviceResult::kDeviceOk) {
     snd_pcm_close(pcm);
     pcm = nullptr;
-    return error;
+    return configured;
   }
   const int count = snd_pcm_poll_descriptors_count(pcm);
   if (count <= 0) {
     snd_pcm_close(pcm);
     pcm = nullptr;
-    return count < 0 ? count : -EINVAL;
+    return count < 0 ? AlsaResult(count) : DeviceResult::kDeviceInvalid;
   }
   pollSet.assign(static_cast<size_t>(count) + 1, pollfd{});
   pollSet[0] = pollfd{wake.Descriptor(), POLLIN, 0};
@@ -54,71 +57,71 @@ int PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigne
   shared = keepAlive != nullptr;
   open = true;
   thread = std::thread(&PcmStream::ThreadMain, this, std::move(keepAlive));
-  return kDeviceOk;
+  return DeviceResult::kDeviceOk;
 }
 
-int PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
+DeviceResult PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
   snd_pcm_hw_params_t* hw = nullptr;
   snd_pcm_hw_params_alloca(&hw);
   int error = snd_pcm_hw_params_any(pcm, hw);
-  if (error < 0) return error;
+  if (error < 0) return AlsaResult(error);
   // The default device converts rates and formats the card lacks.
-  if ((error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return error;
-  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0) return error;
-  if ((error = snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0) return error;
-  if ((error = snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0) return error;
-  if ((error = snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0) return AlsaResult(error);
   unsigned ring = ringUs;
-  if ((error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0) return AlsaResult(error);
   unsigned period = periodUs;
-  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0) return error;
-  if ((error = snd_pcm_hw_params(pcm, hw)) < 0) return error;
+  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params(pcm, hw)) < 0) return AlsaResult(error);
   snd_pcm_hw_params_get_period_size(hw, &periodFrames, nullptr);
   snd_pcm_hw_params_get_buffer_size(hw, &ringFrames);
 
   snd_pcm_sw_params_t* sw = nullptr;
   snd_pcm_sw_params_alloca(&sw);
-  if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0) return error;
+  if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0) return AlsaResult(error);
   // Half a period: a sound server's plugin may offer room in steps that
   // round to a frame short of a period, and a non-blocking transfer below
   // the minimum is refused.
   const snd_pcm_uframes_t availMin = periodFrames > 1 ? periodFrames / 2 : 1;
-  if ((error = snd_pcm_sw_params_set_avail_min(pcm, sw, availMin)) < 0) return error;
+  if ((error = snd_pcm_sw_params_set_avail_min(pcm, sw, availMin)) < 0) return AlsaResult(error);
   // Both start on their own only with a full ring: capture is started on
   // the owner's command, playback as soon as what it holds is written (a
   // sound server's stream that starts on a few frames may ask for no more).
-  if ((error = snd_pcm_sw_params_set_start_threshold(pcm, sw, ringFrames)) < 0) return error;
-  return snd_pcm_sw_params(pcm, sw);
+  if ((error = snd_pcm_sw_params_set_start_threshold(pcm, sw, ringFrames)) < 0) return AlsaResult(error);
+  return AlsaResult(snd_pcm_sw_params(pcm, sw));
 }
 
-int PcmStream::PrepareBuffer(WaveBuffer* buffer) const {
-  if (buffer == nullptr || (buffer->data == nullptr && buffer->length > 0)) return -EINVAL;
-  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
+DeviceResult PcmStream::PrepareBuffer(WaveBuffer* buffer) const {
+  if (buffer == nullptr || (buffer->data == nullptr && buffer->length > 0)) return DeviceResult::kDeviceInvalid;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return DeviceResult::kDeviceBusy;
   buffer->prepared = true;
   buffer->done.store(false, std::memory_order_relaxed);
-  return kDeviceOk;
+  return DeviceResult::kDeviceOk;
 }
 
-int PcmStream::UnprepareBuffer(WaveBuffer* buffer) const {
-  if (buffer == nullptr) return -EINVAL;
-  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
+DeviceResult PcmStream::UnprepareBuffer(WaveBuffer* buffer) const {
+  if (buffer == nullptr) return DeviceResult::kDeviceInvalid;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return DeviceResult::kDeviceBusy;
   buffer->prepared = false;
-  return kDeviceOk;
+  return DeviceResult::kDeviceOk;
 }
 
-int PcmStream::Enqueue(WaveBuffer* buffer) {
-  if (!open) return -EBADFD;
-  if (buffer == nullptr || !buffer->prepared) return -EINVAL;
-  if (buffer->inDevice.load(std::memory_order_acquire)) return -EBUSY;
-  if (HasFailed()) return -EIO;
+DeviceResult PcmStream::Enqueue(WaveBuffer* buffer) {
+  if (!open) return DeviceResult::kDeviceNotOpen;
+  if (buffer == nullptr || !buffer->prepared) return DeviceResult::kDeviceInvalid;
+  if (buffer->inDevice.load(std::memory_order_acquire)) return DeviceResult::kDeviceBusy;
+  if (HasFailed()) return DeviceResult::kDeviceFailed;
   buffer->done.store(false, std::memory_order_relaxed);
   buffer->inDevice.store(true, std::memory_order_relaxed);
   if (!queue.Push(buffer)) {
     buffer->inDevice.store(false, std::memory_order_relaxed);
-    return -ENOSPC;
+    return DeviceResult::kDeviceFull;
   }
   wake.Signal();
-  return kDeviceOk;
+  return DeviceResult::kDeviceOk;
 }
 
 void PcmStream::Wake() { events.Raise(); }
@@ -136,26 +139,26 @@ void PcmStream::Fail() {
   Wake();
 }
 
-int PcmStream::RunCommand(Command which, std::chrono::milliseconds limit) {
-  if (!open) return -EBADFD;
+DeviceResult PcmStream::RunCommand(Command which, std::chrono::milliseconds limit) {
+  if (!open) return DeviceResult::kDeviceNotOpen;
   std::unique_lock<std::mutex> lock(commandMutex);
   // An earlier command still unanswered: the thread is stuck in the device.
-  if (commandBusy) return -ETIMEDOUT;
+  if (commandBusy) return DeviceResult::kDeviceTimedOut;
   command = which;
   commandBusy = true;
   commandPending.store(true, std::memory_order_release);
   wake.Signal();
-  if (!commandDone.wait_for(lock, limit, [this] { return !commandBusy; })) return -ETIMEDOUT;
+  if (!commandDone.wait_for(lock, limit, [this] { return !commandBusy; })) return DeviceResult::kDeviceTimedOut;
   return commandResult;
 }
 
-int PcmStream::Reset() { return RunCommand(Command::kReset, kDeviceCommandLimit); }
+DeviceResult PcmStream::Reset() { return RunCommand(Command::kReset, kDeviceCommandLimit); }
 
-int PcmStream::Close() {
-  if (!open) return -EBADFD;
-  const int result = RunCommand(Command::kClose, kDeviceCommandLimit);
+DeviceResult PcmStream::Close() {
+  if (!open) return DeviceResult::kDeviceNotOpen;
+  const DeviceResult result = RunCommand(Command::kClose, kDeviceCommandLimit);
   open = false;
-  if (result == -ETIMEDOUT && shared) {
+  if (result == DeviceResult::kDeviceTimedOut && shared) {
     // The thread closes the PCM and lets the stream go when ALSA returns.
     abandoned.store(true, std::memory_order_release);
     wake.Signal();
@@ -172,12 +175,12 @@ void PcmStream::Keep(std::shared_ptr<void> memory) {
   kept.push_back(std::move(memory));
 }
 
-int PcmStream::CloseOnThread() {
+DeviceResult PcmStream::CloseOnThread() {
   while (queue.Head() != queue.Tail()) CompleteFront();
   Wake();
   const int closed = snd_pcm_close(pcm);
   pcm = nullptr;
-  return closed;
+  return AlsaResult(closed);
 }
 
 bool PcmStream::HandleCommand() {
@@ -189,7 +192,7 @@ bool PcmStream::HandleCommand() {
   }
   // Carried out without the lock, so an owner that gave up waiting is
   // never held by a device that does not answer.
-  const int result = which == Command::kClose ? CloseOnThread() : Execute(which);
+  const DeviceResult result = which == Command::kClose ? CloseOnThread() : Execute(which);
   {
     std::lock_guard<std::mutex> lock(commandMutex);
     commandResult = result;
@@ -203,7 +206,8 @@ void PcmStream::ThreadMain([[maybe_unused]] std::shared_ptr<PcmStream> keepAlive
   const nfds_t all = static_cast<nfds_t>(pollSet.size());
   for (;;) {
     if (abandoned.load(std::memory_order_acquire)) {
-      if (pcm != nullptr) CloseOnThread();
+      // The owner gave up on this stream: nobody waits for the result.
+      if (pcm != nullptr) static_cast<void>(CloseOnThread());
       return;
     }
     if (commandPending.load(std::memory_order_acquire) && !HandleCommand()) return;

@@ -58,18 +58,18 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   void Wake();
 
   // Prepare, then hand over; a buffer the device holds cannot be unprepared.
-  int PrepareBuffer(WaveBuffer* buffer) const;
-  int UnprepareBuffer(WaveBuffer* buffer) const;
+  [[nodiscard]] DeviceResult PrepareBuffer(WaveBuffer* buffer) const;
+  [[nodiscard]] DeviceResult UnprepareBuffer(WaveBuffer* buffer) const;
 
   // Gives every buffer back at once (capture keeps what it recorded), and
-  // leaves the device ready to run again. -ETIMEDOUT when the thread did
+  // leaves the device ready to run again. kDeviceTimedOut when the thread did
   // not answer in time; the buffers may then still be out.
-  int Reset();
+  [[nodiscard]] DeviceResult Reset();
 
-  // Closes the device; every buffer is back with the owner. -ETIMEDOUT
+  // Closes the device; every buffer is back with the owner. kDeviceTimedOut
   // when the thread was stuck and the stream was abandoned: buffers may
   // still be out, and their memory must be handed over with Keep.
-  int Close();
+  [[nodiscard]] DeviceResult Close();
 
   // Keeps memory alive for as long as an abandoned thread may touch it.
   void Keep(std::shared_ptr<void> memory);
@@ -82,19 +82,19 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   // Opens the default device with the format, a queue for queueCapacity
   // buffers, the device's own period and ring lengths, and starts the I/O
   // thread.
-  int OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
+  [[nodiscard]] DeviceResult OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
                  unsigned ringUs);
 
   // Owner side: the buffer goes to the back of the queue.
-  int Enqueue(WaveBuffer* buffer);
-  int RunCommand(Command command, std::chrono::milliseconds limit);
+  [[nodiscard]] DeviceResult Enqueue(WaveBuffer* buffer);
+  [[nodiscard]] DeviceResult RunCommand(Command command, std::chrono::milliseconds limit);
 
   // I/O side. What the thread waits for next: the PCM's descriptors or only
   // the wake event, and for how long (milliseconds, -1 for no limit).
   virtual void PlanWait(bool* wantPcm, int* timeoutMs) = 0;
   // Moves data after a wake; revents are the PCM's own poll events.
   virtual void Service(unsigned short revents) = 0;
-  virtual int Execute(Command command) = 0;
+  [[nodiscard]] virtual DeviceResult Execute(Command command) = 0;
 
   // Gives the front buffer back.
   void CompleteFront();
@@ -109,12 +109,12 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   WaveBufferQueue queue;
 
  private:
-  int Configure(unsigned periodUs, unsigned ringUs);
+  [[nodiscard]] DeviceResult Configure(unsigned periodUs, unsigned ringUs);
   // keepAlive holds the stream for the thread when it is shared.
   void ThreadMain(std::shared_ptr<PcmStream> keepAlive);
   bool HandleCommand();
   // I/O side: every buffer back, the PCM closed.
-  int CloseOnThread();
+  [[nodiscard]] DeviceResult CloseOnThread();
 
   snd_pcm_stream_t direction;
   WakeEvent wake;
@@ -131,7 +131,7 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   std::condition_variable commandDone;
   std::atomic<bool> commandPending{false};
   Command command = Command::kNone;
-  int commandResult = kDeviceOk;
+  DeviceResult commandResult = DeviceResult::kDeviceOk;
   bool commandBusy = false;  // given to the thread and not yet answered
 };
 

@@ -14,31 +14,32 @@ constexpr unsigned kMicrosecondsPerMillisecond = 1000;
 
 WaveInDevice::WaveInDevice() : PcmStream(SND_PCM_STREAM_CAPTURE) {}
 
-WaveInDevice::~WaveInDevice() { Close(); }
+// An owner that wants to know whether the close worked closes first.
+WaveInDevice::~WaveInDevice() { static_cast<void>(Close()); }
 
-int WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+DeviceResult WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
   // The I/O thread's state belongs to it while the device is open.
-  if (IsOpen()) return -EBUSY;
+  if (IsOpen()) return DeviceResult::kDeviceBusy;
   started = false;
-  const int error = OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
+  const DeviceResult opened = OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
   // Only a started device sheds, and Start reaches the thread after this.
   // A device that is a file delivers on demand: nothing it holds is late.
-  if (error == kDeviceOk && snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
+  if (opened == DeviceResult::kDeviceOk && snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
     shed.assign(static_cast<size_t>(periodFrames) * blockAlign, 0);
   } else {
     shed.clear();
   }
-  return error;
+  return opened;
 }
 
-int WaveInDevice::AddBuffer(WaveBuffer* buffer) {
+DeviceResult WaveInDevice::AddBuffer(WaveBuffer* buffer) {
   if (buffer != nullptr && !buffer->inDevice.load(std::memory_order_acquire)) {
     buffer->recordedBytes = 0;
   }
   return Enqueue(buffer);
 }
 
-int WaveInDevice::Start() { return RunCommand(Command::kStart, kDeviceStartLimit); }
+DeviceResult WaveInDevice::Start() { return RunCommand(Command::kStart, kDeviceStartLimit); }
 
 void WaveInDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
   // With every buffer out at the owner the device is still read, to shed
@@ -108,13 +109,13 @@ void WaveInDevice::ShedBacklog() {
   }
 }
 
-int WaveInDevice::Execute(Command which) {
+DeviceResult WaveInDevice::Execute(Command which) {
   if (which == Command::kStart) {
-    if (started) return kDeviceOk;
+    if (started) return DeviceResult::kDeviceOk;
     const int error = snd_pcm_start(pcm);
-    if (error < 0) return error;
+    if (error < 0) return AlsaResult(error);
     started = true;
-    return kDeviceOk;
+    return DeviceResult::kDeviceOk;
   }
   // Reset: give everything back with what it holds, stop, be ready again.
   // The buffers go first, so an owner that stops waiting for a device that
@@ -124,7 +125,7 @@ int WaveInDevice::Execute(Command which) {
   Wake();
   const int dropped = snd_pcm_drop(pcm);
   const int prepared = snd_pcm_prepare(pcm);
-  return dropped < 0 ? dropped : prepared;
+  return AlsaResult(dropped < 0 ? dropped : prepared);
 }
 
 }  // namespace plimo

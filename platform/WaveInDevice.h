@@ -18,16 +18,16 @@ class WaveInDevice : public PcmStream {
   ~WaveInDevice() override;
 
   // queueCapacity: how many buffers may be added at once.
-  int Open(const PcmFormat& format, size_t queueCapacity);
+  [[nodiscard]] DeviceResult Open(const PcmFormat& format, size_t queueCapacity);
   // The buffer must be prepared; its recorded count starts again at 0.
-  int AddBuffer(WaveBuffer* buffer);
-  int Start();
+  [[nodiscard]] DeviceResult AddBuffer(WaveBuffer* buffer);
+  [[nodiscard]] DeviceResult Start();
 
  private:
   void PlanWait(bool* wantPcm, int* timeoutMs) override;
   void Service(unsigned short revents) override;
-  int Execute(Command command) override;
-  bool Recover(int error);
+  DeviceResult Execute(Command command) override;
+  [[nodiscard]] bool Recover(int error);
   void ShedBacklog();
 
   bool started = false;  // I/O thread only

@@ -19,20 +19,21 @@ constexpr unsigned kMicrosecondsPerMillisecond = 1000;
 
 WaveOutDevice::WaveOutDevice() : PcmStream(SND_PCM_STREAM_PLAYBACK) {}
 
-WaveOutDevice::~WaveOutDevice() { Close(); }
+// An owner that wants to know whether the close worked closes first.
+WaveOutDevice::~WaveOutDevice() { static_cast<void>(Close()); }
 
-int WaveOutDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+DeviceResult WaveOutDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
   // The I/O thread's state belongs to it while the device is open.
-  if (IsOpen()) return -EBUSY;
+  if (IsOpen()) return DeviceResult::kDeviceBusy;
   cursor = 0;
   cursorOffset = 0;
   framesWritten = 0;
-  const int error = OpenStream(wanted, queueCapacity, kPlaybackPeriodUs, kPlaybackRingUs);
-  if (error == kDeviceOk) endFrames.assign(queue.Capacity(), 0);
-  return error;
+  const DeviceResult opened = OpenStream(wanted, queueCapacity, kPlaybackPeriodUs, kPlaybackRingUs);
+  if (opened == DeviceResult::kDeviceOk) endFrames.assign(queue.Capacity(), 0);
+  return opened;
 }
 
-int WaveOutDevice::Write(WaveBuffer* buffer) { return Enqueue(buffer); }
+DeviceResult WaveOutDevice::Write(WaveBuffer* buffer) { return Enqueue(buffer); }
 
 void WaveOutDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
   if (cursor != queue.Tail()) {
@@ -131,8 +132,8 @@ void WaveOutDevice::Service(unsigned short revents) {
   GiveBackPlayed();
 }
 
-int WaveOutDevice::Execute(Command which) {
-  if (which == Command::kStart) return kDeviceOk;
+DeviceResult WaveOutDevice::Execute(Command which) {
+  if (which == Command::kStart) return DeviceResult::kDeviceOk;
   // Reset: every buffer back, silence, ready for the next write. The
   // buffers go first, so an owner that stops waiting for a device that does
   // not answer has them all the same.
@@ -143,7 +144,7 @@ int WaveOutDevice::Execute(Command which) {
   Wake();
   const int dropped = snd_pcm_drop(pcm);
   const int prepared = snd_pcm_prepare(pcm);
-  return dropped < 0 ? dropped : prepared;
+  return AlsaResult(dropped < 0 ? dropped : prepared);
 }
 
 }  // namespace plimo

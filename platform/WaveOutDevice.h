@@ -18,20 +18,20 @@ class WaveOutDevice : public PcmStream {
   ~WaveOutDevice() override;
 
   // queueCapacity: how many buffers may be written and not yet done.
-  int Open(const PcmFormat& format, size_t queueCapacity);
+  [[nodiscard]] DeviceResult Open(const PcmFormat& format, size_t queueCapacity);
   // The buffer must be prepared; its first length bytes are played.
-  int Write(WaveBuffer* buffer);
+  [[nodiscard]] DeviceResult Write(WaveBuffer* buffer);
 
  private:
   void PlanWait(bool* wantPcm, int* timeoutMs) override;
   void Service(unsigned short revents) override;
-  int Execute(Command command) override;
+  DeviceResult Execute(Command command) override;
   // Frames written so far that the listener has heard.
   uint64_t PlayedFrames();
   void GiveBackPlayed();
   // After an underrun everything written has been played; the device is
   // made ready again.
-  bool Recover(int error);
+  [[nodiscard]] bool Recover(int error);
 
   // I/O thread only. The queue's positions from its head up to cursor are
   // written and wait to be heard; endFrames holds, per slot, the written

@@ -47,18 +47,18 @@ TEST_F(SoundOnServer, WritesArePacedByTheQueueAndFlushWaitsUntilAllIsHeard) {
 
   SoundWrite sink;
   sink.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   const Clock::time_point start = Clock::now();
   constexpr int kBlock = 319;
   for (size_t at = 0; at < tone.size(); at += kBlock) {
     const int n = static_cast<int>(std::min<size_t>(kBlock, tone.size() - at));
-    ASSERT_EQ(sink.Write(tone.data() + at, n), 1);
+    ASSERT_EQ(sink.Write(tone.data() + at, n), SoundResult::kSoundOk);
   }
   // At most 300 ms (and one block) were still queued when the writes ended.
   EXPECT_GE(MsSince(start), kToneMs - 300 - 20 - 100);
-  ASSERT_EQ(sink.Flush(), 0);
+  ASSERT_EQ(sink.Flush(), SoundResult::kSoundDone);
   EXPECT_GE(MsSince(start), kToneMs * 0.9);
-  EXPECT_EQ(sink.Close(), 0);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   recorder->Stop();
   EXPECT_NEAR(LoudMs(SoundServer::Get().Recorded("paced"), kRate), kToneMs, 60);
@@ -67,7 +67,7 @@ TEST_F(SoundOnServer, WritesArePacedByTheQueueAndFlushWaitsUntilAllIsHeard) {
 TEST_F(SoundOnServer, APlayingQueueTakesShortBuffersAtOnceUntilItIsFull) {
   SoundWrite sink;
   sink.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   constexpr int64_t kBytesPerMs = kRate / 1000 * 2;
   // 260 ms: past the pre-roll, so the device starts playing it.
   const std::vector<uint8_t> first(260 * kBytesPerMs, 0);
@@ -89,7 +89,7 @@ TEST_F(SoundOnServer, APlayingQueueTakesShortBuffersAtOnceUntilItIsFull) {
   const int64_t queuedMs = sink.queuedBytes / kBytesPerMs;
   EXPECT_GT(queuedMs, 300);
   EXPECT_LE(queuedMs, 320);
-  EXPECT_EQ(sink.Shutdown(), 0);
+  EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundDone);
 }
 
 TEST_F(SoundOnServer, StoppingPlayFileDiscardsTheQueueWithinABlock) {
@@ -98,14 +98,14 @@ TEST_F(SoundOnServer, StoppingPlayFileDiscardsTheQueueWithinABlock) {
   auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "stopped");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   SoundWrite sink;
-  int result = 0;
+  PlayResult result = PlayResult::kPlayDeviceFailed;
   std::thread player([&] { result = sink.PlayFile(wav, false); });
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
   const Clock::time_point stop = Clock::now();
   sink.RequestStop();
   const double stopMs = MsSince(stop);
   player.join();
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, PlayResult::kPlayFilePlayed);
   EXPECT_EQ(sink.IsOpen(), 0);
   // The current block with its wait for room, and the device reset.
   EXPECT_LT(stopMs, 100.0);
@@ -122,12 +122,12 @@ TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   SoundRead source;
   source.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> all;
   std::vector<int16_t> block(64);
   const Clock::time_point start = Clock::now();
   for (int i = 0; i < kRate / 64; ++i) {  // one second
-    ASSERT_EQ(source.Read(block.data(), 64), 1);
+    ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
     all.insert(all.end(), block.begin(), block.end());
   }
   const double elapsed = MsSince(start);
@@ -135,16 +135,16 @@ TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
   EXPECT_LE(elapsed, 2000.0);
   EXPECT_NEAR(MedianToneHz(std::vector<int16_t>(all.begin() + kRate / 2, all.end()), kRate), 1000.0,
               60.0);
-  EXPECT_EQ(source.Close(), 0);
+  EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
 }
 
 TEST_F(SoundOnServer, AReaderThatFellBehindIsNeverMoreThanItsQueueBehind) {
   auto player = SoundServer::Get().PlayInto("micfeed", ToneSamples(1000.0, 3000), kRate, "behind");
   SoundRead source;
   source.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> block(64);
-  for (int i = 0; i < kRate / 2 / 64; ++i) ASSERT_EQ(source.Read(block.data(), 64), 1);
+  for (int i = 0; i < kRate / 2 / 64; ++i) ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
   // A stall longer than the 126 ms of capture buffers, shorter than the
   // device's own ring.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -152,38 +152,40 @@ TEST_F(SoundOnServer, AReaderThatFellBehindIsNeverMoreThanItsQueueBehind) {
   int backlog = 0;
   for (;;) {
     const Clock::time_point start = Clock::now();
-    ASSERT_EQ(source.Read(block.data(), 64), 1);
+    ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
     if (MsSince(start) > 2.0) break;
     backlog += 64;
   }
   const double backlogMs = backlog * 1000.0 / kRate;
   std::printf("microphone: %.0f ms waited for a reader 300 ms late\n", backlogMs);
   EXPECT_LT(backlogMs, 200.0);
-  EXPECT_EQ(source.Close(), 0);
+  EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
 }
 
 TEST_F(SoundOnServer, ASpeakerThatTakesNothingForTwoSecondsHasFailed) {
   SoundWrite sink;
   sink.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   const std::vector<int16_t> tone = ToneSamples(440.0, 20);
-  for (int i = 0; i < 25; ++i) ASSERT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), 1);
+  for (int i = 0; i < 25; ++i) {
+    ASSERT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), SoundResult::kSoundOk);
+  }
   SoundServer::Get().Pactl({"suspend-sink", "speaker", "1"});
   const Clock::time_point start = Clock::now();
-  int result = 1;
-  for (int i = 0; i < 1000 && result == 1; ++i) {
+  SoundResult result = SoundResult::kSoundOk;
+  for (int i = 0; i < 1000 && result == SoundResult::kSoundOk; ++i) {
     result = sink.Write(tone.data(), static_cast<int>(tone.size()));
   }
   const double failedAfterMs = MsSince(start);
   SoundServer::Get().Pactl({"suspend-sink", "speaker", "0"});
-  EXPECT_EQ(result, -1) << "a speaker that plays nothing kept taking sound";
+  EXPECT_EQ(result, SoundResult::kSoundFailed) << "a speaker that plays nothing kept taking sound";
   EXPECT_GE(failedAfterMs, 1500.0);
   // Failed, it refuses at once, and its close returns.
   const Clock::time_point again = Clock::now();
-  EXPECT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), -1);
-  EXPECT_EQ(sink.Flush(), -1);
+  EXPECT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.Flush(), SoundResult::kSoundFailed);
   EXPECT_LT(MsSince(again), 1000.0);  // well short of another stall limit
-  sink.Close();
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundFailed);  // its queue can no longer be played
   EXPECT_EQ(sink.IsOpen(), 0);
 }
 

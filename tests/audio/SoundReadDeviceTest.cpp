@@ -32,16 +32,16 @@ class SoundReadOnFileCard : public ::testing::Test {
 TEST_F(SoundReadOnFileCard, OpensFortyTwoBuffersOfThreeMillisecondsAndStartsRecording) {
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   EXPECT_EQ(source.mode, kSoundModeDevice);
   EXPECT_EQ(source.isOpen, 1);
   EXPECT_EQ(source.bufferCount, 42);
   EXPECT_EQ(source.bufferBytes, 96);
   ASSERT_EQ(source.buffers.size(), 42u);
   // Open already: nothing changes.
-  EXPECT_EQ(source.OpenDevice(20, 10), 1);
+  EXPECT_EQ(source.OpenDevice(20, 10), SoundResult::kSoundOk);
   EXPECT_EQ(source.bufferCount, 42);
-  EXPECT_EQ(source.Close(), 0);
+  EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(source.mode, kSoundModeClosed);
   EXPECT_TRUE(source.buffers.empty());
 }
@@ -49,20 +49,20 @@ TEST_F(SoundReadOnFileCard, OpensFortyTwoBuffersOfThreeMillisecondsAndStartsReco
 TEST_F(SoundReadOnFileCard, QueueLengthsFollowTheMinimumTotalAndBufferCount) {
   SoundRead ten;
   ten.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(ten.OpenDevice(20, 10), 1);
+  ASSERT_EQ(ten.OpenDevice(20, 10), SoundResult::kSoundOk);
   EXPECT_EQ(ten.bufferCount, 12);  // 128 / 10
   EXPECT_EQ(ten.bufferBytes, 320);
-  ten.Close();
+  EXPECT_EQ(ten.Close(), SoundResult::kSoundDone);
 
   SoundRead forty;
   forty.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(forty.OpenDevice(128, 40), 1);
+  ASSERT_EQ(forty.OpenDevice(128, 40), SoundResult::kSoundOk);
   EXPECT_EQ(forty.bufferCount, 5);  // 3 would be too few
-  forty.Close();
+  EXPECT_EQ(forty.Close(), SoundResult::kSoundDone);
 
   // Without a format the microphone runs at 16000 Hz, 16-bit mono.
   SoundRead unset;
-  ASSERT_EQ(unset.OpenDevice(128, 3), 1);
+  ASSERT_EQ(unset.OpenDevice(128, 3), SoundResult::kSoundOk);
   EXPECT_EQ(unset.sampleRate, 16000);
   EXPECT_EQ(unset.bufferBytes, 96);
 }
@@ -70,9 +70,9 @@ TEST_F(SoundReadOnFileCard, QueueLengthsFollowTheMinimumTotalAndBufferCount) {
 TEST_F(SoundReadOnFileCard, ReadsDeliverTheRecordedSamplesInOrderAcrossBuffers) {
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> block(64);
-  ASSERT_EQ(source.Read(block.data(), 64), 1);
+  ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
   EXPECT_EQ(block, std::vector<int16_t>(input.begin(), input.begin() + 64));
   // 64 samples: all 48 of the first buffer and 16 of the second, whose
   // other 32 wait at the start of its block; the first went to the back.
@@ -85,7 +85,7 @@ TEST_F(SoundReadOnFileCard, ReadsDeliverTheRecordedSamplesInOrderAcrossBuffers) 
   std::vector<int16_t> all(input.begin(), input.begin() + 64);
   for (int size : {1, 47, 48, 49, 319, 5000, 3}) {
     std::vector<int16_t> more(static_cast<size_t>(size));
-    ASSERT_EQ(source.Read(more.data(), size), 1);
+    ASSERT_EQ(source.Read(more.data(), size), SoundResult::kSoundOk);
     all.insert(all.end(), more.begin(), more.end());
   }
   EXPECT_EQ(all, std::vector<int16_t>(input.begin(), input.begin() + all.size()));
@@ -97,20 +97,20 @@ TEST_F(SoundReadOnFileCard, EightBitCaptureArrivesAsSixteenBitSamples) {
   const std::vector<uint8_t> bytes = LittleEndianBytes(input);
   SoundRead eight;
   eight.SetFormat(8000, 8, 1, kWavPcm);
-  ASSERT_EQ(eight.OpenDevice(128, 3), 1);
+  ASSERT_EQ(eight.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> got(100);
-  ASSERT_EQ(eight.Read(got.data(), 100), 1);
+  ASSERT_EQ(eight.Read(got.data(), 100), SoundResult::kSoundOk);
   for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], (bytes[i] - 128) * 256) << i;
 }
 
 TEST_F(SoundReadOnFileCard, SteadyReadingAllocatesNothing) {
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> block(64);
-  ASSERT_EQ(source.Read(block.data(), 64), 1);
+  ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
   const long before = AllocationCount();
-  for (int i = 0; i < 200; ++i) ASSERT_EQ(source.Read(block.data(), 64), 1);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
   EXPECT_EQ(AllocationCount(), before);
 }
 
@@ -118,10 +118,10 @@ TEST_F(SoundReadOnFileCard, ADeviceAndAFileExcludeEachOther) {
   TempDir dir;
   const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, Ramp(100)));
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(wav), 1);
-  EXPECT_EQ(source.OpenDevice(128, 3), -1);
-  source.Close();
-  ASSERT_EQ(source.OpenDevice(128, 3), 1);
+  ASSERT_EQ(source.OpenFile(wav), SoundResult::kSoundOk);
+  EXPECT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundFailed);
+  EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
+  ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
   std::vector<int16_t> block(10);
   EXPECT_EQ(source.ReadFile(block.data(), 10), -1);
 }
@@ -130,14 +130,14 @@ TEST(SoundReadWithoutSoundCard, OpenDeviceFailsAndReadsFail) {
   NoSoundCard none;
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
-  EXPECT_EQ(source.OpenDevice(128, 3), -1);
+  EXPECT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundFailed);
   EXPECT_EQ(source.mode, kSoundModeClosed);
   EXPECT_TRUE(source.buffers.empty());
   int16_t sample = 0;
-  EXPECT_EQ(source.Read(&sample, 1), -1);
+  EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
   source.RequestStop();
   // A stop lasts until the next open.
-  EXPECT_EQ(source.OpenDevice(128, 3), -1);
+  EXPECT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundFailed);
   EXPECT_EQ(source.stopRequested, 0);
 }
 
@@ -145,10 +145,10 @@ TEST(SoundReadFormats, BuffersTooShortForAFrameOrNoLengthAreRefused) {
   FileSoundCard card(std::vector<uint8_t>(1000));
   SoundRead zero;
   zero.SetFormat(16000, 16, 1, kWavPcm);
-  EXPECT_EQ(zero.OpenDevice(128, 0), -1);
+  EXPECT_EQ(zero.OpenDevice(128, 0), SoundResult::kSoundFailed);
   SoundRead wide;
   wide.SetFormat(16000, 24, 1, kWavPcm);  // no device carries 24 bits here
-  EXPECT_EQ(wide.OpenDevice(128, 3), -1);
+  EXPECT_EQ(wide.OpenDevice(128, 3), SoundResult::kSoundFailed);
   EXPECT_EQ(wide.mode, kSoundModeClosed);
 }
 

@@ -49,7 +49,7 @@ TEST_F(SoundReadTest, ConstructedClosedWithSixteenBitMonoAndNoRate) {
   EXPECT_EQ(source.bitsPerSample, 16);
   EXPECT_EQ(source.channels, 1);
   int16_t sample = 0;
-  EXPECT_EQ(source.Read(&sample, 1), -1);
+  EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
   EXPECT_EQ(source.ReadFile(&sample, 1), -1);
 }
 
@@ -57,7 +57,7 @@ TEST_F(SoundReadTest, StereoFileDeliversBothChannelsInterleavedThenZero) {
   const auto stereo = Ramp(2000);  // 1000 frames
   const std::string path = WriteWav(MakeWav(kWavPcm, 2, 22050, 16, stereo));
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(path), 1);
+  ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   EXPECT_EQ(source.mode, kSoundModeFile);
   EXPECT_EQ(source.isOpen, 1);
   EXPECT_EQ(source.formatFromFile, 1);
@@ -76,11 +76,11 @@ TEST_F(SoundReadTest, MuLawFileIsDecodedToLinearSamples) {
   const std::string path =
       WriteWav(WavBuilder().Fmt(kWavMuLaw, 1, 8000, 8).Data(codes).Bytes());
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(path), 1);
+  ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   EXPECT_EQ(source.formatTag, kWaveFormatMuLaw);
   EXPECT_EQ(source.bitsPerSample, 8);
   int16_t samples[4] = {};
-  ASSERT_EQ(source.Read(samples, 4), 1);
+  ASSERT_EQ(source.Read(samples, 4), SoundResult::kSoundOk);
   EXPECT_EQ(samples[0], 0);
   EXPECT_EQ(samples[1], -32124);
   EXPECT_EQ(samples[2], 32124);
@@ -92,9 +92,9 @@ TEST_F(SoundReadTest, EightAndTwentyFourBitSamplesAreWidenedLikeTheFileReader) {
     const std::string path =
         WriteWav(WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 255, 0}).Bytes());
     SoundRead source;
-    ASSERT_EQ(source.OpenFile(path), 1);
+    ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
     int16_t samples[3] = {};
-    ASSERT_EQ(source.Read(samples, 3), 1);
+    ASSERT_EQ(source.Read(samples, 3), SoundResult::kSoundOk);
     EXPECT_EQ(samples[0], 0);
     EXPECT_EQ(samples[1], 32512);
     EXPECT_EQ(samples[2], -32768);
@@ -103,7 +103,7 @@ TEST_F(SoundReadTest, EightAndTwentyFourBitSamplesAreWidenedLikeTheFileReader) {
     const std::string path = WriteWav(
         WavBuilder().Fmt(kWavPcm, 1, 8000, 24).Data(Encode24({0x7FFFFF, 0x800000, 0})).Bytes());
     SoundRead source;
-    ASSERT_EQ(source.OpenFile(path), 1);
+    ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
     int16_t samples[3] = {};
     ASSERT_EQ(source.ReadFile(samples, 3), 3);
     EXPECT_EQ(samples[0], 32766);
@@ -124,9 +124,9 @@ TEST_F(SoundReadTest, LongTwentyFourBitRequestArrivesWhole) {
   const std::string path =
       WriteWav(WavBuilder().Fmt(kWavPcm, 1, 16000, 24).Data(Encode24(raw)).Bytes());
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(path), 1);
+  ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   std::vector<int16_t> got(expected.size());
-  ASSERT_EQ(source.Read(got.data(), static_cast<int>(got.size())), 1);
+  ASSERT_EQ(source.Read(got.data(), static_cast<int>(got.size())), SoundResult::kSoundOk);
   // 16-bit values scaled by 32767/32768 on the way through 32 bits.
   for (size_t i = 0; i < got.size(); i += 997) {
     EXPECT_NEAR(got[i], expected[i], 1) << "sample " << i;
@@ -137,15 +137,15 @@ TEST_F(SoundReadTest, ReadIsAllOrNothingWhileReadFileDeliversTheRest) {
   const auto mono = Ramp(100);
   const std::string path = WriteWav(MakeWav(kWavPcm, 1, 16000, 16, mono));
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(path), 1);
+  ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   std::vector<int16_t> block(64);
-  ASSERT_EQ(source.Read(block.data(), 64), 1);
+  ASSERT_EQ(source.Read(block.data(), 64), SoundResult::kSoundOk);
   EXPECT_EQ(std::vector<int16_t>(block.begin(), block.end()),
             std::vector<int16_t>(mono.begin(), mono.begin() + 64));
-  EXPECT_EQ(source.Read(block.data(), 64), -1);  // only 36 were left
+  EXPECT_EQ(source.Read(block.data(), 64), SoundResult::kSoundFailed);  // only 36 were left
 
   SoundRead again;
-  ASSERT_EQ(again.OpenFile(path), 1);
+  ASSERT_EQ(again.OpenFile(path), SoundResult::kSoundOk);
   ASSERT_EQ(again.ReadFile(block.data(), 64), 64);
   ASSERT_EQ(again.ReadFile(block.data(), 64), 36);
   EXPECT_EQ(block[35], mono[99]);
@@ -156,7 +156,7 @@ TEST_F(SoundReadTest, EngineReadsMonoThroughTheSourceFile) {
   std::vector<int16_t> stereo;
   for (int i = 0; i < 50; ++i) stereo.insert(stereo.end(), {static_cast<int16_t>(100 * i), 0});
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 2, 8000, 16, stereo))), 1);
+  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 2, 8000, 16, stereo))), SoundResult::kSoundOk);
   ASSERT_NE(source.sourceFile, nullptr);
   int16_t mono[50] = {};
   ASSERT_EQ(source.sourceFile->Read(mono, 50), 50);
@@ -165,13 +165,13 @@ TEST_F(SoundReadTest, EngineReadsMonoThroughTheSourceFile) {
 
 TEST_F(SoundReadTest, FileFormatIsLockedUntilClose) {
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 11025, 16, Ramp(10)))), 1);
+  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 11025, 16, Ramp(10)))), SoundResult::kSoundOk);
   source.SetFormat(48000, 8, 2, kWavPcm);
   EXPECT_EQ(source.sampleRate, 11025);
   EXPECT_EQ(source.bitsPerSample, 16);
   EXPECT_EQ(source.channels, 1);
 
-  EXPECT_EQ(source.Close(), 0);
+  EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(source.mode, kSoundModeClosed);
   EXPECT_EQ(source.sourceFile, nullptr);
   EXPECT_EQ(source.sampleRate, 11025);  // the format outlives the file
@@ -184,25 +184,25 @@ TEST_F(SoundReadTest, FileFormatIsLockedUntilClose) {
 
 TEST_F(SoundReadTest, UnreadableFilesAreRefusedAndLeaveTheSourceClosed) {
   SoundRead source;
-  EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), -1);
-  EXPECT_EQ(source.OpenFile(dir.Root()), -1);
-  EXPECT_EQ(source.OpenFile(dir.Write("text.wav", {'h', 'e', 'l', 'l', 'o'})), -1);
+  EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), SoundResult::kSoundFailed);
+  EXPECT_EQ(source.OpenFile(dir.Root()), SoundResult::kSoundFailed);
+  EXPECT_EQ(source.OpenFile(dir.Write("text.wav", {'h', 'e', 'l', 'l', 'o'})), SoundResult::kSoundFailed);
   EXPECT_EQ(source.isOpen, 0);
 
   // A failed open after a good one does not leave the old file half-held.
-  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 8000, 16, Ramp(10)))), 1);
-  EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), -1);
+  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 8000, 16, Ramp(10)))), SoundResult::kSoundOk);
+  EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), SoundResult::kSoundFailed);
   EXPECT_EQ(source.isOpen, 0);
   int16_t sample = 0;
-  EXPECT_EQ(source.Read(&sample, 1), -1);
+  EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
 }
 
 TEST_F(SoundReadTest, ReadingBlocksAllocatesNothing) {
   SoundRead source;
-  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 16000, 16, Ramp(20000)))), 1);
+  ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 16000, 16, Ramp(20000)))), SoundResult::kSoundOk);
   std::vector<int16_t> block(319);
   const long before = AllocationCount();
-  for (int i = 0; i < 30; ++i) ASSERT_EQ(source.Read(block.data(), 319), 1);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(source.Read(block.data(), 319), SoundResult::kSoundOk);
   for (int i = 0; i < 30; ++i) ASSERT_EQ(source.ReadFile(block.data(), 319), 319);
   EXPECT_EQ(AllocationCount(), before);
 }

@@ -28,18 +28,18 @@ class SoundWriteOnFileCard : public ::testing::Test {
 TEST_F(SoundWriteOnFileCard, ThePreRollCollectsTwoHundredFiftyMillisecondsBeforeSending) {
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   EXPECT_EQ(sink.maxQueuedMs, 300);
   const std::vector<int16_t> block = Ramp(64);
   // 62 writes of 128 bytes collect 7936 bytes in one unsent buffer.
-  for (int i = 0; i < 62; ++i) ASSERT_EQ(sink.Write(block.data(), 64), 1);
+  for (int i = 0; i < 62; ++i) ASSERT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundOk);
   ASSERT_EQ(sink.buffers.Size(), 1u);
   EXPECT_FALSE(sink.buffers.Back().Sent());
   EXPECT_EQ(sink.buffers.Back().data.size(), 7936u);
   // The 63rd makes 8064 bytes, at least the 8000 of 250 ms: sent.
-  ASSERT_EQ(sink.Write(block.data(), 64), 1);
+  ASSERT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundOk);
   EXPECT_TRUE(sink.buffers.Back().Sent());
-  EXPECT_EQ(sink.Close(), 0);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
 }
 
 TEST_F(SoundWriteOnFileCard, EverythingWrittenIsPlayedInOrderOnceClosed) {
@@ -47,18 +47,18 @@ TEST_F(SoundWriteOnFileCard, EverythingWrittenIsPlayedInOrderOnceClosed) {
   {
     SoundWrite sink;
     sink.SetFormat(16000, 16, 1, kWavPcm);
-    ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+    ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
     size_t at = 0;
     for (size_t size : {64u, 319u, 1u, 5000u, 20000u, 3u}) {
-      ASSERT_EQ(sink.Write(samples.data() + at, static_cast<int>(size)), 1);
+      ASSERT_EQ(sink.Write(samples.data() + at, static_cast<int>(size)), SoundResult::kSoundOk);
       at += size;
     }
-    ASSERT_EQ(sink.Write(samples.data() + at, static_cast<int>(samples.size() - at)), 1);
+    ASSERT_EQ(sink.Write(samples.data() + at, static_cast<int>(samples.size() - at)), SoundResult::kSoundOk);
     // Flush sends the buffer still collecting and waits until it is heard.
-    ASSERT_EQ(sink.Flush(), 0);
+    ASSERT_EQ(sink.Flush(), SoundResult::kSoundDone);
     EXPECT_TRUE(sink.buffers.Empty());
     EXPECT_EQ(sink.queuedBytes, 0);
-    EXPECT_EQ(sink.Close(), 0);
+    EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
     EXPECT_EQ(sink.IsOpen(), 0);
   }
   EXPECT_EQ(card.Played(), LittleEndianBytes(samples));
@@ -68,13 +68,13 @@ TEST_F(SoundWriteOnFileCard, ShutdownDiscardsWhatWasNotSent) {
   {
     SoundWrite sink;
     sink.SetFormat(16000, 16, 1, kWavPcm);
-    ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+    ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
     const std::vector<int16_t> samples = Ramp(1000);
-    ASSERT_EQ(sink.Write(samples.data(), 1000), 1);
-    EXPECT_EQ(sink.Shutdown(), 0);
+    ASSERT_EQ(sink.Write(samples.data(), 1000), SoundResult::kSoundOk);
+    EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundDone);
     EXPECT_EQ(sink.mode, kSoundModeClosed);
-    EXPECT_EQ(sink.Flush(), -1);
-    EXPECT_EQ(sink.Write(samples.data(), 1), -1);
+    EXPECT_EQ(sink.Flush(), SoundResult::kSoundFailed);
+    EXPECT_EQ(sink.Write(samples.data(), 1), SoundResult::kSoundFailed);
   }
   EXPECT_TRUE(card.Played().empty());
 }
@@ -82,14 +82,14 @@ TEST_F(SoundWriteOnFileCard, ShutdownDiscardsWhatWasNotSent) {
 TEST_F(SoundWriteOnFileCard, SteadyWritingAllocatesNothing) {
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   const std::vector<int16_t> block = Ramp(319);
-  for (int i = 0; i < 100; ++i) ASSERT_EQ(sink.Write(block.data(), 319), 1);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(sink.Write(block.data(), 319), SoundResult::kSoundOk);
   const long before = AllocationCount();
-  for (int i = 0; i < 200; ++i) ASSERT_EQ(sink.Write(block.data(), 319), 1);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(sink.Write(block.data(), 319), SoundResult::kSoundOk);
   // Played out, the next write starts a lone buffer that collects 250 ms.
-  ASSERT_EQ(sink.Flush(), 0);
-  for (int i = 0; i < 20; ++i) ASSERT_EQ(sink.Write(block.data(), 319), 1);
+  ASSERT_EQ(sink.Flush(), SoundResult::kSoundDone);
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(sink.Write(block.data(), 319), SoundResult::kSoundOk);
   EXPECT_EQ(AllocationCount(), before);
 }
 
@@ -97,11 +97,11 @@ TEST_F(SoundWriteOnFileCard, ADeviceAndAFileExcludeEachOther) {
   TempDir dir;
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenFile(dir.Path("out.wav")), 1);
-  EXPECT_EQ(sink.OpenDevice(64, 5), -1);
-  sink.Close();
-  ASSERT_EQ(sink.OpenDevice(64, 5), 1);
-  EXPECT_EQ(sink.OpenDevice(128, 3), 1);
+  ASSERT_EQ(sink.OpenFile(dir.Path("out.wav")), SoundResult::kSoundOk);
+  EXPECT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
+  ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
+  EXPECT_EQ(sink.OpenDevice(128, 3), SoundResult::kSoundOk);
   EXPECT_EQ(sink.bufferMs, 5);
 }
 
@@ -111,7 +111,7 @@ TEST_F(SoundWriteOnFileCard, PlayFilePlaysTheFileInItsOwnFormat) {
   const std::vector<int16_t> interleaved = Ramp(2 * (22050 / 50) * 7 + 2 * 300, 3);
   const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 2, 22050, 16, interleaved));
   SoundWrite sink;
-  ASSERT_EQ(sink.PlayFile(wav, false), 1);
+  ASSERT_EQ(sink.PlayFile(wav, false), PlayResult::kPlayFilePlayed);
   EXPECT_EQ(sink.IsOpen(), 0);
   EXPECT_EQ(sink.idle, 1);
   EXPECT_EQ(sink.channels, 2);
@@ -124,7 +124,7 @@ TEST_F(SoundWriteOnFileCard, PlayFileWidensEightBitSamplesAndEndsOnAWholeNumberO
   const std::vector<int16_t> samples = Ramp(8000 / 50 * 10, 200);  // exactly 10 blocks
   const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 8000, 8, samples));
   SoundWrite sink;
-  ASSERT_EQ(sink.PlayFile(wav, false), 1);
+  ASSERT_EQ(sink.PlayFile(wav, false), PlayResult::kPlayFilePlayed);
   const std::vector<int16_t> played = SamplesOf(card.Played());
   ASSERT_EQ(played.size(), samples.size());
   // 8-bit keeps the top byte of each sample.
@@ -137,8 +137,8 @@ TEST_F(SoundWriteOnFileCard, PlayFileOfAnUnreadableFileFailsAndStaysIdle) {
   TempDir dir;
   const std::string junk = dir.Write("junk.wav", std::vector<uint8_t>(100, 7));
   SoundWrite sink;
-  EXPECT_EQ(sink.PlayFile(junk, false), -1);
-  EXPECT_EQ(sink.PlayFile(dir.Path("missing.wav"), false), -1);
+  EXPECT_EQ(sink.PlayFile(junk, false), PlayResult::kPlayFileUnreadable);
+  EXPECT_EQ(sink.PlayFile(dir.Path("missing.wav"), false), PlayResult::kPlayFileUnreadable);
   EXPECT_EQ(sink.idle, 1);
   EXPECT_EQ(sink.IsOpen(), 0);
 }
@@ -149,10 +149,10 @@ TEST(SoundWriteWithoutSoundCard, OpenDeviceFailsAndPlayFileFailsWithoutHanging) 
   const std::string wav = dir.Write("in.wav", MakeWav(kWavPcm, 1, 16000, 16, Ramp(16000)));
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWavPcm);
-  EXPECT_EQ(sink.OpenDevice(64, 5), -1);
+  EXPECT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundFailed);
   const std::vector<int16_t> block = Ramp(64);
-  EXPECT_EQ(sink.Write(block.data(), 64), -1);
-  EXPECT_EQ(sink.PlayFile(wav, false), kPlaySpeakerUnavailable);
+  EXPECT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.PlayFile(wav, false), PlayResult::kPlaySpeakerUnavailable);
   EXPECT_EQ(sink.idle, 1);
 }
 

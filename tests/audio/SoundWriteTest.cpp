@@ -29,14 +29,14 @@ TEST_F(SoundWriteTest, ThousandMonoSamplesMakeA2044ByteFile) {
   const auto samples = Ramp(1000);
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWaveFormatPcm);
-  ASSERT_EQ(sink.OpenFile(path), 1);
+  ASSERT_EQ(sink.OpenFile(path), SoundResult::kSoundOk);
   EXPECT_EQ(sink.IsOpen(), 1);
   EXPECT_EQ(sink.mode, kSoundModeFile);
   // While open the header still says 0 bytes: a reader sees an empty file.
-  ASSERT_EQ(sink.Write(samples.data(), 640), 1);
-  ASSERT_EQ(sink.Write(samples.data() + 640, 360), 1);
+  ASSERT_EQ(sink.Write(samples.data(), 640), SoundResult::kSoundOk);
+  ASSERT_EQ(sink.Write(samples.data() + 640, 360), SoundResult::kSoundOk);
   EXPECT_EQ(sink.dataBytes, 2000u);
-  EXPECT_EQ(sink.Close(), 0);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(sink.IsOpen(), 0);
 
   const auto bytes = ReadBytes(path);
@@ -51,9 +51,9 @@ TEST_F(SoundWriteTest, StereoSamplesAreWrittenAsGivenUnderAStereoHeader) {
   const auto interleaved = Ramp(600);
   SoundWrite sink;
   sink.SetFormat(44100, 16, 2, kWaveFormatPcm);
-  ASSERT_EQ(sink.OpenFile(path), 1);
-  ASSERT_EQ(sink.Write(interleaved.data(), 600), 1);
-  ASSERT_EQ(sink.Close(), 0);
+  ASSERT_EQ(sink.OpenFile(path), SoundResult::kSoundOk);
+  ASSERT_EQ(sink.Write(interleaved.data(), 600), SoundResult::kSoundOk);
+  ASSERT_EQ(sink.Close(), SoundResult::kSoundDone);
   const auto bytes = ReadBytes(path);
   EXPECT_EQ(bytes, MakeWav(kWavPcm, 2, 44100, 16, interleaved));
   EXPECT_EQ(ReadLittle32(bytes, 28), 44100u * 4);
@@ -64,11 +64,11 @@ TEST_F(SoundWriteTest, LongWritesPassThroughInPiecesWithoutAllocating) {
   const auto samples = Ramp(200000);  // several internal blocks
   SoundWrite sink;
   sink.SetFormat(8000, 16, 1, kWaveFormatPcm);
-  ASSERT_EQ(sink.OpenFile(path), 1);
+  ASSERT_EQ(sink.OpenFile(path), SoundResult::kSoundOk);
   const long before = AllocationCount();
-  ASSERT_EQ(sink.Write(samples.data(), 200000), 1);
+  ASSERT_EQ(sink.Write(samples.data(), 200000), SoundResult::kSoundOk);
   EXPECT_EQ(AllocationCount(), before);
-  ASSERT_EQ(sink.Close(), 0);
+  ASSERT_EQ(sink.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(ReadBytes(path), MakeWav(kWavPcm, 1, 8000, 16, samples));
 }
 
@@ -77,17 +77,17 @@ TEST_F(SoundWriteTest, ShutdownAndDestructionCompleteTheHeader) {
   {
     SoundWrite sink;
     sink.SetFormat(8000, 16, 1, kWaveFormatPcm);
-    ASSERT_EQ(sink.OpenFile(dir.Path("shut.wav")), 1);
-    ASSERT_EQ(sink.Write(samples.data(), 10), 1);
-    EXPECT_EQ(sink.Shutdown(), 0);
-    EXPECT_EQ(sink.Shutdown(), -1);  // already closed
+    ASSERT_EQ(sink.OpenFile(dir.Path("shut.wav")), SoundResult::kSoundOk);
+    ASSERT_EQ(sink.Write(samples.data(), 10), SoundResult::kSoundOk);
+    EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundDone);
+    EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundFailed);  // already closed
   }
   EXPECT_EQ(ReadBytes(dir.Path("shut.wav")), MakeWav(kWavPcm, 1, 8000, 16, samples));
   {
     SoundWrite sink;
     sink.SetFormat(8000, 16, 1, kWaveFormatPcm);
-    ASSERT_EQ(sink.OpenFile(dir.Path("dropped.wav")), 1);
-    ASSERT_EQ(sink.Write(samples.data(), 10), 1);
+    ASSERT_EQ(sink.OpenFile(dir.Path("dropped.wav")), SoundResult::kSoundOk);
+    ASSERT_EQ(sink.Write(samples.data(), 10), SoundResult::kSoundOk);
   }
   EXPECT_EQ(ReadBytes(dir.Path("dropped.wav")), MakeWav(kWavPcm, 1, 8000, 16, samples));
 }
@@ -95,53 +95,53 @@ TEST_F(SoundWriteTest, ShutdownAndDestructionCompleteTheHeader) {
 TEST_F(SoundWriteTest, ClosedSinkRefusesEverything) {
   SoundWrite sink;
   const int16_t sample = 1;
-  EXPECT_EQ(sink.Write(&sample, 1), -1);
+  EXPECT_EQ(sink.Write(&sample, 1), SoundResult::kSoundFailed);
   EXPECT_EQ(sink.WriteBytes(reinterpret_cast<const uint8_t*>(&sample), 2), -1);
-  EXPECT_EQ(sink.Flush(), -1);
-  EXPECT_EQ(sink.Close(), -1);
-  EXPECT_EQ(sink.Shutdown(), -1);
-  EXPECT_EQ(sink.OpenDevice(64, 5), -1);
+  EXPECT_EQ(sink.Flush(), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundFailed);
 }
 
 TEST_F(SoundWriteTest, FilesThatCannotBeCreatedOrDescribedAreRefused) {
   SoundWrite sink;
   // No rate set: the header could not name one.
-  EXPECT_EQ(sink.OpenFile(dir.Path("norate.wav")), -1);
+  EXPECT_EQ(sink.OpenFile(dir.Path("norate.wav")), SoundResult::kSoundFailed);
   sink.SetFormat(16000, 16, 1, kWaveFormatPcm);
-  EXPECT_EQ(sink.OpenFile(dir.Path("no-such-folder/out.wav")), -1);
-  EXPECT_EQ(sink.OpenFile(dir.Root()), -1);
+  EXPECT_EQ(sink.OpenFile(dir.Path("no-such-folder/out.wav")), SoundResult::kSoundFailed);
+  EXPECT_EQ(sink.OpenFile(dir.Root()), SoundResult::kSoundFailed);
   EXPECT_EQ(sink.IsOpen(), 0);
 
-  ASSERT_EQ(sink.OpenFile(dir.Path("once.wav")), 1);
-  EXPECT_EQ(sink.OpenFile(dir.Path("twice.wav")), -1);  // the open file is kept
+  ASSERT_EQ(sink.OpenFile(dir.Path("once.wav")), SoundResult::kSoundOk);
+  EXPECT_EQ(sink.OpenFile(dir.Path("twice.wav")), SoundResult::kSoundFailed);  // the open file is kept
   sink.SetFormat(8000, 16, 2, kWaveFormatPcm);            // ignored while open
   EXPECT_EQ(sink.sampleRate, 16000);
-  EXPECT_EQ(sink.Close(), 0);
+  EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
 }
 
 TEST_F(SoundWriteTest, AFullDiskMakesCloseFail) {
   const auto samples = Ramp(40000);
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWaveFormatPcm);
-  ASSERT_EQ(sink.OpenFile("/dev/full"), 1);
+  ASSERT_EQ(sink.OpenFile("/dev/full"), SoundResult::kSoundOk);
   // Buffered bytes may fail at the write or only when pushed out; either
   // way the failure must surface by the time the sink is closed.
-  const int written = sink.Write(samples.data(), 40000);
-  const int closed = sink.Close();
-  EXPECT_TRUE(written == -1 || closed == -1);
-  EXPECT_EQ(closed, -1);
+  const SoundResult written = sink.Write(samples.data(), 40000);
+  const SoundResult closed = sink.Close();
+  EXPECT_TRUE(written == SoundResult::kSoundFailed || closed == SoundResult::kSoundFailed);
+  EXPECT_EQ(closed, SoundResult::kSoundFailed);
   EXPECT_EQ(sink.IsOpen(), 0);
 }
 
 TEST_F(SoundWriteTest, OnlySixteenBitSamplesCanBeWritten) {
   SoundWrite sink;
   sink.SetFormat(8000, 8, 1, kWaveFormatPcm);
-  ASSERT_EQ(sink.OpenFile(dir.Path("eight.wav")), 1);
+  ASSERT_EQ(sink.OpenFile(dir.Path("eight.wav")), SoundResult::kSoundOk);
   const int16_t sample = 1000;
-  EXPECT_EQ(sink.Write(&sample, 1), -1);
+  EXPECT_EQ(sink.Write(&sample, 1), SoundResult::kSoundFailed);
   const uint8_t raw[2] = {128, 200};
   EXPECT_EQ(sink.WriteBytes(raw, 2), 2);  // raw bytes are the caller's business
-  ASSERT_EQ(sink.Close(), 0);
+  ASSERT_EQ(sink.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(ReadBytes(dir.Path("eight.wav")),
             WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 200}).Bytes());
 }

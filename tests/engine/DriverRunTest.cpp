@@ -79,7 +79,7 @@ TEST_F(DriverRunTest, OutputKeepsTheInputsWidthChannelsAndRate) {
   for (const Case& c : cases) {
     const std::string in = dir.Write(c.name, MakeWav(c.tag, c.channels, 22050, c.bits, *c.samples));
     const std::string out = dir.Path(std::string("out-") + c.name);
-    ASSERT_EQ(Run(in, out), kRunOk) << c.name;
+    ASSERT_EQ(Run(in, out), RunStatus::kRunOk) << c.name;
     const std::vector<uint8_t> bytes = ReadBytes(out);
     ASSERT_GE(bytes.size(), 44u) << c.name;
     EXPECT_EQ(ReadLittle16(bytes, 20), kWavPcm) << c.name;
@@ -106,16 +106,16 @@ TEST_F(DriverRunTest, SameSeedSameBytesOtherSeedOtherBytes) {
   record.whisperOn = 1;
   record.whisperLevel = 0.6f;
   record.chorusOn = 1;
-  ASSERT_EQ(Run(in, dir.Path("a.wav"), nullptr, 42), kRunOk);
-  ASSERT_EQ(Run(in, dir.Path("b.wav"), nullptr, 42), kRunOk);
-  ASSERT_EQ(Run(in, dir.Path("c.wav"), nullptr, 43), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("a.wav"), nullptr, 42), RunStatus::kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("b.wav"), nullptr, 42), RunStatus::kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("c.wav"), nullptr, 43), RunStatus::kRunOk);
   EXPECT_EQ(ReadBytes(dir.Path("a.wav")), ReadBytes(dir.Path("b.wav")));
   EXPECT_NE(ReadBytes(dir.Path("a.wav")), ReadBytes(dir.Path("c.wav")));
 }
 
 TEST_F(DriverRunTest, ProgressRisesToTheEndAndIsResetOnce) {
   Recorder recorder;
-  ASSERT_EQ(Run(VowelFile("in.wav"), dir.Path("out.wav"), &recorder), kRunOk);
+  ASSERT_EQ(Run(VowelFile("in.wav"), dir.Path("out.wav"), &recorder), RunStatus::kRunOk);
   EXPECT_EQ(recorder.progressCount, recorder.frames);
   EXPECT_FALSE(recorder.progressWentBack);
   EXPECT_GT(recorder.lastFraction, 0.9);
@@ -153,9 +153,9 @@ TEST_F(DriverRunTest, ShortLastReadIsCompletedWithSilence) {
   modifier = std::make_unique<VoiceModifier>(record, keepRunning, &check, 1);
   check.modifier = modifier.get();
   modifier->LoadParameters(record);
-  modifier->OpenStreams();
-  modifier->Prepare(modifier->SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds);
-  ASSERT_EQ(modifier->Process(), kRunOk);
+  ASSERT_EQ(modifier->OpenStreams(), StreamsStatus::kStreamsOpen);
+  ASSERT_EQ(modifier->Prepare(modifier->SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds), 1);
+  ASSERT_EQ(modifier->Process(), RunStatus::kRunOk);
   const int64_t beyond =
       check.tailPosition + modifier->Tracker().FrameLength() - static_cast<int64_t>(input.size());
   ASSERT_EQ(beyond, 46);
@@ -170,7 +170,7 @@ TEST_F(DriverRunTest, StoppedRunDrainsInWholeBlocksWithACompleteHeader) {
   Recorder recorder;
   recorder.stop = &keepRunning;
   recorder.stopAtFrame = 60;
-  ASSERT_EQ(Run(VowelFile("in.wav"), dir.Path("out.wav"), &recorder), kRunOk);
+  ASSERT_EQ(Run(VowelFile("in.wav"), dir.Path("out.wav"), &recorder), RunStatus::kRunOk);
   EXPECT_EQ(recorder.frames, 61);
   const std::vector<uint8_t> bytes = ReadBytes(dir.Path("out.wav"));
   ASSERT_GT(bytes.size(), 44u);
@@ -179,7 +179,7 @@ TEST_F(DriverRunTest, StoppedRunDrainsInWholeBlocksWithACompleteHeader) {
   EXPECT_EQ(samples, modifier->SynthesisPosition() / BlockLengthFor(kRate) * BlockLengthFor(kRate));
 
   keepRunning = false;  // stopped before the first frame
-  ASSERT_EQ(Run(dir.Path("in.wav"), dir.Path("none.wav")), kRunOk);
+  ASSERT_EQ(Run(dir.Path("in.wav"), dir.Path("none.wav")), RunStatus::kRunOk);
   EXPECT_EQ(ReadBytes(dir.Path("none.wav")).size(), 44u);
 }
 
@@ -187,7 +187,7 @@ TEST_F(DriverRunTest, OutputThatCannotBeWrittenFailsTheRun) {
   const std::string in = VowelFile("in.wav");
   for (const std::string& out : {dir.Path("no-such-folder/out.wav"), dir.Root(), std::string("/dev/full")}) {
     Recorder recorder;
-    EXPECT_EQ(Run(in, out, &recorder), kRunOutputFailed) << out;
+    EXPECT_EQ(Run(in, out, &recorder), RunStatus::kRunOutputFailed) << out;
     ASSERT_NE(recorder.failure, nullptr) << out;
     EXPECT_STREQ(recorder.failure->english, kMessageCannotWriteOutputFile.english);
     EXPECT_EQ(recorder.ends, 1);
@@ -199,7 +199,7 @@ TEST_F(DriverRunTest, OutputNeverOverwritesTheInput) {
   const std::vector<uint8_t> before = ReadBytes(in);
   Recorder recorder;
   // The same file under another name.
-  EXPECT_EQ(Run(in, dir.Root() + "/./in.wav", &recorder), kRunSameInputOutput);
+  EXPECT_EQ(Run(in, dir.Root() + "/./in.wav", &recorder), RunStatus::kRunSameInputOutput);
   ASSERT_NE(recorder.failure, nullptr);
   EXPECT_STREQ(recorder.failure->english, kMessageSameInputOutput.english);
   EXPECT_EQ(ReadBytes(in), before);
@@ -207,7 +207,7 @@ TEST_F(DriverRunTest, OutputNeverOverwritesTheInput) {
 
 TEST_F(DriverRunTest, InputsTheEngineCannotRunAreReported) {
   Recorder missing;
-  EXPECT_EQ(Run(dir.Path("missing.wav"), dir.Path("out.wav"), &missing), kRunInputUnreadable);
+  EXPECT_EQ(Run(dir.Path("missing.wav"), dir.Path("out.wav"), &missing), RunStatus::kRunInputUnreadable);
   ASSERT_NE(missing.failure, nullptr);
   EXPECT_STREQ(missing.failure->english, kMessageNoInputFile.english);
   EXPECT_EQ(missing.ends, 1);
@@ -215,14 +215,14 @@ TEST_F(DriverRunTest, InputsTheEngineCannotRunAreReported) {
   Recorder tooFast;
   const std::vector<int16_t> samples(19200, 0);
   EXPECT_EQ(Run(WriteMono("fast.wav", samples, 192000), dir.Path("out.wav"), &tooFast),
-            kRunNotPrepared);
+            RunStatus::kRunNotPrepared);
   ASSERT_NE(tooFast.failure, nullptr);
   EXPECT_STREQ(tooFast.failure->english, kMessageCannotProcessInputFile.english);
 }
 
 TEST_F(DriverRunTest, EmptyInputGivesAnEmptyOutput) {
   Recorder recorder;
-  EXPECT_EQ(Run(WriteMono("empty.wav", {}, kRate), dir.Path("out.wav"), &recorder), kRunOk);
+  EXPECT_EQ(Run(WriteMono("empty.wav", {}, kRate), dir.Path("out.wav"), &recorder), RunStatus::kRunOk);
   EXPECT_EQ(recorder.frames, 0);
   EXPECT_EQ(ReadBytes(dir.Path("out.wav")).size(), 44u);
 }
@@ -240,8 +240,8 @@ TEST_F(DriverRunTest, FileRunUsesTheFilesRateThroughout) {
   VoiceModifier run(record, keepRunning, nullptr, 1);
   run.LoadParameters(record);
   ASSERT_EQ(run.Prepare(8000, kAnalysisFrameSeconds, kFirstHopSeconds), 1);  // the record's rate
-  ASSERT_EQ(run.OpenStreams(), kStreamsOpen);
-  ASSERT_EQ(run.Process(), kRunOk);
+  ASSERT_EQ(run.OpenStreams(), StreamsStatus::kStreamsOpen);
+  ASSERT_EQ(run.Process(), RunStatus::kRunOk);
   EXPECT_EQ(run.SamplingRate(), kRate);
   EXPECT_EQ(run.Tracker().SamplingRate(), kRate);
   EXPECT_EQ(run.FftSize(), 1024);
@@ -261,7 +261,7 @@ TEST_F(DriverRunTest, FrameLoopAllocatesNothing) {
   record.pitchFactor = 1.7f;
   record.vocalTractFactor = 1.3f;
   Recorder recorder;
-  ASSERT_EQ(Run(VowelFile("in.wav", 2.0), dir.Path("out.wav"), &recorder), kRunOk);
+  ASSERT_EQ(Run(VowelFile("in.wav", 2.0), dir.Path("out.wav"), &recorder), RunStatus::kRunOk);
   ASSERT_GT(recorder.frames, 100);
   EXPECT_EQ(recorder.allocationsAtLastFrame, recorder.allocationsAtFirstFrame);
 }

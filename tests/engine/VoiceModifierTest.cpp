@@ -26,7 +26,7 @@ double NormalSnr(const std::vector<int16_t>& in, const std::vector<int16_t>& out
 
 TEST_F(VoiceModifierTest, NeutralSettingsGiveTheInputBack) {
   const auto input = WithLeadIn(Vowel(125.0, kRate, 2 * kRate), kRate);
-  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), kRunOk);
+  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), RunStatus::kRunOk);
   const auto output = ReadMono(dir.Path("out.wav"));
   ASSERT_GT(output.size(), input.size() - static_cast<size_t>(kRate / 10));
   const double snr = NormalSnr(input, output, kRate);
@@ -41,7 +41,7 @@ TEST_F(VoiceModifierTest, PitchFactorScalesTheMeasuredFundamental) {
   ASSERT_NEAR(inputF0, 125.0, 1.0);
   for (float factor : {1.5f, 0.7f, 2.0f}) {
     record.pitchFactor = factor;
-    ASSERT_EQ(Run(in, dir.Path("out.wav")), kRunOk);
+    ASSERT_EQ(Run(in, dir.Path("out.wav")), RunStatus::kRunOk);
     const auto output = ReadMono(dir.Path("out.wav"));
     for (size_t at : {static_cast<size_t>(kRate * 3 / 4), static_cast<size_t>(kRate * 3 / 2)}) {
       const double f0 = MeasureF0(output, kRate, at, 2048);
@@ -54,12 +54,12 @@ TEST_F(VoiceModifierTest, OffsetAndRobotSetTheFundamental) {
   const auto input = WithLeadIn(Vowel(125.0, kRate, 2 * kRate), kRate);
   const std::string in = WriteMono("in.wav", input, kRate);
   record.pitchOffsetHz = 50.0f;  // 125 + 50
-  ASSERT_EQ(Run(in, dir.Path("offset.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("offset.wav")), RunStatus::kRunOk);
   EXPECT_NEAR(MeasureF0(ReadMono(dir.Path("offset.wav")), kRate, kRate, 2048), 175.0, 0.03 * 175.0);
   record.pitchOffsetHz = 0.0f;
   record.robotVoiceOn = 1;
   record.robotPitchHz = 200.0f;
-  ASSERT_EQ(Run(in, dir.Path("robot.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("robot.wav")), RunStatus::kRunOk);
   EXPECT_NEAR(MeasureF0(ReadMono(dir.Path("robot.wav")), kRate, kRate, 2048), 200.0, 0.03 * 200.0);
 }
 
@@ -73,14 +73,14 @@ TEST_F(VoiceModifierTest, VocalTractFactorMovesTheResonance) {
   ASSERT_NEAR(inputHz, 700.0, 21.0);
   for (float factor : {1.2f, 0.8f, 1.5f}) {
     record.vocalTractFactor = factor;
-    ASSERT_EQ(Run(in, dir.Path("out.wav")), kRunOk);
+    ASSERT_EQ(Run(in, dir.Path("out.wav")), RunStatus::kRunOk);
     const double hz = ResonanceHz(ReadMono(dir.Path("out.wav")), kRate, at, 1024, kOrder);
     EXPECT_NEAR(hz / inputHz, factor, 0.05 * factor) << "factor " << factor;
   }
   // With the pitch raised too, the formant still moves by its own factor.
   record.vocalTractFactor = 1.2f;
   record.pitchFactor = 1.5f;
-  ASSERT_EQ(Run(in, dir.Path("both.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("both.wav")), RunStatus::kRunOk);
   const auto both = ReadMono(dir.Path("both.wav"));
   EXPECT_NEAR(ResonanceHz(both, kRate, at, 1024, kOrder) / inputHz, 1.2, 0.06);
   EXPECT_NEAR(MeasureF0(both, kRate, at, 2048), 150.0, 4.5);
@@ -90,11 +90,11 @@ TEST_F(VoiceModifierTest, DurationFactorStretchesTheOutput) {
   const auto input = WithLeadIn(Vowel(125.0, kRate, 2 * kRate), kRate);
   const std::string in = WriteMono("in.wav", input, kRate);
   const int block = BlockLengthFor(kRate);
-  ASSERT_EQ(Run(in, dir.Path("d1.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("d1.wav")), RunStatus::kRunOk);
   const auto single = ReadMono(dir.Path("d1.wav"));
   const int64_t singleEnd = modifier->SynthesisPosition();
   record.durationFactor = 2.0f;
-  ASSERT_EQ(Run(in, dir.Path("d2.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("d2.wav")), RunStatus::kRunOk);
   const auto twice = ReadMono(dir.Path("d2.wav"));
   // The synthesised time line doubles within one block; the files are each
   // cut to whole blocks on top of that.
@@ -102,7 +102,7 @@ TEST_F(VoiceModifierTest, DurationFactorStretchesTheOutput) {
   EXPECT_NEAR(static_cast<double>(twice.size()), 2.0 * single.size(), 2.0 * block);
   EXPECT_NEAR(MeasureF0(twice, kRate, kRate * 2, 2048), 125.0, 2.0);  // pitch kept
   record.durationFactor = 0.5f;
-  ASSERT_EQ(Run(in, dir.Path("d05.wav")), kRunOk);
+  ASSERT_EQ(Run(in, dir.Path("d05.wav")), RunStatus::kRunOk);
   const auto half = ReadMono(dir.Path("d05.wav"));
   EXPECT_NEAR(static_cast<double>(half.size()), 0.5 * single.size(), 2.0 * block);
   EXPECT_NEAR(MeasureF0(half, kRate, kRate / 2, 2048), 125.0, 2.0);
@@ -110,7 +110,7 @@ TEST_F(VoiceModifierTest, DurationFactorStretchesTheOutput) {
 
 TEST_F(VoiceModifierTest, OutputEndsWithTheLastFullBlock) {
   const auto input = WithLeadIn(Vowel(125.0, kRate, kRate), kRate);
-  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), kRunOk);
+  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), RunStatus::kRunOk);
   const auto output = ReadMono(dir.Path("out.wav"));
   const int64_t block = BlockLengthFor(kRate);
   const int64_t synthesised = modifier->SynthesisPosition();
@@ -128,7 +128,7 @@ TEST_F(VoiceModifierTest, LowVoiceLosesNoSamples) {
   auto input = WithLeadIn(Vowel(70.0, kRate, static_cast<int>(voiceLength)), kRate);
   const size_t voiceEnd = input.size();
   input.resize(voiceEnd + static_cast<size_t>(kRingSize) + kRate / 2, 0);
-  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), kRunOk);
+  ASSERT_EQ(Run(WriteMono("in.wav", input, kRate), dir.Path("out.wav")), RunStatus::kRunOk);
   const auto output = ReadMono(dir.Path("out.wav"));
   ASSERT_GT(output.size(), voiceEnd + static_cast<size_t>(kRingSize));
 
@@ -156,7 +156,7 @@ TEST_F(VoiceModifierTest, LongRunsPassTheWrapWithoutAClick) {
   const std::string in = WriteMono("long.wav", input, kLowRate);
   for (float duration : {1.0f, 0.5f, 2.0f}) {
     record.durationFactor = duration;
-    ASSERT_EQ(Run(in, dir.Path("out.wav")), kRunOk);
+    ASSERT_EQ(Run(in, dir.Path("out.wav")), RunStatus::kRunOk);
     const auto output = ReadMono(dir.Path("out.wav"));
     EXPECT_NEAR(static_cast<double>(output.size()), duration * input.size(), 0.002 * input.size())
         << "duration " << duration;

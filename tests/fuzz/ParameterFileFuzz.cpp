@@ -68,10 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fclose(stream);
   // The reader stops after the ten bands a valid file holds, so for a
   // refused file its reason may differ from the whole buffer's.
-  Check((status == plimo::ParameterFileStatus::kParameterFileOk) == (decodeStatus == plimo::ParameterFileStatus::kParameterFileOk));
+  Check((status == plimo::ParameterFileStatus::kParameterFileOk) ==
+        (decodeStatus == plimo::ParameterFileStatus::kParameterFileOk));
 
   if (status != plimo::ParameterFileStatus::kParameterFileOk) {
-    Check(status < 0);
+    Check(static_cast<int>(status) < 0);
     Check(Snapshot(record) == before);
     Check(messages.count == 1 && messages.last == &plimo::kMessageInvalidSettingsFile);
     return 0;

@@ -151,7 +151,7 @@ TEST_F(OperationsOnFileCard, ARecordingWithASampleLimitEndsByItselfHoldingExactl
   RecordingControls controls;
   RecordingMessages messages;
   Operations operations(controls, messages);
-  operations.StartRecording(path, 16000);
+  ASSERT_TRUE(operations.StartRecording(path, 16000));
   const bool endedByItself = WaitIdle(operations);
   operations.WaitForWorkers();
   const bool told = messages.Shown() == std::vector<std::string>{"Cannot write output file!"};
@@ -256,7 +256,7 @@ TEST_F(OperationsOnFileCard, AFileModificationEndsByItselfAtTheEndOfItsInput) {
   const std::vector<int16_t> voice = Vowel(120.0, 16000, 16000);
   dir.Write("voice.wav", MakeWav(kWavPcm, 1, 16000, 16, voice));
   VoiceParameters record;
-  PreviewPreset(record, 1, 4);
+  ASSERT_EQ(PreviewPreset(record, 1, 4), 1);
   record.workingFolder = dir.Root();
   record.inputFileName = "voice.wav";
   record.outputFileName = "out.wav";
@@ -277,7 +277,7 @@ TEST_F(OperationsOnFileCard, AFileModificationEndsByItselfAtTheEndOfItsInput) {
 TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWholeBlocks) {
   Operations operations(controls, messages);
   VoiceParameters record;
-  PreviewPreset(record, 1, 4);
+  ASSERT_EQ(PreviewPreset(record, 1, 4), 1);
   record.samplingRate = 16000;
   record.inputFileName = "sb";
   record.outputFileName = "sb";

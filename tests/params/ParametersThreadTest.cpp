@@ -79,7 +79,7 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
   for (int round = 0; round < kUserRounds && std::chrono::steady_clock::now() - start < kTimeLimit;
        ++round) {
     if (ReadParameterFile(loudFile, record, messages) != ParameterFileStatus::kParameterFileOk) break;
-    ApplyPreset(record, round % kPresetCount, man, nullptr);
+    if (ApplyPreset(record, round % kPresetCount, man, nullptr) != 1) break;
     record.equaliser.SetGain(round % 10, (round % 2 == 0) ? 20.0f : -20.0f);
     record.ResetToDefaults();
   }

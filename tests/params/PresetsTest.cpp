@@ -163,7 +163,7 @@ TEST(Presets, AnIndexOutsideTheListChangesNothingButStillRefreshes) {
 
 TEST(Presets, StartUpGivesWoman1ForAMan) {
   VoiceParameters record;
-  ApplyPreset(record, record.presetIndex, ButtonsFor(kSpeakerMan), nullptr);
+  ASSERT_EQ(ApplyPreset(record, record.presetIndex, ButtonsFor(kSpeakerMan), nullptr), 1);
   EXPECT_EQ(float(record.pitchFactor), 1.8f);
   EXPECT_EQ(float(record.vocalTractFactor), 1.2f);
   EXPECT_EQ(float(record.durationFactor), 1.0f);
@@ -192,12 +192,12 @@ TEST(PreviewPreset, ValuesWithinTheirSlidersComeBackUnchanged) {
 
 TEST(PreviewPreset, Woman3ForAChildKeepsTheReverbOn) {
   VoiceParameters record;
-  ApplyPreset(record, 18, ButtonsFor(kSpeakerChild), nullptr);  // reverb on
+  ASSERT_EQ(ApplyPreset(record, 18, ButtonsFor(kSpeakerChild), nullptr), 1);  // reverb on
   ASSERT_EQ(int32_t(record.reverbOn), 1);
-  ApplyPreset(record, 6, ButtonsFor(kSpeakerChild), nullptr);
+  ASSERT_EQ(ApplyPreset(record, 6, ButtonsFor(kSpeakerChild), nullptr), 1);
   EXPECT_EQ(int32_t(record.reverbOn), 1);
   EXPECT_EQ(int32_t(record.compressorOn), 1);
-  ApplyPreset(record, 7, ButtonsFor(kSpeakerChild), nullptr);
+  ASSERT_EQ(ApplyPreset(record, 7, ButtonsFor(kSpeakerChild), nullptr), 1);
   EXPECT_EQ(int32_t(record.reverbOn), 0);
 }
 

@@ -35,12 +35,12 @@ TEST(WaveInDeviceOnFiles, FillsBuffersWithTheInputInTheOrderTheyWereAdded) {
   // Buffers outlive the device that holds them.
   WaveBufferSet buffers(kCaptureBuffers, kCaptureBufferBytes);
   WaveInDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 64), DeviceResult::kDeviceOk);
   for (size_t i = 0; i < buffers.Size(); ++i) {
-    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-    ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.AddBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   }
-  ASSERT_EQ(device.Start(), kDeviceOk);
+  ASSERT_EQ(device.Start(), DeviceResult::kDeviceOk);
   buffers.WaitAllDone(device);
 
   std::vector<uint8_t> got;
@@ -51,39 +51,39 @@ TEST(WaveInDeviceOnFiles, FillsBuffersWithTheInputInTheOrderTheyWereAdded) {
   EXPECT_EQ(got, std::vector<uint8_t>(input.begin(), input.begin() + got.size()));
 
   // Handed back in another order, they continue the stream in that order.
-  for (size_t i : {5u, 2u, 9u}) ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+  for (size_t i : {5u, 2u, 9u}) ASSERT_EQ(device.AddBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   buffers.WaitAllDone(device);
   const size_t at = got.size();
   std::vector<uint8_t> next;
   for (size_t i : {5u, 2u, 9u}) next.insert(next.end(), buffers[i].data, buffers[i].data + kCaptureBufferBytes);
   EXPECT_EQ(next, std::vector<uint8_t>(input.begin() + at, input.begin() + at + next.size()));
-  EXPECT_EQ(device.Close(), kDeviceOk);
+  EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
 }
 
 TEST(WaveInDeviceOnFiles, RecordsNothingBeforeStartAndResetGivesEveryBufferBack) {
   FileSoundCard card(Pattern(8000));
   WaveBufferSet buffers(4, kCaptureBufferBytes);
   WaveInDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 8), DeviceResult::kDeviceOk);
   for (size_t i = 0; i < buffers.Size(); ++i) {
-    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-    ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.AddBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   }
   // A buffer the device holds cannot be taken back or handed over twice.
-  EXPECT_EQ(device.UnprepareBuffer(&buffers[0]), -EBUSY);
-  EXPECT_EQ(device.AddBuffer(&buffers[0]), -EBUSY);
+  EXPECT_EQ(device.UnprepareBuffer(&buffers[0]), DeviceResult::kDeviceBusy);
+  EXPECT_EQ(device.AddBuffer(&buffers[0]), DeviceResult::kDeviceBusy);
 
-  ASSERT_EQ(device.Reset(), kDeviceOk);
+  ASSERT_EQ(device.Reset(), DeviceResult::kDeviceOk);
   for (size_t i = 0; i < buffers.Size(); ++i) {
     EXPECT_TRUE(buffers[i].done.load());
     EXPECT_EQ(buffers[i].recordedBytes, 0u);
-    EXPECT_EQ(device.UnprepareBuffer(&buffers[i]), kDeviceOk);
+    EXPECT_EQ(device.UnprepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   }
   // Unprepared buffers are refused; after Reset the device records again.
-  EXPECT_EQ(device.AddBuffer(&buffers[0]), -EINVAL);
-  ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
-  ASSERT_EQ(device.AddBuffer(&buffers[0]), kDeviceOk);
-  ASSERT_EQ(device.Start(), kDeviceOk);
+  EXPECT_EQ(device.AddBuffer(&buffers[0]), DeviceResult::kDeviceInvalid);
+  ASSERT_EQ(device.PrepareBuffer(&buffers[0]), DeviceResult::kDeviceOk);
+  ASSERT_EQ(device.AddBuffer(&buffers[0]), DeviceResult::kDeviceOk);
+  ASSERT_EQ(device.Start(), DeviceResult::kDeviceOk);
   while (!buffers[0].done.load()) {
     const uint32_t seen = device.EventCount();
     if (buffers[0].done.load()) break;
@@ -96,25 +96,25 @@ TEST(WaveInDeviceOnFiles, RefusesMoreBuffersThanItsQueueHolds) {
   FileSoundCard card(Pattern(8000));
   WaveBufferSet buffers(5, kCaptureBufferBytes);
   WaveInDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 4), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 4), DeviceResult::kDeviceOk);
   for (size_t i = 0; i < 4; ++i) {
-    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-    ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.AddBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   }
-  ASSERT_EQ(device.PrepareBuffer(&buffers[4]), kDeviceOk);
-  EXPECT_EQ(device.AddBuffer(&buffers[4]), -ENOSPC);
+  ASSERT_EQ(device.PrepareBuffer(&buffers[4]), DeviceResult::kDeviceOk);
+  EXPECT_EQ(device.AddBuffer(&buffers[4]), DeviceResult::kDeviceFull);
   EXPECT_FALSE(buffers[4].inDevice.load());
 }
 
 TEST(WaveDevicesOnFiles, RefuseFormatsTheyCannotCarryAndASecondOpen) {
   FileSoundCard card(Pattern(8000));
   WaveOutDevice device;
-  EXPECT_EQ(device.Open(PcmFormat{1, 1, 16000, 24}, 8), -EINVAL);
-  EXPECT_EQ(device.Open(PcmFormat{3, 1, 16000, 16}, 8), -EINVAL);
-  EXPECT_EQ(device.Open(PcmFormat{1, 0, 16000, 16}, 8), -EINVAL);
+  EXPECT_EQ(device.Open(PcmFormat{1, 1, 16000, 24}, 8), DeviceResult::kDeviceInvalid);
+  EXPECT_EQ(device.Open(PcmFormat{3, 1, 16000, 16}, 8), DeviceResult::kDeviceInvalid);
+  EXPECT_EQ(device.Open(PcmFormat{1, 0, 16000, 16}, 8), DeviceResult::kDeviceInvalid);
   EXPECT_FALSE(device.IsOpen());
-  ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
-  EXPECT_EQ(device.Open(kMono16k, 8), -EBUSY);
+  ASSERT_EQ(device.Open(kMono16k, 8), DeviceResult::kDeviceOk);
+  EXPECT_EQ(device.Open(kMono16k, 8), DeviceResult::kDeviceBusy);
 }
 
 TEST(WaveDevicesWithoutSoundCard, FailToOpenAndStayClosed) {
@@ -122,14 +122,14 @@ TEST(WaveDevicesWithoutSoundCard, FailToOpenAndStayClosed) {
   WaveBufferSet buffers(1, kCaptureBufferBytes);
   WaveInDevice in;
   WaveOutDevice out;
-  EXPECT_LT(in.Open(kMono16k, 8), 0);
-  EXPECT_LT(out.Open(kMono16k, 8), 0);
+  EXPECT_NE(in.Open(kMono16k, 8), DeviceResult::kDeviceOk);
+  EXPECT_NE(out.Open(kMono16k, 8), DeviceResult::kDeviceOk);
   EXPECT_FALSE(in.IsOpen());
   EXPECT_FALSE(out.IsOpen());
-  ASSERT_EQ(out.PrepareBuffer(&buffers[0]), kDeviceOk);
-  EXPECT_LT(out.Write(&buffers[0]), 0);
-  EXPECT_LT(in.Start(), 0);
-  EXPECT_LT(out.Close(), 0);
+  ASSERT_EQ(out.PrepareBuffer(&buffers[0]), DeviceResult::kDeviceOk);
+  EXPECT_NE(out.Write(&buffers[0]), DeviceResult::kDeviceOk);
+  EXPECT_NE(in.Start(), DeviceResult::kDeviceOk);
+  EXPECT_NE(out.Close(), DeviceResult::kDeviceOk);
 }
 
 TEST(WaveOutDeviceOnFiles, PlaysWrittenBuffersInOrderByteForByte) {
@@ -139,18 +139,18 @@ TEST(WaveOutDeviceOnFiles, PlaysWrittenBuffersInOrderByteForByte) {
   {
     WaveBufferSet buffers(sizes.size(), 0);
     WaveOutDevice device;
-    ASSERT_EQ(device.Open(kMono16k, 16), kDeviceOk);
+    ASSERT_EQ(device.Open(kMono16k, 16), DeviceResult::kDeviceOk);
     size_t at = 0;
     for (size_t i = 0; i < sizes.size(); ++i) {
       buffers.Fill(i, std::vector<uint8_t>(all.begin() + at, all.begin() + at + sizes[i]));
       at += sizes[i];
-      ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-      ASSERT_EQ(device.Write(&buffers[i]), kDeviceOk);
+      ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+      ASSERT_EQ(device.Write(&buffers[i]), DeviceResult::kDeviceOk);
     }
     buffers.WaitAllDone(device);
     EXPECT_TRUE(buffers.AllDone());
     EXPECT_FALSE(device.HasFailed());
-    EXPECT_EQ(device.Close(), kDeviceOk);
+    EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
   }
   EXPECT_EQ(card.Played(), all);
 }
@@ -161,10 +161,10 @@ TEST(WaveOutDeviceOnFiles, PlaysOnlyWholeFramesOfAStereoBuffer) {
   {
     WaveBufferSet buffers(1, 0);
     WaveOutDevice device;
-    ASSERT_EQ(device.Open(PcmFormat{1, 2, 22050, 16}, 4), kDeviceOk);
+    ASSERT_EQ(device.Open(PcmFormat{1, 2, 22050, 16}, 4), DeviceResult::kDeviceOk);
     buffers.Fill(0, bytes);
-    ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
-    ASSERT_EQ(device.Write(&buffers[0]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[0]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.Write(&buffers[0]), DeviceResult::kDeviceOk);
     buffers.WaitAllDone(device);
   }
   EXPECT_EQ(card.Played(), std::vector<uint8_t>(bytes.begin(), bytes.end() - 2));

@@ -52,12 +52,12 @@ TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   const size_t bytes = kBufferMs * kSamplesPerMs * 2;
   WaveBufferSet buffers(count, 0);
   WaveOutDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 64), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 64), DeviceResult::kDeviceOk);
   const Clock::time_point start = Clock::now();
   for (size_t i = 0; i < count; ++i) {
     buffers.Fill(i, std::vector<uint8_t>(tone.begin() + i * bytes, tone.begin() + (i + 1) * bytes));
-    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-    ASSERT_EQ(device.Write(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.Write(&buffers[i]), DeviceResult::kDeviceOk);
   }
   // Handed over at once, but not heard yet: most are still out.
   size_t doneEarly = 0;
@@ -68,7 +68,7 @@ TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   EXPECT_FALSE(device.HasFailed());
   EXPECT_GE(elapsedMs, kToneMs * 0.8);
   EXPECT_LE(elapsedMs, kToneMs + 1000.0);
-  EXPECT_EQ(device.Close(), kDeviceOk);
+  EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   recorder->Stop();
@@ -84,17 +84,17 @@ TEST_F(WaveDeviceOnServer, PlaybackResetFallsSilentAtOnce) {
 
   WaveBufferSet buffers(1, 0);
   WaveOutDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 8), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 8), DeviceResult::kDeviceOk);
   buffers.Fill(0, tone);
-  ASSERT_EQ(device.PrepareBuffer(&buffers[0]), kDeviceOk);
-  ASSERT_EQ(device.Write(&buffers[0]), kDeviceOk);
+  ASSERT_EQ(device.PrepareBuffer(&buffers[0]), DeviceResult::kDeviceOk);
+  ASSERT_EQ(device.Write(&buffers[0]), DeviceResult::kDeviceOk);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(buffers[0].done.load());
-  ASSERT_EQ(device.Reset(), kDeviceOk);
+  ASSERT_EQ(device.Reset(), DeviceResult::kDeviceOk);
   EXPECT_TRUE(buffers[0].done.load());
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   recorder->Stop();
-  EXPECT_EQ(device.Close(), kDeviceOk);
+  EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
   const int loud = LoudMs(SoundServer::Get().Recorded("reset"));
   EXPECT_GE(loud, 150);
   EXPECT_LE(loud, 600);
@@ -109,13 +109,13 @@ TEST_F(WaveDeviceOnServer, CaptureRecordsWhatTheMicrophoneHearsInRealTime) {
   const size_t count = kCaptureMs / 3;
   WaveBufferSet buffers(count, kBufferBytes);
   WaveInDevice device;
-  ASSERT_EQ(device.Open(kMono16k, 256), kDeviceOk);
+  ASSERT_EQ(device.Open(kMono16k, 256), DeviceResult::kDeviceOk);
   for (size_t i = 0; i < count; ++i) {
-    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), kDeviceOk);
-    ASSERT_EQ(device.AddBuffer(&buffers[i]), kDeviceOk);
+    ASSERT_EQ(device.PrepareBuffer(&buffers[i]), DeviceResult::kDeviceOk);
+    ASSERT_EQ(device.AddBuffer(&buffers[i]), DeviceResult::kDeviceOk);
   }
   const Clock::time_point start = Clock::now();
-  ASSERT_EQ(device.Start(), kDeviceOk);
+  ASSERT_EQ(device.Start(), DeviceResult::kDeviceOk);
   buffers.WaitAllDone(device);
   const double elapsedMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   EXPECT_FALSE(device.HasFailed());
@@ -130,7 +130,7 @@ TEST_F(WaveDeviceOnServer, CaptureRecordsWhatTheMicrophoneHearsInRealTime) {
   const std::vector<int16_t> samples = test::SamplesOf(bytes);
   const std::vector<int16_t> tail(samples.begin() + samples.size() / 2, samples.end());
   EXPECT_NEAR(ToneHz(tail), 1000.0, 60.0);
-  EXPECT_EQ(device.Close(), kDeviceOk);
+  EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
 }
 
 }  // namespace

@@ -361,7 +361,9 @@ void MainWindow::ChoosePresetFromList() {
 }
 
 void MainWindow::ApplyChosenPreset() {
-  ApplyPreset(record, record.presetIndex, *this, settings);
+  // A list with nothing chosen leaves the record as it was, and the
+  // controls are copied back all the same.
+  static_cast<void>(ApplyPreset(record, record.presetIndex, *this, settings));
   settings->CopyControlsToParameters(kAllSettingsControls);
 }
 

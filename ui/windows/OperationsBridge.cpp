@@ -26,17 +26,21 @@ OperationsBridge::OperationsBridge(VoiceParameters& record)
 
 void OperationsBridge::Attach(MainWindow* newWindow) { window = newWindow; }
 
+// A start refused because another operation runs does nothing, as the
+// main window expects of every start.
 void OperationsBridge::StartRecording(const std::string& path, int32_t samplingRate) {
-  operations.StartRecording(path, samplingRate);
+  static_cast<void>(operations.StartRecording(path, samplingRate));
 }
 
 void OperationsBridge::StartPlay(int operation, const std::string& path) {
-  operations.StartPlay(path, operation);
+  static_cast<void>(operations.StartPlay(path, operation));
 }
 
 void OperationsBridge::PrepareModification() { operations.activeOperation.store(kOperationModification); }
 
-void OperationsBridge::StartModification() { operations.StartModification(record, kRunSeed); }
+void OperationsBridge::StartModification() {
+  static_cast<void>(operations.StartModification(record, kRunSeed));
+}
 
 void OperationsBridge::StopAllOperations() { operations.StopAllOperations(); }
 
