@@ -82,11 +82,30 @@ class SoundFile {
   // Returns false, leaving status 13, when the written file is incomplete.
   [[nodiscard]] bool Close();
 
+  SoundFileStatus Status() const { return status; }
+  // The open file, null once closed or when opening failed.
+  std::FILE* Stream() const { return stream; }
+  // Reading: the file's length; writing: bytes written, header included.
+  uint64_t ByteCount() const { return byteCount; }
+  // Reading: frames in the data chunk; writing: frames written so far.
+  int64_t FrameCount() const { return frameCount; }
+  uint16_t FormatTag() const { return formatTag; }
+  uint16_t Channels() const { return channels; }
+  uint32_t SampleRate() const { return sampleRate; }  // Hz
+  uint32_t BytesPerSecond() const { return bytesPerSecond; }
+  uint16_t BlockAlign() const { return blockAlign; }  // bytes a frame
+  uint16_t BitsPerSample() const { return bitsPerSample; }
+  // Where the RIFF and data sizes stand, and the first sample byte.
+  int64_t RiffSizePosition() const { return riffSizePosition; }
+  int64_t DataSizePosition() const { return dataSizePosition; }
+  int64_t DataStart() const { return dataStart; }
+
+ private:
+  SoundFile() = default;
+
   SoundFileStatus status = SoundFileStatus::kSoundFileNotOpened;
   std::FILE* stream = nullptr;
-  // Reading: the file's length; writing: bytes written, header included.
   uint64_t byteCount = 0;
-  // Reading: frames in the data chunk; writing: frames written so far.
   int64_t frameCount = 0;
   uint16_t formatTag = 0;
   uint16_t channels = 0;
@@ -97,9 +116,6 @@ class SoundFile {
   int64_t riffSizePosition = 0;
   int64_t dataSizePosition = 0;
   int64_t dataStart = 0;
-
- private:
-  SoundFile() = default;
 
   [[nodiscard]] SoundFileStatus WalkHeader();
   [[nodiscard]] SoundFileStatus ReadFormatChunk(uint32_t chunkSize);

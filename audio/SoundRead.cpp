@@ -132,18 +132,18 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
 SoundResult SoundRead::OpenFile(const std::string& fileName) {
   sourceFile.reset();
   sourceFile = SoundFile::OpenForReading(fileName);
-  if (sourceFile->status != SoundFileStatus::kSoundFileReading) {
+  if (sourceFile->Status() != SoundFileStatus::kSoundFileReading) {
     sourceFile.reset();
     // A file held before is gone with the failed attempt.
     if (mode == kSoundModeFile) Reset();
     return SoundResult::kSoundFailed;
   }
-  formatTag = sourceFile->formatTag;
-  channels = static_cast<int16_t>(sourceFile->channels);
-  sampleRate = static_cast<int32_t>(sourceFile->sampleRate);
-  bitsPerSample = static_cast<int16_t>(sourceFile->bitsPerSample);
+  formatTag = sourceFile->FormatTag();
+  channels = static_cast<int16_t>(sourceFile->Channels());
+  sampleRate = static_cast<int32_t>(sourceFile->SampleRate());
+  bitsPerSample = static_cast<int16_t>(sourceFile->BitsPerSample());
   formatFromFile = 1;
-  dataStart = sourceFile->dataStart;
+  dataStart = sourceFile->DataStart();
   isOpen = 1;
   bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
   mode = kSoundModeFile;
@@ -156,9 +156,9 @@ int SoundRead::BytesPerSample() const { return bitsPerSample / kBitsPerByte; }
 // Up to m bytes of the data chunk: their count, 0 when the data has ended,
 // -1 when no file is open or the read fails.
 int64_t SoundRead::ReadBytes(uint8_t* destination, int64_t m) {
-  if (mode != kSoundModeFile || sourceFile == nullptr || sourceFile->stream == nullptr) return -1;
-  std::FILE* stream = sourceFile->stream;
-  const int64_t end = dataStart + sourceFile->frameCount * sourceFile->blockAlign;
+  if (mode != kSoundModeFile || sourceFile == nullptr || sourceFile->Stream() == nullptr) return -1;
+  std::FILE* stream = sourceFile->Stream();
+  const int64_t end = dataStart + sourceFile->FrameCount() * sourceFile->BlockAlign();
   const off_t position = ftello(stream);
   if (position < 0) return -1;
   const int64_t count = std::min<int64_t>(m, end - position);

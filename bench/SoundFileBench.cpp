@@ -61,7 +61,7 @@ void ReadWholeFile(benchmark::State& state, Layout layout) {
   int64_t samples = 0;
   for (auto _ : state) {
     auto file = plimo::SoundFile::OpenForReading(wav.path);
-    if (file->status != plimo::SoundFileStatus::kSoundFileReading) {
+    if (file->Status() != plimo::SoundFileStatus::kSoundFileReading) {
       state.SkipWithError("the benchmark file did not open");
       break;
     }

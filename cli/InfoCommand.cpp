@@ -27,27 +27,27 @@ const char* FormatName(uint16_t formatTag) {
 }
 
 double Seconds(const SoundFile& file) {
-  return file.sampleRate > 0 ? static_cast<double>(file.frameCount) / file.sampleRate : 0.0;
+  return file.SampleRate() > 0 ? static_cast<double>(file.FrameCount()) / file.SampleRate() : 0.0;
 }
 
 void PrintText(const std::string& name, const SoundFile& file) {
   std::printf("%s: %s, %u channel%s, %u Hz, %u bits, %lld frames, %.3f s\n", name.c_str(),
-              FormatName(file.formatTag), static_cast<unsigned>(file.channels),
-              file.channels == 1 ? "" : "s", static_cast<unsigned>(file.sampleRate),
-              static_cast<unsigned>(file.bitsPerSample),
-              static_cast<long long>(file.frameCount), Seconds(file));
+              FormatName(file.FormatTag()), static_cast<unsigned>(file.Channels()),
+              file.Channels() == 1 ? "" : "s", static_cast<unsigned>(file.SampleRate()),
+              static_cast<unsigned>(file.BitsPerSample()),
+              static_cast<long long>(file.FrameCount()), Seconds(file));
 }
 
 void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
   std::string line = "{\"file\":" + JsonString(name) + ",\"ok\":" + (ok ? "true" : "false") +
-                     ",\"status\":" + std::to_string(static_cast<int32_t>(file.status)) +
-                     ",\"error\":" + JsonString(ok ? "" : SoundFileStatusText(file.status));
+                     ",\"status\":" + std::to_string(static_cast<int32_t>(file.Status())) +
+                     ",\"error\":" + JsonString(ok ? "" : SoundFileStatusText(file.Status()));
   if (ok) {
-    line += ",\"format_tag\":" + std::to_string(file.formatTag) +
-            ",\"channels\":" + std::to_string(file.channels) +
-            ",\"rate\":" + std::to_string(file.sampleRate) +
-            ",\"bits\":" + std::to_string(file.bitsPerSample) +
-            ",\"frames\":" + std::to_string(file.frameCount) +
+    line += ",\"format_tag\":" + std::to_string(file.FormatTag()) +
+            ",\"channels\":" + std::to_string(file.Channels()) +
+            ",\"rate\":" + std::to_string(file.SampleRate()) +
+            ",\"bits\":" + std::to_string(file.BitsPerSample()) +
+            ",\"frames\":" + std::to_string(file.FrameCount()) +
             ",\"seconds\":" + JsonNumber(Seconds(file));
   } else {
     line += ",\"format_tag\":null,\"channels\":null,\"rate\":null,\"bits\":null,"
@@ -88,10 +88,10 @@ int RunInfo(int argc, char** argv) {
   for (int i = first; i < argc; ++i) {
     const std::string name = argv[i];
     std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(name);
-    const bool ok = file->status == SoundFileStatus::kSoundFileReading;
+    const bool ok = file->Status() == SoundFileStatus::kSoundFileReading;
     if (!ok) {
       std::fprintf(stderr, "plimo-cli info: %s: %s\n", name.c_str(),
-                   SoundFileStatusText(file->status));
+                   SoundFileStatusText(file->Status()));
       exitStatus = kExitFailure;
     }
     if (json) {

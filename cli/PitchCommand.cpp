@@ -103,12 +103,12 @@ int RunPitch(int argc, char** argv) {
   if (int status = ParseOptions(argc, argv, &options); status >= 0) return status;
 
   std::unique_ptr<SoundFile> input = SoundFile::OpenForReading(options.input);
-  if (input->status != SoundFileStatus::kSoundFileReading) {
+  if (input->Status() != SoundFileStatus::kSoundFileReading) {
     std::fprintf(stderr, "plimo-cli pitch: %s: %s\n", options.input.c_str(),
-                 SoundFileStatusText(input->status));
+                 SoundFileStatusText(input->Status()));
     return kExitFailure;
   }
-  const int64_t rate = input->sampleRate;
+  const int64_t rate = input->SampleRate();
   input.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
     std::fprintf(stderr, "plimo-cli pitch: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",

@@ -34,8 +34,8 @@ int RunPlay(int argc, char** argv) {
   }
   const std::string path = argv[0];
   std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(path);
-  if (probe->status != SoundFileStatus::kSoundFileReading) {
-    std::fprintf(stderr, "plimo-cli play: %s: %s\n", path.c_str(), SoundFileStatusText(probe->status));
+  if (probe->Status() != SoundFileStatus::kSoundFileReading) {
+    std::fprintf(stderr, "plimo-cli play: %s: %s\n", path.c_str(), SoundFileStatusText(probe->Status()));
     return kExitFailure;
   }
   probe.reset();

@@ -89,13 +89,13 @@ std::string AsFileName(const std::string& path) {
 int RenderFile(VoiceParameters& record, const RenderOptions& options, const std::string& input,
                const std::string& output) {
   std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(input);
-  if (probe->status != SoundFileStatus::kSoundFileReading) {
+  if (probe->Status() != SoundFileStatus::kSoundFileReading) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", input.c_str(),
-                 SoundFileStatusText(probe->status));
+                 SoundFileStatusText(probe->Status()));
     return kExitFailure;
   }
-  const int64_t rate = probe->sampleRate;
-  const int64_t frames = probe->frameCount;
+  const int64_t rate = probe->SampleRate();
+  const int64_t frames = probe->FrameCount();
   probe.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
     std::fprintf(stderr, "plimo-cli render: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
@@ -129,7 +129,7 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
     const std::unique_ptr<SoundFile> written = SoundFile::OpenForReading(output);
     std::printf("%s -> %s: %.2f s in, %.2f s out%s\n", input.c_str(), output.c_str(),
                 static_cast<double>(frames) / static_cast<double>(rate),
-                static_cast<double>(written->frameCount) / static_cast<double>(rate),
+                static_cast<double>(written->FrameCount()) / static_cast<double>(rate),
                 keepRunning.load() ? "" : " (stopped)");
   }
   return keepRunning.load() ? kExitOk : kExitFailure;

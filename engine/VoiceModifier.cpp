@@ -211,14 +211,14 @@ RunStatus VoiceModifier::SetUpRun() {
 RunStatus VoiceModifier::OpenFiles() {
   const SoundFile* input = soundRead.sourceFile.get();
   if (soundRead.mode != kSoundModeFile || input == nullptr) return RunStatus::kRunInputUnreadable;
-  totalSamples = std::max<int64_t>(input->frameCount, 1);
+  totalSamples = std::max<int64_t>(input->FrameCount(), 1);
   if (analysisOnly) return RunStatus::kRunOk;
   // Creating the output truncates it: were it the input, the rest of the
   // input would be lost.
   if (SameFile(inputName, outputName)) return RunStatus::kRunSameInputOutput;
-  outputFile = SoundFile::CreateForWriting(outputName, input->sampleRate, input->bitsPerSample,
-                                           input->channels, kWaveFormatPcm);
-  return outputFile->status == SoundFileStatus::kSoundFileWriting ? RunStatus::kRunOk
+  outputFile = SoundFile::CreateForWriting(outputName, input->SampleRate(), input->BitsPerSample(),
+                                           input->Channels(), kWaveFormatPcm);
+  return outputFile->Status() == SoundFileStatus::kSoundFileWriting ? RunStatus::kRunOk
                                                                   : RunStatus::kRunOutputFailed;
 }
 

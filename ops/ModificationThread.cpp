@@ -49,8 +49,8 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   int rate = record.samplingRate;
   if (modifier->InputName() != kSoundBoardName) {
     const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(modifier->InputName());
-    if (probe->status == SoundFileStatus::kSoundFileReading) {
-      rate = static_cast<int>(probe->sampleRate);
+    if (probe->Status() == SoundFileStatus::kSoundFileReading) {
+      rate = static_cast<int>(probe->SampleRate());
     }
   }
   const StreamsStatus streams = modifier->OpenStreams();

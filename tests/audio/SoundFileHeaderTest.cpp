@@ -21,8 +21,8 @@ TEST_F(SoundFileOddHeaderTest, WrongRiffSizeIsIgnored) {
   const uint32_t length = static_cast<uint32_t>(wav.Bytes().size());
   for (uint32_t riffSize : {0u, length, length + 1000, 0xFFFFFFFFu}) {
     auto file = OpenBytes(wav.BytesWithRiffSize(riffSize));
-    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading) << "RIFF size " << riffSize;
-    EXPECT_EQ(file->byteCount, length);
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading) << "RIFF size " << riffSize;
+    EXPECT_EQ(file->ByteCount(), length);
     EXPECT_EQ(ReadAll(*file, 64), kRamp);
   }
 }
@@ -39,12 +39,12 @@ TEST_F(SoundFileOddHeaderTest, ChunksAroundFmtAreSkipped) {
   };
   for (const auto& bytes : layouts) {
     auto file = OpenBytes(bytes);
-    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-    EXPECT_EQ(file->sampleRate, 8000u);
-    EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
-    EXPECT_EQ(file->dataStart + static_cast<int64_t>(samples.size()),
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+    EXPECT_EQ(file->SampleRate(), 8000u);
+    EXPECT_EQ(file->FrameCount(), static_cast<int64_t>(kRamp.size()));
+    EXPECT_EQ(file->DataStart() + static_cast<int64_t>(samples.size()),
               static_cast<int64_t>(bytes.size()));
-    EXPECT_EQ(file->dataSizePosition, file->dataStart - 4);
+    EXPECT_EQ(file->DataSizePosition(), file->DataStart() - 4);
     EXPECT_EQ(ReadAll(*file, 3), kRamp);
   }
 }
@@ -67,7 +67,7 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
     };
     for (const auto& bytes : layouts) {
       auto file = OpenBytes(bytes);
-      ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
+      ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
       EXPECT_EQ(ReadAll(*file, 319), samples);
     }
   }
@@ -75,7 +75,7 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
 
 TEST_F(SoundFileOddHeaderTest, OddChunkAtTheEndWithItsPadLeavesNoDataStatus) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", {1, 2, 3}).Bytes());
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileNoData);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileNoData);
 }
 
 TEST_F(SoundFileOddHeaderTest, ShortFmtChunkTakesDefaults) {
@@ -83,13 +83,13 @@ TEST_F(SoundFileOddHeaderTest, ShortFmtChunkTakesDefaults) {
   const std::vector<uint8_t> fmt = {1, 0, 2, 0, 0xAA, 0xBB};
   const std::vector<int16_t> stereo = {1000, 3000, -500, -1500};
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, stereo)).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(file->formatTag, kWaveFormatPcm);
-  EXPECT_EQ(file->channels, 2);
-  EXPECT_EQ(file->sampleRate, 16000u);
-  EXPECT_EQ(file->bitsPerSample, 16);
-  EXPECT_EQ(file->blockAlign, 4);
-  EXPECT_EQ(file->bytesPerSecond, 64000u);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(file->FormatTag(), kWaveFormatPcm);
+  EXPECT_EQ(file->Channels(), 2);
+  EXPECT_EQ(file->SampleRate(), 16000u);
+  EXPECT_EQ(file->BitsPerSample(), 16);
+  EXPECT_EQ(file->BlockAlign(), 4);
+  EXPECT_EQ(file->BytesPerSecond(), 64000u);
   EXPECT_EQ(ReadAll(*file, 10), (std::vector<int16_t>{2000, -1000}));
 }
 
@@ -103,12 +103,12 @@ TEST_F(SoundFileOddHeaderTest, MissingValuesDefaultAndStoredLayoutIsRecomputed) 
   AppendLittle16(fmt, 77);
   AppendLittle16(fmt, 0);
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data({0xFF, 0x00, 0x80}).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(file->channels, 1);
-  EXPECT_EQ(file->sampleRate, 16000u);
-  EXPECT_EQ(file->bitsPerSample, 8);
-  EXPECT_EQ(file->blockAlign, 1);
-  EXPECT_EQ(file->bytesPerSecond, 16000u);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(file->Channels(), 1);
+  EXPECT_EQ(file->SampleRate(), 16000u);
+  EXPECT_EQ(file->BitsPerSample(), 8);
+  EXPECT_EQ(file->BlockAlign(), 1);
+  EXPECT_EQ(file->BytesPerSecond(), 16000u);
   EXPECT_EQ(ReadAll(*file, 10), (std::vector<int16_t>{0, -32124, 32124}));
 }
 
@@ -116,7 +116,7 @@ TEST_F(SoundFileOddHeaderTest, ExtendedFmtChunkIsSkippedWhole) {
   std::vector<uint8_t> fmt = FmtBody(kWavPcm, 1, 22050, 16);
   AppendLittle16(fmt, 0);  // extension size
   auto file = OpenBytes(WavBuilder().Chunk("fmt ", fmt).Data(EncodeSamples(kWavPcm, 16, kRamp)).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 5), kRamp);
 }
 
@@ -124,8 +124,8 @@ TEST_F(SoundFileOddHeaderTest, DataBeyondTheFileIsCutToTheFile) {
   const auto data = EncodeSamples(kWavPcm, 16, kRamp);
   for (uint32_t claimed : {1000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
     auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", claimed, data).Bytes());
-    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-    EXPECT_EQ(file->frameCount, static_cast<int64_t>(kRamp.size()));
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+    EXPECT_EQ(file->FrameCount(), static_cast<int64_t>(kRamp.size()));
     EXPECT_EQ(ReadAll(*file, 1000), kRamp);
   }
 }
@@ -134,29 +134,29 @@ TEST_F(SoundFileOddHeaderTest, PartialTrailingFrameIsNotDelivered) {
   auto data = EncodeSamples(kWavPcm, 16, {10, 20, 30, 40});
   data.push_back(0x55);  // half of a fifth stereo sample
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 2, 16000, 16).Data(data).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(file->frameCount, 2);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(file->FrameCount(), 2);
   EXPECT_EQ(ReadAll(*file, 7), (std::vector<int16_t>{15, 35}));
 }
 
 TEST_F(SoundFileOddHeaderTest, EmptyDataChunkOpensWithNoFrames) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data({}).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(file->frameCount, 0);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(file->FrameCount(), 0);
   int16_t sample = 0;
   EXPECT_EQ(file->Read(&sample, 1), 0);
 }
 
 TEST_F(SoundFileOddHeaderTest, RateAndChannelLimitsAreInclusive) {
   for (uint32_t rate : {kSoundFileMinRateHz, kSoundFileMaxRateHz}) {
-    EXPECT_EQ(OpenBytes(WavBuilder().Fmt(kWavPcm, 1, rate, 16).Data({0, 0}).Bytes())->status,
+    EXPECT_EQ(OpenBytes(WavBuilder().Fmt(kWavPcm, 1, rate, 16).Data({0, 0}).Bytes())->Status(),
               SoundFileStatus::kSoundFileReading)
         << rate;
   }
   // 21845 channels of 24 bits make a 65535-byte frame, the largest there is.
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 21845, 8000, 24).Data({}).Bytes());
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(file->blockAlign, 65535);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(file->BlockAlign(), 65535);
 }
 
 struct Refusal {
@@ -228,11 +228,11 @@ using SoundFileRefusalTest = WavFileTest;
 TEST_F(SoundFileRefusalTest, MalformedFilesGetTheirStatusAndNoStream) {
   for (const Refusal& r : Refusals()) {
     auto file = OpenBytes(r.bytes);
-    EXPECT_EQ(file->status, r.status) << r.what;
-    EXPECT_EQ(file->stream, nullptr) << r.what;
+    EXPECT_EQ(file->Status(), r.status) << r.what;
+    EXPECT_EQ(file->Stream(), nullptr) << r.what;
     int16_t sample = 0;
     EXPECT_EQ(file->Read(&sample, 1), -1) << r.what;
-    EXPECT_NE(std::string(SoundFileStatusText(file->status)), "") << r.what;
+    EXPECT_NE(std::string(SoundFileStatusText(file->Status())), "") << r.what;
   }
 }
 
@@ -244,44 +244,44 @@ TEST_F(SoundFileRefusalTest, EveryTruncationOfAValidFileIsHandled) {
                          .Bytes();
   for (size_t length = 0; length < bytes.size(); ++length) {
     auto file = OpenBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length)));
-    if (file->status == SoundFileStatus::kSoundFileReading) {
+    if (file->Status() == SoundFileStatus::kSoundFileReading) {
       // Only cuts inside the samples still open, with whole frames only.
-      EXPECT_GE(static_cast<int64_t>(length), file->dataStart);
-      EXPECT_EQ(file->frameCount, (static_cast<int64_t>(length) - file->dataStart) / 6);
-      EXPECT_EQ(static_cast<int64_t>(ReadAll(*file, 2).size()), file->frameCount);
+      EXPECT_GE(static_cast<int64_t>(length), file->DataStart());
+      EXPECT_EQ(file->FrameCount(), (static_cast<int64_t>(length) - file->DataStart()) / 6);
+      EXPECT_EQ(static_cast<int64_t>(ReadAll(*file, 2).size()), file->FrameCount());
     } else {
-      EXPECT_EQ(file->stream, nullptr);
+      EXPECT_EQ(file->Stream(), nullptr);
     }
   }
 }
 
 TEST_F(SoundFileRefusalTest, EmptyNameOpensNothing) {
   auto file = SoundFile::OpenForReading("");
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileNotOpened);
-  EXPECT_EQ(file->stream, nullptr);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileNotOpened);
+  EXPECT_EQ(file->Stream(), nullptr);
 }
 
 TEST_F(SoundFileRefusalTest, MissingFileDirectoryAndFifoCannotBeOpened) {
-  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->status, SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->Status(), SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO with no writer must neither block nor be taken for a file.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::OpenForReading(fifo)->status, SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(fifo)->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->Status(), SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileRefusalTest, UnreadableFileCannotBeOpened) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
   const std::string path = dir.Write("locked.wav", MakeWav(kWavPcm, 1, 16000, 16, kRamp));
   ASSERT_EQ(chmod(path.c_str(), 0), 0);
-  EXPECT_EQ(SoundFile::OpenForReading(path)->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(path)->Status(), SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileRefusalTest, MemoryStreamOpensLikeAFile) {
   auto bytes = MakeWav(kWavPcm, 1, 16000, 16, kRamp);
   auto file = SoundFile::OpenStreamForReading(fmemopen(bytes.data(), bytes.size(), "rb"));
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 4), kRamp);
 }
 

@@ -14,7 +14,7 @@ using SoundFileConversionTest = WavFileTest;
 
 TEST_F(SoundFileConversionTest, EightBitPcmIsCentredAndScaled) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 255, 0, 129, 127}).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 16), (std::vector<int16_t>{0, 32512, -32768, 256, -256}));
 }
 
@@ -22,7 +22,7 @@ TEST_F(SoundFileConversionTest, MuLawIsDecodedByG711) {
   std::vector<uint8_t> codes(256);
   for (int i = 0; i < 256; ++i) codes[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
   auto file = OpenBytes(WavBuilder().Fmt(kWavMuLaw, 1, 8000, 8).Data(codes).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   const auto samples = ReadAll(*file, 100);
   ASSERT_EQ(samples.size(), 256u);
   EXPECT_EQ(samples[0xFF], 0);
@@ -39,14 +39,14 @@ TEST_F(SoundFileConversionTest, SixteenBitIsDeliveredAsStored) {
   std::vector<int16_t> all(65536);
   for (int i = 0; i < 65536; ++i) all[static_cast<size_t>(i)] = static_cast<int16_t>(i - 32768);
   auto file = OpenBytes(MakeWav(kWavPcm, 1, 48000, 16, all));
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(ReadAll(*file, 1000), all);
 }
 
 TEST_F(SoundFileConversionTest, TwentyFourBitIsScaledToFullRange) {
   const std::vector<int32_t> stored = {0x7FFFFF, 0x800000, 0, 0x000100, 0x400000, 0xFFFFFF, 0x7FFF00};
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 96000, 24).Data(Encode24(stored)).Bytes());
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   const auto samples = ReadAll(*file, 3);
   ASSERT_EQ(samples.size(), stored.size());
   EXPECT_EQ(samples[0], 32766);
@@ -66,8 +66,8 @@ TEST_F(SoundFileConversionTest, TwentyFourBitIsScaledToFullRange) {
 TEST_F(SoundFileConversionTest, ChannelsAreAveragedPerFrame) {
   const std::vector<int16_t> stereo = {1000, 3000, -3, 0, 32767, 32767, -32768, -32768, 5, -5, 7, 8};
   auto file = OpenBytes(MakeWav(kWavPcm, 2, 44100, 16, stereo));
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
-  ASSERT_EQ(file->frameCount, 6);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->FrameCount(), 6);
   // Each channel is divided (truncating) before the sum.
   EXPECT_EQ(ReadAll(*file, 4), (std::vector<int16_t>{2000, -1, 32766, -32768, 0, 7}));
 }
@@ -78,7 +78,7 @@ TEST_F(SoundFileConversionTest, ManyChannelsStayInRange) {
   const std::vector<int16_t> three = {1, 1, 1, -32768, -32768, -32768, 32767, 32767, 32767};
   for (uint16_t bits : {8, 16, 24}) {
     auto file = OpenBytes(MakeWav(kWavPcm, 3, 16000, bits, three));
-    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading) << bits;
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading) << bits;
     const auto mono = ReadAll(*file, 2);
     ASSERT_EQ(mono.size(), 3u);
     EXPECT_EQ(mono[0], 0) << bits;
@@ -101,7 +101,7 @@ TEST_F(SoundFileConversionTest, EveryFormatCarriesTheSameToneWithinItsPrecision)
   for (Format f : {Format{kWavPcm, 16, 0}, Format{kWavPcm, 24, 1}, Format{kWavPcm, 8, 256},
                    Format{kWavMuLaw, 8, 1024}}) {
     auto file = OpenBytes(MakeWav(f.tag, 1, 16000, f.bits, tone));
-    ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
     const auto read = ReadAll(*file, 319);
     ASSERT_EQ(read.size(), tone.size());
     for (size_t i = 0; i < tone.size(); ++i) {
@@ -118,7 +118,7 @@ TEST_F(SoundFileReadTest, BlockSizeDoesNotChangeTheSamples) {
   for (size_t i = 0; i < stereo.size(); ++i) stereo[i] = static_cast<int16_t>((i * 7919) % 65536 - 32768);
   const auto bytes = MakeWav(kWavPcm, 2, 48000, 24, stereo);
   auto whole = OpenBytes(bytes);
-  ASSERT_EQ(whole->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(whole->Status(), SoundFileStatus::kSoundFileReading);
   const auto reference = ReadAll(*whole, 1 << 20);
   ASSERT_EQ(reference.size(), stereo.size() / 2);
   for (int block : {1, 7, 319, 16384, 70001}) {
@@ -143,8 +143,8 @@ TEST_F(SoundFileReadTest, ReadOnlyWhileOpenForReading) {
   auto file = OpenBytes(MakeWav(kWavPcm, 1, 16000, 16, {1, 2, 3}));
   int16_t sample = 0;
   EXPECT_TRUE(file->Close());
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileClosed);
-  EXPECT_EQ(file->stream, nullptr);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileClosed);
+  EXPECT_EQ(file->Stream(), nullptr);
   EXPECT_EQ(file->Read(&sample, 1), -1);
   auto writing = SoundFile::CreateForWriting(dir.Path("out.wav"), 16000, 16, 1, kWaveFormatPcm);
   EXPECT_EQ(writing->Read(&sample, 1), -1);
@@ -153,7 +153,7 @@ TEST_F(SoundFileReadTest, ReadOnlyWhileOpenForReading) {
 TEST_F(SoundFileReadTest, ReadingAllocatesNothingPerCall) {
   std::vector<int16_t> stereo(2 * 200000, 1234);
   auto file = OpenBytes(MakeWav(kWavPcm, 2, 16000, 16, stereo));
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
   std::vector<int16_t> buffer(150000);
   const long before = AllocationCount();
   EXPECT_EQ(file->Read(buffer.data(), 319), 319);

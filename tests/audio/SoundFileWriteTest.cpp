@@ -25,13 +25,13 @@ TEST_F(SoundFileWriteTest, StereoFileHasExactHeaderAndCopiesMonoToBothChannels) 
   const std::string path = dir.Path("out.wav");
   const auto mono = Ramp(1000);
   auto file = SoundFile::CreateForWriting(path, 22050, 16, 2, kWaveFormatPcm);
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileWriting);
   EXPECT_EQ(file->Write(mono.data(), 600), 600);
   EXPECT_EQ(file->Write(mono.data() + 600, 400), 400);
-  EXPECT_EQ(file->frameCount, 1000);
-  EXPECT_EQ(file->byteCount, 4044u);
+  EXPECT_EQ(file->FrameCount(), 1000);
+  EXPECT_EQ(file->ByteCount(), 4044u);
   EXPECT_TRUE(file->Close());
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileClosed);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileClosed);
 
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 4044u);
@@ -63,9 +63,9 @@ TEST_F(SoundFileWriteTest, TwentyFourBitIsWrittenAndReadsBack) {
   const std::string path = dir.Path("out24.wav");
   const std::vector<int16_t> samples = {0, 1, -1, 32767, -32768, 12345, -23456};
   auto file = SoundFile::CreateForWriting(path, 96000, 24, 2, kWaveFormatPcm);
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
-  EXPECT_EQ(file->blockAlign, 6);
-  EXPECT_EQ(file->bytesPerSecond, 576000u);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileWriting);
+  EXPECT_EQ(file->BlockAlign(), 6);
+  EXPECT_EQ(file->BytesPerSecond(), 576000u);
   ASSERT_EQ(file->Write(samples.data(), static_cast<int>(samples.size())), 7);
   ASSERT_TRUE(file->Close());
 
@@ -78,8 +78,8 @@ TEST_F(SoundFileWriteTest, TwentyFourBitIsWrittenAndReadsBack) {
             (std::vector<uint8_t>{0x00, 0xFF, 0x7F, 0x00, 0xFF, 0x7F}));
 
   auto back = SoundFile::OpenForReading(path);
-  ASSERT_EQ(back->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(back->bitsPerSample, 24);
+  ASSERT_EQ(back->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(back->BitsPerSample(), 24);
   const auto read = ReadAll(*back, 3);
   ASSERT_EQ(read.size(), samples.size());
   for (size_t i = 0; i < samples.size(); ++i) {
@@ -97,9 +97,9 @@ TEST_F(SoundFileWriteTest, EveryWidthRoundTripsThroughTheReader) {
     ASSERT_EQ(out->Write(mono.data(), 5000), 5000);
     ASSERT_TRUE(out->Close());
     auto in = SoundFile::OpenForReading(path);
-    ASSERT_EQ(in->status, SoundFileStatus::kSoundFileReading) << bits;
-    EXPECT_EQ(in->sampleRate, 44100u);
-    EXPECT_EQ(in->frameCount, 5000);
+    ASSERT_EQ(in->Status(), SoundFileStatus::kSoundFileReading) << bits;
+    EXPECT_EQ(in->SampleRate(), 44100u);
+    EXPECT_EQ(in->FrameCount(), 5000);
     const auto read = ReadAll(*in, 319);
     ASSERT_EQ(read.size(), mono.size());
     for (size_t i = 0; i < mono.size(); ++i) {
@@ -133,7 +133,7 @@ TEST_F(SoundFileWriteTest, HeaderIsCompleteAfterFinishCloseOrDestruction) {
   ASSERT_EQ(emptyBytes.size(), 44u);
   EXPECT_EQ(ReadLittle32(emptyBytes, 4), 36u);
   EXPECT_EQ(ReadLittle32(emptyBytes, 40), 0u);
-  EXPECT_EQ(SoundFile::OpenForReading(empty)->status, SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(SoundFile::OpenForReading(empty)->Status(), SoundFileStatus::kSoundFileReading);
 }
 
 TEST_F(SoundFileWriteTest, WriteOnlyWhileOpenForWriting) {
@@ -146,7 +146,7 @@ TEST_F(SoundFileWriteTest, WriteOnlyWhileOpenForWriting) {
   EXPECT_EQ(file->Write(&sample, 1), -1);
   EXPECT_FALSE(file->FinishHeader());
   auto reading = SoundFile::OpenForReading(dir.Path("w.wav"));
-  ASSERT_EQ(reading->status, SoundFileStatus::kSoundFileReading);
+  ASSERT_EQ(reading->Status(), SoundFileStatus::kSoundFileReading);
   EXPECT_EQ(reading->Write(&sample, 1), -1);
 }
 
@@ -163,8 +163,8 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
                    Layout{768001, 16, 1, kWaveFormatPcm}, Layout{8000, 24, 21846, kWaveFormatPcm}}) {
     const std::string path = dir.Path("refused.wav");
     auto file = SoundFile::CreateForWriting(path, l.rate, l.bits, l.channels, l.tag);
-    EXPECT_EQ(file->status, SoundFileStatus::kSoundFileUnsupported) << l.rate << " Hz " << l.bits << " bits " << l.channels;
-    EXPECT_EQ(file->stream, nullptr);
+    EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileUnsupported) << l.rate << " Hz " << l.bits << " bits " << l.channels;
+    EXPECT_EQ(file->Stream(), nullptr);
     struct stat info;
     EXPECT_NE(stat(path.c_str(), &info), 0) << "no file may be left behind";
     const int16_t sample = 0;
@@ -173,25 +173,25 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
 }
 
 TEST_F(SoundFileWriteTest, UncreatableNamesGiveStatus4) {
-  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->status,
+  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->Status(),
             SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO nobody reads must not block the writer.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->status, SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
   auto file = SoundFile::CreateForWriting("/dev/full", 16000, 16, 1, kWaveFormatPcm);
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriteFailed);
-  EXPECT_EQ(file->stream, nullptr);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileWriteFailed);
+  EXPECT_EQ(file->Stream(), nullptr);
   const int16_t sample = 1;
   EXPECT_EQ(file->Write(&sample, 1), -1);
   EXPECT_FALSE(file->FinishHeader());
   EXPECT_FALSE(file->Close());
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriteFailed);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileWriteFailed);
 }
 
 // Runs in a child process: the file size limit makes the kernel refuse
@@ -204,7 +204,7 @@ TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
   const auto mono = Ramp(4000);
   const bool firstOk = file->Write(mono.data(), 1000) == 1000;
   const bool secondFails = file->Write(mono.data(), 4000) == -1;
-  const bool statusSaysSo = file->status == SoundFileStatus::kSoundFileWriteFailed && file->stream == nullptr;
+  const bool statusSaysSo = file->Status() == SoundFileStatus::kSoundFileWriteFailed && file->Stream() == nullptr;
   const bool closeFails = !file->Close();
   std::exit(firstOk && secondFails && statusSaysSo && closeFails ? 0 : 1);
 }
@@ -217,12 +217,12 @@ TEST_F(SoundFileWriteTest, WriteBeyondWhatARiffHeaderHoldsIsRefusedWhole) {
   const std::string path = dir.Path("huge.wav");
   // 21845 channels of 24 bits: every mono sample costs 65535 bytes.
   auto file = SoundFile::CreateForWriting(path, 8000, 24, 21845, kWaveFormatPcm);
-  ASSERT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
+  ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileWriting);
   const auto mono = Ramp(65537);
   EXPECT_EQ(file->Write(mono.data(), 1), 1);
   EXPECT_EQ(file->Write(mono.data(), 65537), -1);
-  EXPECT_EQ(file->status, SoundFileStatus::kSoundFileWriting);
-  EXPECT_EQ(file->frameCount, 1);
+  EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileWriting);
+  EXPECT_EQ(file->FrameCount(), 1);
   EXPECT_TRUE(file->Close());
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 44u + 65535);

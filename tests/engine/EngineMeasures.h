@@ -130,8 +130,8 @@ inline double Rms(const std::vector<int16_t>& x, size_t from, size_t to) {
 inline std::vector<int16_t> ReadMono(const std::string& path) {
   std::vector<int16_t> all;
   std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(path);
-  if (file->status != SoundFileStatus::kSoundFileReading) return all;
-  all.resize(static_cast<size_t>(file->frameCount));
+  if (file->Status() != SoundFileStatus::kSoundFileReading) return all;
+  all.resize(static_cast<size_t>(file->FrameCount()));
   const int got = file->Read(all.data(), static_cast<int>(all.size()));
   all.resize(static_cast<size_t>(std::max(got, 0)));
   return all;

@@ -53,31 +53,32 @@ std::vector<int16_t> ReadEverything(SoundFile& file, uint8_t seed) {
 // sample comes within the rounding of the width and the channel mix.
 void RoundTrip(const SoundFile& input, const std::vector<int16_t>& samples) {
   if (ScratchPath().empty()) return;
-  const uint16_t bits = input.formatTag == plimo::kWaveFormatMuLaw ? 16 : input.bitsPerSample;
-  auto out = SoundFile::CreateForWriting(ScratchPath(), input.sampleRate, bits, input.channels,
+  const uint16_t bits = input.FormatTag() == plimo::kWaveFormatMuLaw ? 16 : input.BitsPerSample();
+  auto out = SoundFile::CreateForWriting(ScratchPath(), input.SampleRate(), bits, input.Channels(),
                                          plimo::kWaveFormatPcm);
   // Widening µ-law to 16 bits can make the frame or the byte rate too big
   // for their header fields, which the writer then rightly refuses.
-  const uint64_t widenedAlign = uint64_t{input.channels} * bits / 8;
-  const bool widenedTooFar = bits != input.bitsPerSample &&
-                             (widenedAlign > UINT16_MAX || widenedAlign * input.sampleRate > UINT32_MAX);
+  const uint64_t widenedAlign = uint64_t{input.Channels()} * bits / 8;
+  const bool widenedTooFar =
+      bits != input.BitsPerSample() &&
+      (widenedAlign > UINT16_MAX || widenedAlign * input.SampleRate() > UINT32_MAX);
   if (widenedTooFar) {
-    Check(out->status == plimo::SoundFileStatus::kSoundFileUnsupported);
+    Check(out->Status() == plimo::SoundFileStatus::kSoundFileUnsupported);
     return;
   }
-  Check(out->status == plimo::SoundFileStatus::kSoundFileWriting);
+  Check(out->Status() == plimo::SoundFileStatus::kSoundFileWriting);
   Check(out->Write(samples.data(), static_cast<int>(samples.size())) == static_cast<int>(samples.size()));
   Check(out->Close());
 
   auto back = SoundFile::OpenForReading(ScratchPath());
-  Check(back->status == plimo::SoundFileStatus::kSoundFileReading);
-  Check(back->frameCount == static_cast<int64_t>(samples.size()));
+  Check(back->Status() == plimo::SoundFileStatus::kSoundFileReading);
+  Check(back->FrameCount() == static_cast<int64_t>(samples.size()));
   const std::vector<int16_t> again = ReadEverything(*back, 0);
   Check(again.size() == samples.size());
   // A mix of 8-bit channels falls between the 256-steps 8 bits can store;
   // mono 8-bit samples are on them and come back exactly.
-  const int widthLoss = bits == 24 ? 1 : (bits == 8 && input.channels > 1 ? 255 : 0);
-  const int tolerance = widthLoss + (input.channels - 1);
+  const int widthLoss = bits == 24 ? 1 : (bits == 8 && input.Channels() > 1 ? 255 : 0);
+  const int tolerance = widthLoss + (input.Channels() - 1);
   for (size_t i = 0; i < samples.size(); ++i) Check(std::abs(again[i] - samples[i]) <= tolerance);
 }
 
@@ -87,20 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;  // fmemopen refuses an empty buffer
   std::vector<uint8_t> bytes(data, data + size);
   auto file = SoundFile::OpenStreamForReading(fmemopen(bytes.data(), bytes.size(), "rb"));
-  if (file->status != plimo::SoundFileStatus::kSoundFileReading) {
-    Check(file->stream == nullptr);
+  if (file->Status() != plimo::SoundFileStatus::kSoundFileReading) {
+    Check(file->Stream() == nullptr);
     return 0;
   }
-  Check(file->byteCount == size);
-  Check(file->channels >= 1);
-  Check(file->blockAlign == file->channels * file->bitsPerSample / 8);
-  Check(file->frameCount >= 0);
-  Check(file->dataStart + file->frameCount * file->blockAlign <= static_cast<int64_t>(size));
+  Check(file->ByteCount() == size);
+  Check(file->Channels() >= 1);
+  Check(file->BlockAlign() == file->Channels() * file->BitsPerSample() / 8);
+  Check(file->FrameCount() >= 0);
+  Check(file->DataStart() + file->FrameCount() * file->BlockAlign() <= static_cast<int64_t>(size));
 
   const std::vector<int16_t> samples = ReadEverything(*file, data[0]);
-  Check(static_cast<int64_t>(samples.size()) == file->frameCount);
+  Check(static_cast<int64_t>(samples.size()) == file->FrameCount());
   int16_t after = 0;
   Check(file->Read(&after, 1) == 0);
-  if (file->frameCount * file->blockAlign <= kRoundTripMaxBytes) RoundTrip(*file, samples);
+  if (file->FrameCount() * file->BlockAlign() <= kRoundTripMaxBytes) RoundTrip(*file, samples);
   return 0;
 }

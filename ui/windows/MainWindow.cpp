@@ -508,8 +508,8 @@ void MainWindow::BrowseInputFile() {
   const std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(chosenPath);
   // Only a rate the program runs at: the settings window's list shows it,
   // and every later copy of the controls keeps it.
-  if (file->status == SoundFileStatus::kSoundFileReading && IsSupportedSamplingRate(file->sampleRate)) {
-    record.samplingRate = static_cast<int32_t>(file->sampleRate);
+  if (file->Status() == SoundFileStatus::kSoundFileReading && IsSupportedSamplingRate(file->SampleRate())) {
+    record.samplingRate = static_cast<int32_t>(file->SampleRate());
     settings->ShowSamplingRate();
   }
 }

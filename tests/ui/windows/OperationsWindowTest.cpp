@@ -181,10 +181,10 @@ TEST_F(OperationsWindowTest, AFileModificationShowsItsProgressAndWritesTheOutput
   ExpectEverythingBack();
   EXPECT_EQ(Edit(1001)->text(), "talk-woman.wav");
   const std::unique_ptr<SoundFile> output = SoundFile::OpenForReading(folder.Path("talk-woman.wav"));
-  ASSERT_EQ(output->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(output->channels, 2);
-  EXPECT_EQ(output->sampleRate, static_cast<uint32_t>(kRate));
-  EXPECT_GT(output->frameCount, kRate / 2);
+  ASSERT_EQ(output->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(output->Channels(), 2);
+  EXPECT_EQ(output->SampleRate(), static_cast<uint32_t>(kRate));
+  EXPECT_GT(output->FrameCount(), kRate / 2);
 }
 
 // The meter and the progress as the workers report them.
@@ -246,11 +246,11 @@ TEST_F(ServerWindowTest, RecordingShowsTheMeterAndASecondClickLeavesACompleteFil
   ExpectEverythingBack();
   EXPECT_EQ(Edit(1000)->text(), "speech.wav");
   const std::unique_ptr<SoundFile> recorded = SoundFile::OpenForReading(folder.Path("speech.wav"));
-  ASSERT_EQ(recorded->status, SoundFileStatus::kSoundFileReading);
-  EXPECT_EQ(recorded->channels, 1);
-  EXPECT_EQ(recorded->sampleRate, static_cast<uint32_t>(record.samplingRate));
-  EXPECT_EQ(recorded->byteCount, 44u + 2u * static_cast<uint64_t>(recorded->frameCount));
-  EXPECT_GT(recorded->frameCount, 0);
+  ASSERT_EQ(recorded->Status(), SoundFileStatus::kSoundFileReading);
+  EXPECT_EQ(recorded->Channels(), 1);
+  EXPECT_EQ(recorded->SampleRate(), static_cast<uint32_t>(record.samplingRate));
+  EXPECT_EQ(recorded->ByteCount(), 44u + 2u * static_cast<uint64_t>(recorded->FrameCount()));
+  EXPECT_GT(recorded->FrameCount(), 0);
 }
 
 TEST_F(ServerWindowTest, StopEndsAPlaybackAndPutsEveryButtonBack) {
