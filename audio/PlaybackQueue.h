@@ -57,6 +57,7 @@ class PlaybackQueue {
   size_t Size() const { return size; }
   PlaybackBuffer& Front() { return *slots[front]; }
   PlaybackBuffer& Back() { return *slots[(front + size - 1) % slots.size()]; }
+  const PlaybackBuffer& Back() const { return *slots[(front + size - 1) % slots.size()]; }
   PlaybackBuffer& At(size_t i) { return *slots[(front + i) % slots.size()]; }
 
   // A spare buffer, empty, appended at the back; null when all are in use.

@@ -58,7 +58,7 @@ uint16_t LinearFormatTag(uint16_t formatTag, int16_t bitsPerSample) {
   return formatTag;
 }
 
-uint32_t BytesPerSecond(int32_t sampleRate, int16_t bitsPerSample, int16_t channels) {
+uint32_t ByteRateOf(int32_t sampleRate, int16_t bitsPerSample, int16_t channels) {
   return static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate / kBitsPerByte *
                                channels);
 }
@@ -81,7 +81,7 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
   bitsPerSample = newBitsPerSample;
   channels = newChannels;
   formatTag = LinearFormatTag(newFormatTag, bitsPerSample);
-  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
+  bytesPerSecond = ByteRateOf(sampleRate, bitsPerSample, channels);
 }
 
 SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
@@ -145,7 +145,7 @@ SoundResult SoundRead::OpenFile(const std::string& fileName) {
   formatFromFile = 1;
   dataStart = sourceFile->DataStart();
   isOpen = 1;
-  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
+  bytesPerSecond = ByteRateOf(sampleRate, bitsPerSample, channels);
   mode = kSoundModeFile;
   scratch.resize(kScratchBytes);
   return SoundResult::kSoundOk;

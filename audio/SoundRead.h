@@ -34,7 +34,7 @@ inline constexpr int32_t kCaptureBufferMs = 3;
 // or A-law tag with 16 bits means the samples are already linear, so PCM.
 uint16_t LinearFormatTag(uint16_t formatTag, int16_t bitsPerSample);
 // Bytes a second of interleaved samples in that format.
-uint32_t BytesPerSecond(int32_t sampleRate, int16_t bitsPerSample, int16_t channels);
+uint32_t ByteRateOf(int32_t sampleRate, int16_t bitsPerSample, int16_t channels);
 
 // One recording buffer: its data block of bufferBytes bytes and the wave
 // header through which the device records into it and hands it back.
@@ -102,6 +102,34 @@ class SoundRead {
   // Back to closed with the format kept.
   void Reset();
 
+  // File mode: the open file, which the engine reads mono samples from.
+  SoundFile* SourceFile() const { return sourceFile.get(); }
+  int32_t Mode() const { return mode; }
+  int32_t SampleRate() const { return sampleRate; }  // Hz; -1 = not set
+  int16_t BitsPerSample() const { return bitsPerSample; }
+  int16_t Channels() const { return channels; }
+  uint16_t FormatTag() const { return formatTag; }
+  uint32_t BytesPerSecond() const { return bytesPerSecond; }
+  int32_t IsOpen() const { return isOpen; }
+  // Device mode: how the capture queue was split.
+  int32_t BufferCount() const { return bufferCount; }
+  int32_t BufferBytes() const { return bufferBytes; }
+  // Device mode: every recording buffer, handed to the device in turn
+  // from FirstBuffer on.
+  const std::vector<std::unique_ptr<CaptureBuffer>>& Buffers() const { return buffers; }
+  size_t FirstBuffer() const { return firstBuffer; }
+  // File mode: the format is the file's, and its first sample byte.
+  bool FormatFromFile() const { return formatFromFile != 0; }
+  int64_t DataStart() const { return dataStart; }
+  // Whether a stop was requested since the device was last opened.
+  bool StopRequested() const { return stopRequested != 0; }
+  // The microphone failed or stalled since it was opened.
+  bool DeviceFailed() const { return deviceFailed; }
+  // The owner's run flag, when it has one: cleared, it stops a waiting
+  // Read as RequestStop does. It must outlive the object's reads.
+  void SetRunFlag(const std::atomic<bool>* flag) { runFlag = flag; }
+
+ private:
   std::unique_ptr<SoundFile> sourceFile;
   int16_t bitsPerSample = 16;
   int32_t mode = kSoundModeClosed;
@@ -130,7 +158,6 @@ class SoundRead {
   // The microphone failed or stalled since it was opened.
   bool deviceFailed = false;
 
- private:
   [[nodiscard]] int64_t ReadBytes(uint8_t* destination, int64_t m);
   [[nodiscard]] int64_t ReadDeviceBytes(uint8_t* destination, int64_t m);
   [[nodiscard]] SoundResult ReadDevice(int16_t* samples, int64_t n);

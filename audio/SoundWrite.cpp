@@ -67,7 +67,7 @@ void SoundWrite::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int1
   bitsPerSample = newBitsPerSample;
   channels = newChannels;
   formatTag = LinearFormatTag(newFormatTag, bitsPerSample);
-  bytesPerSecond = BytesPerSecond(sampleRate, bitsPerSample, channels);
+  bytesPerSecond = ByteRateOf(sampleRate, bitsPerSample, channels);
 }
 
 SoundResult SoundWrite::OpenFile(const std::string& name) {
@@ -335,12 +335,12 @@ PlayResult SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
     return result;
   };
   if (!deviceAlreadyOpen) {
-    SetFormat(source.sampleRate, kSampleBytes * kBitsPerByte, source.channels, kWaveFormatPcm);
+    SetFormat(source.SampleRate(), kSampleBytes * kBitsPerByte, source.Channels(), kWaveFormatPcm);
     if (OpenDevice(kPlayQueueMs, kPlayBufferMs) != SoundResult::kSoundOk) {
       return finish(PlayResult::kPlaySpeakerUnavailable);
     }
   }
-  const int block = source.channels * source.sampleRate / kBlocksPerSecond;
+  const int block = source.Channels() * source.SampleRate() / kBlocksPerSecond;
   std::vector<int16_t> samples(static_cast<size_t>(std::max(block, 1)));
   PlayResult result = PlayResult::kPlayFilePlayed;
   for (;;) {

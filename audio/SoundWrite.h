@@ -122,6 +122,30 @@ class SoundWrite {
   // Back to closed with the format kept.
   void Reset();
 
+  int32_t Mode() const { return mode; }
+  int32_t SampleRate() const { return sampleRate; }  // Hz; -1 = not set
+  int16_t BitsPerSample() const { return bitsPerSample; }
+  int16_t Channels() const { return channels; }
+  uint16_t FormatTag() const { return formatTag; }
+  uint32_t BytesPerSecond() const { return bytesPerSecond; }
+  // Device mode: the queue's limit and its buffers' length as opened.
+  int32_t MaxQueuedMs() const { return maxQueuedMs; }
+  int32_t BufferMs() const { return bufferMs; }
+  // File mode: the sample bytes written so far.
+  uint64_t DataBytes() const { return dataBytes; }
+  // Device mode: the buffers queued, oldest first.
+  const PlaybackQueue& Buffers() const { return buffers; }
+  // No PlayFile is running.
+  bool Idle() const { return idle != 0; }
+  // Device mode: the bytes of every buffer in the queue.
+  int64_t QueuedBytes() const { return queuedBytes; }
+  // The speaker failed or stalled since it was opened.
+  bool DeviceFailed() const { return deviceFailed; }
+  // The owner's run flag, when it has one: cleared, it stops a waiting
+  // Write as RequestStop does. It must outlive the object's writes.
+  void SetRunFlag(const std::atomic<bool>* flag) { runFlag = flag; }
+
+ private:
   std::string fileName;
   int16_t bitsPerSample = 16;
   int32_t mode = kSoundModeClosed;
@@ -147,7 +171,6 @@ class SoundWrite {
   // The speaker failed or stalled since it was opened.
   bool deviceFailed = false;
 
- private:
   [[nodiscard]] bool WriteHeader();
   [[nodiscard]] int64_t WriteDeviceBytes(const uint8_t* bytes, int64_t m);
   // Device mode: frees the buffers the device has played; -1 on a failure.

@@ -59,8 +59,8 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
       keepRunning(running),
       observer(runObserver) {
   // A stop must reach a wait on either device, not only the frame loop.
-  soundRead.runFlag = &keepRunning;
-  soundWrite.runFlag = &keepRunning;
+  soundRead.SetRunFlag(&keepRunning);
+  soundWrite.SetRunFlag(&keepRunning);
 }
 
 VoiceModifier::~VoiceModifier() = default;
@@ -114,11 +114,11 @@ StreamsStatus VoiceModifier::OpenStreams() {
     opened = soundRead.OpenFile(inputName);
   }
   if (opened == SoundResult::kSoundOk) {
-    samplingRate = soundRead.sampleRate;
+    samplingRate = soundRead.SampleRate();
   } else {
     result = StreamsStatus::kSourceFailed;
   }
-  soundWrite.SetFormat(soundRead.sampleRate, soundRead.bitsPerSample, soundRead.channels,
+  soundWrite.SetFormat(soundRead.SampleRate(), soundRead.BitsPerSample(), soundRead.Channels(),
                        kWaveFormatPcm);
   if (outputKind == kStreamSoundBoard &&
       soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs) != SoundResult::kSoundOk &&
@@ -155,8 +155,8 @@ RunStatus VoiceModifier::Process() {
 RunStatus VoiceModifier::SetUpRun() {
   // A file run takes the file's rate throughout, whatever it was prepared
   // with.
-  if (realTime == 0 && soundRead.sourceFile != nullptr) {
-    samplingRate = soundRead.sampleRate;
+  if (realTime == 0 && soundRead.SourceFile() != nullptr) {
+    samplingRate = soundRead.SampleRate();
     if (pitchTracker.SamplingRate() != samplingRate) {
       lpcOrder = 0;
       // A rate the engine does not run at is refused just below.
@@ -209,8 +209,8 @@ RunStatus VoiceModifier::SetUpRun() {
 }
 
 RunStatus VoiceModifier::OpenFiles() {
-  const SoundFile* input = soundRead.sourceFile.get();
-  if (soundRead.mode != kSoundModeFile || input == nullptr) return RunStatus::kRunInputUnreadable;
+  const SoundFile* input = soundRead.SourceFile();
+  if (soundRead.Mode() != kSoundModeFile || input == nullptr) return RunStatus::kRunInputUnreadable;
   totalSamples = std::max<int64_t>(input->FrameCount(), 1);
   if (analysisOnly) return RunStatus::kRunOk;
   // Creating the output truncates it: were it the input, the rest of the
@@ -230,7 +230,7 @@ int VoiceModifier::ReadInput(int wanted) {
     if (soundRead.Read(inputSamples.data(), wanted) == SoundResult::kSoundOk) return wanted;
     return soundRead.Stopping() ? 0 : -1;
   }
-  const int got = soundRead.sourceFile->Read(inputSamples.data(), wanted);
+  const int got = soundRead.SourceFile()->Read(inputSamples.data(), wanted);
   if (got <= 0) return got;
   std::fill(inputSamples.begin() + got, inputSamples.begin() + wanted, int16_t{0});
   return got;

@@ -108,7 +108,7 @@ const MessagePair* Operations::RecordToFile(const std::string& path, int32_t rat
     if (input.Read(block.data(), count) != SoundResult::kSoundOk) {
       // A stop stands until the microphone is opened again; only a read
       // that failed without one is the microphone's fault.
-      if (input.stopRequested == 0) failure = &kMessageCannotOpenMicrophone;
+      if (!input.StopRequested()) failure = &kMessageCannotOpenMicrophone;
       break;
     }
     if (output.Write(block.data(), count) != SoundResult::kSoundOk) {

@@ -73,20 +73,20 @@ TEST_F(SoundOnServer, APlayingQueueTakesShortBuffersAtOnceUntilItIsFull) {
   const std::vector<uint8_t> first(260 * kBytesPerMs, 0);
   ASSERT_EQ(sink.WriteBytes(first.data(), static_cast<int64_t>(first.size())),
             static_cast<int64_t>(first.size()));
-  ASSERT_TRUE(sink.buffers.Back().Sent());
+  ASSERT_TRUE(sink.Buffers().Back().Sent());
   // With a buffer playing, 20 ms (more than the 160 bytes of 5 ms) go to
   // the device at once.
   const std::vector<uint8_t> block(20 * kBytesPerMs, 0);
   ASSERT_EQ(sink.WriteBytes(block.data(), static_cast<int64_t>(block.size())),
             static_cast<int64_t>(block.size()));
-  EXPECT_EQ(sink.buffers.Size(), 2u);
-  EXPECT_TRUE(sink.buffers.Back().Sent());
+  EXPECT_EQ(sink.Buffers().Size(), 2u);
+  EXPECT_TRUE(sink.Buffers().Back().Sent());
   // Blocks are taken while no more than 300 ms are queued, then refused.
   int64_t taken = 0;
   while ((taken = sink.WriteBytes(block.data(), static_cast<int64_t>(block.size()))) > 0) {
   }
   EXPECT_EQ(taken, 0);
-  const int64_t queuedMs = sink.queuedBytes / kBytesPerMs;
+  const int64_t queuedMs = sink.QueuedBytes() / kBytesPerMs;
   EXPECT_GT(queuedMs, 300);
   EXPECT_LE(queuedMs, 320);
   EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundDone);

@@ -33,38 +33,38 @@ TEST_F(SoundReadOnFileCard, OpensFortyTwoBuffersOfThreeMillisecondsAndStartsReco
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
   ASSERT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundOk);
-  EXPECT_EQ(source.mode, kSoundModeDevice);
-  EXPECT_EQ(source.isOpen, 1);
-  EXPECT_EQ(source.bufferCount, 42);
-  EXPECT_EQ(source.bufferBytes, 96);
-  ASSERT_EQ(source.buffers.size(), 42u);
+  EXPECT_EQ(source.Mode(), kSoundModeDevice);
+  EXPECT_EQ(source.IsOpen(), 1);
+  EXPECT_EQ(source.BufferCount(), 42);
+  EXPECT_EQ(source.BufferBytes(), 96);
+  ASSERT_EQ(source.Buffers().size(), 42u);
   // Open already: nothing changes.
   EXPECT_EQ(source.OpenDevice(20, 10), SoundResult::kSoundOk);
-  EXPECT_EQ(source.bufferCount, 42);
+  EXPECT_EQ(source.BufferCount(), 42);
   EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
-  EXPECT_EQ(source.mode, kSoundModeClosed);
-  EXPECT_TRUE(source.buffers.empty());
+  EXPECT_EQ(source.Mode(), kSoundModeClosed);
+  EXPECT_TRUE(source.Buffers().empty());
 }
 
 TEST_F(SoundReadOnFileCard, QueueLengthsFollowTheMinimumTotalAndBufferCount) {
   SoundRead ten;
   ten.SetFormat(16000, 16, 1, kWavPcm);
   ASSERT_EQ(ten.OpenDevice(20, 10), SoundResult::kSoundOk);
-  EXPECT_EQ(ten.bufferCount, 12);  // 128 / 10
-  EXPECT_EQ(ten.bufferBytes, 320);
+  EXPECT_EQ(ten.BufferCount(), 12);  // 128 / 10
+  EXPECT_EQ(ten.BufferBytes(), 320);
   EXPECT_EQ(ten.Close(), SoundResult::kSoundDone);
 
   SoundRead forty;
   forty.SetFormat(16000, 16, 1, kWavPcm);
   ASSERT_EQ(forty.OpenDevice(128, 40), SoundResult::kSoundOk);
-  EXPECT_EQ(forty.bufferCount, 5);  // 3 would be too few
+  EXPECT_EQ(forty.BufferCount(), 5);  // 3 would be too few
   EXPECT_EQ(forty.Close(), SoundResult::kSoundDone);
 
   // Without a format the microphone runs at 16000 Hz, 16-bit mono.
   SoundRead unset;
   ASSERT_EQ(unset.OpenDevice(128, 3), SoundResult::kSoundOk);
-  EXPECT_EQ(unset.sampleRate, 16000);
-  EXPECT_EQ(unset.bufferBytes, 96);
+  EXPECT_EQ(unset.SampleRate(), 16000);
+  EXPECT_EQ(unset.BufferBytes(), 96);
 }
 
 TEST_F(SoundReadOnFileCard, ReadsDeliverTheRecordedSamplesInOrderAcrossBuffers) {
@@ -76,7 +76,7 @@ TEST_F(SoundReadOnFileCard, ReadsDeliverTheRecordedSamplesInOrderAcrossBuffers) 
   EXPECT_EQ(block, std::vector<int16_t>(input.begin(), input.begin() + 64));
   // 64 samples: all 48 of the first buffer and 16 of the second, whose
   // other 32 wait at the start of its block; the first went to the back.
-  const CaptureBuffer& second = *source.buffers[source.firstBuffer];
+  const CaptureBuffer& second = *source.Buffers()[source.FirstBuffer()];
   EXPECT_EQ(second.header.recordedBytes, 64u);
   EXPECT_EQ(SamplesOf(std::vector<uint8_t>(second.data.begin(), second.data.begin() + 64)),
             std::vector<int16_t>(input.begin() + 64, input.begin() + 96));
@@ -131,14 +131,14 @@ TEST(SoundReadWithoutSoundCard, OpenDeviceFailsAndReadsFail) {
   SoundRead source;
   source.SetFormat(16000, 16, 1, kWavPcm);
   EXPECT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundFailed);
-  EXPECT_EQ(source.mode, kSoundModeClosed);
-  EXPECT_TRUE(source.buffers.empty());
+  EXPECT_EQ(source.Mode(), kSoundModeClosed);
+  EXPECT_TRUE(source.Buffers().empty());
   int16_t sample = 0;
   EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
   source.RequestStop();
   // A stop lasts until the next open.
   EXPECT_EQ(source.OpenDevice(128, 3), SoundResult::kSoundFailed);
-  EXPECT_EQ(source.stopRequested, 0);
+  EXPECT_FALSE(source.StopRequested());
 }
 
 TEST(SoundReadFormats, BuffersTooShortForAFrameOrNoLengthAreRefused) {
@@ -149,7 +149,7 @@ TEST(SoundReadFormats, BuffersTooShortForAFrameOrNoLengthAreRefused) {
   SoundRead wide;
   wide.SetFormat(16000, 24, 1, kWavPcm);  // no device carries 24 bits here
   EXPECT_EQ(wide.OpenDevice(128, 3), SoundResult::kSoundFailed);
-  EXPECT_EQ(wide.mode, kSoundModeClosed);
+  EXPECT_EQ(wide.Mode(), kSoundModeClosed);
 }
 
 }  // namespace

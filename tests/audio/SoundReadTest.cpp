@@ -43,11 +43,11 @@ std::vector<int16_t> Ramp(size_t n) {
 
 TEST_F(SoundReadTest, ConstructedClosedWithSixteenBitMonoAndNoRate) {
   SoundRead source;
-  EXPECT_EQ(source.mode, kSoundModeClosed);
-  EXPECT_EQ(source.isOpen, 0);
-  EXPECT_EQ(source.sampleRate, -1);
-  EXPECT_EQ(source.bitsPerSample, 16);
-  EXPECT_EQ(source.channels, 1);
+  EXPECT_EQ(source.Mode(), kSoundModeClosed);
+  EXPECT_EQ(source.IsOpen(), 0);
+  EXPECT_EQ(source.SampleRate(), -1);
+  EXPECT_EQ(source.BitsPerSample(), 16);
+  EXPECT_EQ(source.Channels(), 1);
   int16_t sample = 0;
   EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
   EXPECT_EQ(source.ReadFile(&sample, 1), -1);
@@ -58,13 +58,13 @@ TEST_F(SoundReadTest, StereoFileDeliversBothChannelsInterleavedThenZero) {
   const std::string path = WriteWav(MakeWav(kWavPcm, 2, 22050, 16, stereo));
   SoundRead source;
   ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
-  EXPECT_EQ(source.mode, kSoundModeFile);
-  EXPECT_EQ(source.isOpen, 1);
-  EXPECT_EQ(source.formatFromFile, 1);
-  EXPECT_EQ(source.channels, 2);
-  EXPECT_EQ(source.sampleRate, 22050);
-  EXPECT_EQ(source.bytesPerSecond, 22050u * 4);
-  EXPECT_EQ(source.dataStart, 44);
+  EXPECT_EQ(source.Mode(), kSoundModeFile);
+  EXPECT_EQ(source.IsOpen(), 1);
+  EXPECT_TRUE(source.FormatFromFile());
+  EXPECT_EQ(source.Channels(), 2);
+  EXPECT_EQ(source.SampleRate(), 22050);
+  EXPECT_EQ(source.BytesPerSecond(), 22050u * 4);
+  EXPECT_EQ(source.DataStart(), 44);
   EXPECT_EQ(ReadAll(source, 333), stereo);
   int16_t sample = 0;
   EXPECT_EQ(source.ReadFile(&sample, 1), 0);
@@ -77,8 +77,8 @@ TEST_F(SoundReadTest, MuLawFileIsDecodedToLinearSamples) {
       WriteWav(WavBuilder().Fmt(kWavMuLaw, 1, 8000, 8).Data(codes).Bytes());
   SoundRead source;
   ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
-  EXPECT_EQ(source.formatTag, kWaveFormatMuLaw);
-  EXPECT_EQ(source.bitsPerSample, 8);
+  EXPECT_EQ(source.FormatTag(), kWaveFormatMuLaw);
+  EXPECT_EQ(source.BitsPerSample(), 8);
   int16_t samples[4] = {};
   ASSERT_EQ(source.Read(samples, 4), SoundResult::kSoundOk);
   EXPECT_EQ(samples[0], 0);
@@ -157,9 +157,9 @@ TEST_F(SoundReadTest, EngineReadsMonoThroughTheSourceFile) {
   for (int i = 0; i < 50; ++i) stereo.insert(stereo.end(), {static_cast<int16_t>(100 * i), 0});
   SoundRead source;
   ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 2, 8000, 16, stereo))), SoundResult::kSoundOk);
-  ASSERT_NE(source.sourceFile, nullptr);
+  ASSERT_NE(source.SourceFile(), nullptr);
   int16_t mono[50] = {};
-  ASSERT_EQ(source.sourceFile->Read(mono, 50), 50);
+  ASSERT_EQ(source.SourceFile()->Read(mono, 50), 50);
   EXPECT_EQ(mono[49], 100 * 49 / 2);
 }
 
@@ -167,19 +167,19 @@ TEST_F(SoundReadTest, FileFormatIsLockedUntilClose) {
   SoundRead source;
   ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 11025, 16, Ramp(10)))), SoundResult::kSoundOk);
   source.SetFormat(48000, 8, 2, kWavPcm);
-  EXPECT_EQ(source.sampleRate, 11025);
-  EXPECT_EQ(source.bitsPerSample, 16);
-  EXPECT_EQ(source.channels, 1);
+  EXPECT_EQ(source.SampleRate(), 11025);
+  EXPECT_EQ(source.BitsPerSample(), 16);
+  EXPECT_EQ(source.Channels(), 1);
 
   EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
-  EXPECT_EQ(source.mode, kSoundModeClosed);
-  EXPECT_EQ(source.sourceFile, nullptr);
-  EXPECT_EQ(source.sampleRate, 11025);  // the format outlives the file
+  EXPECT_EQ(source.Mode(), kSoundModeClosed);
+  EXPECT_EQ(source.SourceFile(), nullptr);
+  EXPECT_EQ(source.SampleRate(), 11025);  // the format outlives the file
   source.SetFormat(48000, 16, 2, kWavMuLaw);
-  EXPECT_EQ(source.sampleRate, 48000);
-  EXPECT_EQ(source.channels, 2);
-  EXPECT_EQ(source.formatTag, kWaveFormatPcm);  // 16-bit µ-law is already linear
-  EXPECT_EQ(source.bytesPerSecond, 48000u * 4);
+  EXPECT_EQ(source.SampleRate(), 48000);
+  EXPECT_EQ(source.Channels(), 2);
+  EXPECT_EQ(source.FormatTag(), kWaveFormatPcm);  // 16-bit µ-law is already linear
+  EXPECT_EQ(source.BytesPerSecond(), 48000u * 4);
 }
 
 TEST_F(SoundReadTest, UnreadableFilesAreRefusedAndLeaveTheSourceClosed) {
@@ -187,12 +187,12 @@ TEST_F(SoundReadTest, UnreadableFilesAreRefusedAndLeaveTheSourceClosed) {
   EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), SoundResult::kSoundFailed);
   EXPECT_EQ(source.OpenFile(dir.Root()), SoundResult::kSoundFailed);
   EXPECT_EQ(source.OpenFile(dir.Write("text.wav", {'h', 'e', 'l', 'l', 'o'})), SoundResult::kSoundFailed);
-  EXPECT_EQ(source.isOpen, 0);
+  EXPECT_EQ(source.IsOpen(), 0);
 
   // A failed open after a good one does not leave the old file half-held.
   ASSERT_EQ(source.OpenFile(WriteWav(MakeWav(kWavPcm, 1, 8000, 16, Ramp(10)))), SoundResult::kSoundOk);
   EXPECT_EQ(source.OpenFile(dir.Path("missing.wav")), SoundResult::kSoundFailed);
-  EXPECT_EQ(source.isOpen, 0);
+  EXPECT_EQ(source.IsOpen(), 0);
   int16_t sample = 0;
   EXPECT_EQ(source.Read(&sample, 1), SoundResult::kSoundFailed);
 }

@@ -29,16 +29,16 @@ TEST_F(SoundWriteOnFileCard, ThePreRollCollectsTwoHundredFiftyMillisecondsBefore
   SoundWrite sink;
   sink.SetFormat(16000, 16, 1, kWavPcm);
   ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
-  EXPECT_EQ(sink.maxQueuedMs, 300);
+  EXPECT_EQ(sink.MaxQueuedMs(), 300);
   const std::vector<int16_t> block = Ramp(64);
   // 62 writes of 128 bytes collect 7936 bytes in one unsent buffer.
   for (int i = 0; i < 62; ++i) ASSERT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundOk);
-  ASSERT_EQ(sink.buffers.Size(), 1u);
-  EXPECT_FALSE(sink.buffers.Back().Sent());
-  EXPECT_EQ(sink.buffers.Back().data.size(), 7936u);
+  ASSERT_EQ(sink.Buffers().Size(), 1u);
+  EXPECT_FALSE(sink.Buffers().Back().Sent());
+  EXPECT_EQ(sink.Buffers().Back().data.size(), 7936u);
   // The 63rd makes 8064 bytes, at least the 8000 of 250 ms: sent.
   ASSERT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundOk);
-  EXPECT_TRUE(sink.buffers.Back().Sent());
+  EXPECT_TRUE(sink.Buffers().Back().Sent());
   EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
 }
 
@@ -56,8 +56,8 @@ TEST_F(SoundWriteOnFileCard, EverythingWrittenIsPlayedInOrderOnceClosed) {
     ASSERT_EQ(sink.Write(samples.data() + at, static_cast<int>(samples.size() - at)), SoundResult::kSoundOk);
     // Flush sends the buffer still collecting and waits until it is heard.
     ASSERT_EQ(sink.Flush(), SoundResult::kSoundDone);
-    EXPECT_TRUE(sink.buffers.Empty());
-    EXPECT_EQ(sink.queuedBytes, 0);
+    EXPECT_TRUE(sink.Buffers().Empty());
+    EXPECT_EQ(sink.QueuedBytes(), 0);
     EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
     EXPECT_EQ(sink.IsOpen(), 0);
   }
@@ -72,7 +72,7 @@ TEST_F(SoundWriteOnFileCard, ShutdownDiscardsWhatWasNotSent) {
     const std::vector<int16_t> samples = Ramp(1000);
     ASSERT_EQ(sink.Write(samples.data(), 1000), SoundResult::kSoundOk);
     EXPECT_EQ(sink.Shutdown(), SoundResult::kSoundDone);
-    EXPECT_EQ(sink.mode, kSoundModeClosed);
+    EXPECT_EQ(sink.Mode(), kSoundModeClosed);
     EXPECT_EQ(sink.Flush(), SoundResult::kSoundFailed);
     EXPECT_EQ(sink.Write(samples.data(), 1), SoundResult::kSoundFailed);
   }
@@ -102,7 +102,7 @@ TEST_F(SoundWriteOnFileCard, ADeviceAndAFileExcludeEachOther) {
   EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
   ASSERT_EQ(sink.OpenDevice(64, 5), SoundResult::kSoundOk);
   EXPECT_EQ(sink.OpenDevice(128, 3), SoundResult::kSoundOk);
-  EXPECT_EQ(sink.bufferMs, 5);
+  EXPECT_EQ(sink.BufferMs(), 5);
 }
 
 TEST_F(SoundWriteOnFileCard, PlayFilePlaysTheFileInItsOwnFormat) {
@@ -113,9 +113,9 @@ TEST_F(SoundWriteOnFileCard, PlayFilePlaysTheFileInItsOwnFormat) {
   SoundWrite sink;
   ASSERT_EQ(sink.PlayFile(wav, false), PlayResult::kPlayFilePlayed);
   EXPECT_EQ(sink.IsOpen(), 0);
-  EXPECT_EQ(sink.idle, 1);
-  EXPECT_EQ(sink.channels, 2);
-  EXPECT_EQ(sink.sampleRate, 22050);
+  EXPECT_TRUE(sink.Idle());
+  EXPECT_EQ(sink.Channels(), 2);
+  EXPECT_EQ(sink.SampleRate(), 22050);
   EXPECT_EQ(card.Played(), LittleEndianBytes(interleaved));
 }
 
@@ -139,7 +139,7 @@ TEST_F(SoundWriteOnFileCard, PlayFileOfAnUnreadableFileFailsAndStaysIdle) {
   SoundWrite sink;
   EXPECT_EQ(sink.PlayFile(junk, false), PlayResult::kPlayFileUnreadable);
   EXPECT_EQ(sink.PlayFile(dir.Path("missing.wav"), false), PlayResult::kPlayFileUnreadable);
-  EXPECT_EQ(sink.idle, 1);
+  EXPECT_TRUE(sink.Idle());
   EXPECT_EQ(sink.IsOpen(), 0);
 }
 
@@ -153,7 +153,7 @@ TEST(SoundWriteWithoutSoundCard, OpenDeviceFailsAndPlayFileFailsWithoutHanging) 
   const std::vector<int16_t> block = Ramp(64);
   EXPECT_EQ(sink.Write(block.data(), 64), SoundResult::kSoundFailed);
   EXPECT_EQ(sink.PlayFile(wav, false), PlayResult::kPlaySpeakerUnavailable);
-  EXPECT_EQ(sink.idle, 1);
+  EXPECT_TRUE(sink.Idle());
 }
 
 }  // namespace

@@ -31,11 +31,11 @@ TEST_F(SoundWriteTest, ThousandMonoSamplesMakeA2044ByteFile) {
   sink.SetFormat(16000, 16, 1, kWaveFormatPcm);
   ASSERT_EQ(sink.OpenFile(path), SoundResult::kSoundOk);
   EXPECT_EQ(sink.IsOpen(), 1);
-  EXPECT_EQ(sink.mode, kSoundModeFile);
+  EXPECT_EQ(sink.Mode(), kSoundModeFile);
   // While open the header still says 0 bytes: a reader sees an empty file.
   ASSERT_EQ(sink.Write(samples.data(), 640), SoundResult::kSoundOk);
   ASSERT_EQ(sink.Write(samples.data() + 640, 360), SoundResult::kSoundOk);
-  EXPECT_EQ(sink.dataBytes, 2000u);
+  EXPECT_EQ(sink.DataBytes(), 2000u);
   EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
   EXPECT_EQ(sink.IsOpen(), 0);
 
@@ -115,7 +115,7 @@ TEST_F(SoundWriteTest, FilesThatCannotBeCreatedOrDescribedAreRefused) {
   ASSERT_EQ(sink.OpenFile(dir.Path("once.wav")), SoundResult::kSoundOk);
   EXPECT_EQ(sink.OpenFile(dir.Path("twice.wav")), SoundResult::kSoundFailed);  // the open file is kept
   sink.SetFormat(8000, 16, 2, kWaveFormatPcm);            // ignored while open
-  EXPECT_EQ(sink.sampleRate, 16000);
+  EXPECT_EQ(sink.SampleRate(), 16000);
   EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
 }
 

@@ -98,7 +98,7 @@ TEST_F(OperationsOnFileCard, AStoppedRecordingIsACompleteWavOfWhatTheMicrophoneH
   ASSERT_FALSE(recorded.empty());
   EXPECT_EQ(recorded.size() % 64, 0u);
   EXPECT_TRUE(IsMicrophoneFromStart(recorded));
-  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+  EXPECT_EQ(operations.input.Mode(), kSoundModeClosed);
   const std::vector<std::string> calls = controls.Calls();
   EXPECT_EQ(calls, (std::vector<std::string>{"recording started with level", "recording done"}));
   EXPECT_GT(controls.Levels(), 0);
@@ -136,7 +136,7 @@ TEST_F(OperationsOnFileCard, ARecordingWithASampleLimitEndsByItselfHoldingExactl
   ASSERT_TRUE(WaitIdle(operations));
   operations.WaitForWorkers();
   EXPECT_EQ(CompleteWavSamples(path), std::vector<int16_t>(microphone.begin(), microphone.begin() + 1000));
-  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+  EXPECT_EQ(operations.input.Mode(), kSoundModeClosed);
   EXPECT_EQ(controls.Calls().back(), "recording done");
   EXPECT_TRUE(messages.Shown().empty());
 }
@@ -232,7 +232,7 @@ TEST_F(OperationsOnFileCard, ARecordingFileThatCannotBeCreatedIsReported) {
   EXPECT_FALSE(operations.flags.Any());
   EXPECT_EQ(messages.Shown(), std::vector<std::string>{"Cannot create recording file!"});
   EXPECT_EQ(controls.Calls().back(), "recording failed");
-  EXPECT_EQ(operations.input.mode, kSoundModeClosed);
+  EXPECT_EQ(operations.input.Mode(), kSoundModeClosed);
 }
 
 TEST_F(OperationsOnFileCard, PlaybackPlaysTheFileAndEndsByItself) {
