@@ -42,20 +42,13 @@ const MessagePair& MessageFor(RunStatus status) {
   }
 }
 
-float LimitDuration(float d) {
-  if (!(d >= kMinDurationFactor)) return kMinDurationFactor;  // NaN too
-  return std::min(d, kMaxDurationFactor);
-}
-
 }  // namespace
 
 VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool>& running,
                              RunObserver* runObserver, uint32_t seed)
     : inputName(kSoundBoardName),
       outputName(kSoundBoardName),
-      random(seed),
-      effectsChain(parameters, random),
-      record(parameters),
+      processor(parameters, seed),
       keepRunning(running),
       observer(runObserver) {
   // A stop must reach a wait on either device, not only the frame loop.
@@ -64,6 +57,23 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
 }
 
 VoiceModifier::~VoiceModifier() = default;
+
+StreamsStatus VoiceModifier::Start(const VoiceParameters& parameters) {
+  return Start(parameters, parameters.workingFolder, parameters.inputFileName,
+               parameters.outputFileName);
+}
+
+StreamsStatus VoiceModifier::Start(const VoiceParameters& settings,
+                                   const std::string& workingFolder,
+                                   const std::string& inputFileName,
+                                   const std::string& outputFileName) {
+  LoadSettings(settings);
+  LoadNames(workingFolder, inputFileName, outputFileName);
+  const StreamsStatus streams = OpenStreams();
+  // A rate the engine does not run at is refused when the run starts.
+  static_cast<void>(Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds));
+  return streams;
+}
 
 void VoiceModifier::LoadParameters(const VoiceParameters& parameters) {
   LoadSettings(parameters);
@@ -75,8 +85,6 @@ void VoiceModifier::LoadSettings(const VoiceParameters& parameters) {
   liveInput = parameters.meterDisplay;
   realTime = parameters.realTimeMode;
   outputKind = realTime != 0 ? kStreamSoundBoard : kStreamFile;
-  durationScale = parameters.durationFactor;
-  LoadFrameParameters(parameters);
 }
 
 void VoiceModifier::LoadNames(const std::string& workingFolder, const std::string& inputFileName,
@@ -90,18 +98,6 @@ void VoiceModifier::LoadNames(const std::string& workingFolder, const std::strin
   }
   outputName = outputFileName == kSoundBoardName ? std::string(kSoundBoardName)
                                                  : JoinPath(workingFolder, outputFileName);
-}
-
-// What the settings window may change during a run; the rate, the mode, the
-// names and the duration are the run's own.
-void VoiceModifier::LoadFrameParameters(const VoiceParameters& parameters) {
-  pitch.robotVoiceOn = parameters.robotVoiceOn;
-  pitch.robotPitch = parameters.robotPitchHz;
-  pitch.pitchScale = parameters.pitchFactor;
-  pitch.pitchOffset = parameters.pitchOffsetHz;
-  formantScale = parameters.vocalTractFactor;
-  whisperOn = parameters.whisperOn;
-  whisperLevel = parameters.whisperLevel;
 }
 
 StreamsStatus VoiceModifier::OpenStreams() {
@@ -130,10 +126,7 @@ StreamsStatus VoiceModifier::OpenStreams() {
 
 int VoiceModifier::Prepare(int rate, double frameSeconds, double hopSeconds) {
   samplingRate = rate;
-  if (rate < kMinRunRate || rate > kMaxRunRate) return -1;
-  if (lpcOrder == 0) lpcOrder = LpcOrderFor(rate);
-  pitchTracker.ConfigurePitchTracker(rate, frameSeconds, hopSeconds);
-  return 1;
+  return processor.Configure(rate, frameSeconds, hopSeconds);
 }
 
 RunStatus VoiceModifier::Process() {
@@ -143,8 +136,7 @@ RunStatus VoiceModifier::Process() {
     // Whatever has been synthesised up to the synthesis position goes out,
     // also after a stop or a failed read.
     if (!analysisOnly && !writeFailed && !deviceFailed) {
-      overlapAdd.Emit(static_cast<double>(synthesisPosition), previousHop, synthesisPosition,
-                      *this);
+      processor.Drain(*this);
       if (writeFailed) status = RunStatus::kRunOutputFailed;
       if (deviceFailed) status = RunStatus::kRunDeviceFailed;
     }
@@ -157,54 +149,24 @@ RunStatus VoiceModifier::SetUpRun() {
   // with.
   if (realTime == 0 && soundRead.SourceFile() != nullptr) {
     samplingRate = soundRead.SampleRate();
-    if (pitchTracker.SamplingRate() != samplingRate) {
-      lpcOrder = 0;
+    if (processor.Tracker().SamplingRate() != samplingRate) {
+      processor.ClearLpcOrder();
       // A rate the engine does not run at is refused just below.
       static_cast<void>(Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds));
     }
   }
-  const int fs = samplingRate;
-  const int frameLength = pitchTracker.FrameLength();
-  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.SamplingRate() != fs ||
-      frameLength < 2 || lpcOrder < 1) {
+  if (processor.SamplingRate() != samplingRate || processor.Prepare(analysisOnly) < 0) {
     return RunStatus::kRunNotPrepared;
   }
-
-  fftSize = FftSizeFor(fs);
-  // At a few odd rates L rounds up past N; a frame must fit the transform.
-  while (fftSize < frameLength) fftSize *= 2;
-  binCount = fftSize / 2 + 1;
-  blockLength = BlockLengthFor(fs);
-  if (!analysisOnly &&
-      (frameModifier.Configure(fs, fftSize, lpcOrder, frameLength, record.equaliser, random) < 0 ||
-       overlapAdd.Prepare(ringSize, blockLength) < 0)) {
-    return RunStatus::kRunNotPrepared;
-  }
-  durationScale = LimitDuration(record.durationFactor);
-
-  analysisLength = frameLength;
-  previousHop = pitchTracker.Hop();
-  analysisPosition = 0;
-  synthesisPosition = 0;
-  wrappedAnalysisPosition = 0;
-  frameIndex = 0;
   writeFailed = false;
   deviceFailed = false;
-  inputSamples.assign(static_cast<size_t>(frameLength), 0);
-  history.assign(static_cast<size_t>(frameLength), 0.0f);
-  frame.assign(static_cast<size_t>(frameLength), 0.0f);
-  analysisWindow.Prepare(frameLength);
-  synthesisWindow.Prepare(frameLength);
+  inputSamples.assign(static_cast<size_t>(processor.Tracker().FrameLength()), 0);
 
   totalSamples = 1;
   if (realTime == 0) {
     const RunStatus opened = OpenFiles();
     if (opened != RunStatus::kRunOk) return opened;
   }
-
-  // The chorus draws its delays before the first frame whether or not it
-  // is on, so a run's random sequence is the same whichever effects are on.
-  effectsChain.Prepare(static_cast<float>(fs), blockLength);
   return RunStatus::kRunOk;
 }
 
@@ -236,88 +198,27 @@ int VoiceModifier::ReadInput(int wanted) {
   return got;
 }
 
-// Brings the new samples into the history, dithers it and plans the frame.
 RunStatus VoiceModifier::RunFrames() {
-  const int fs = samplingRate;
-  const int frameLength = pitchTracker.FrameLength();
   while (keepRunning.load(std::memory_order_relaxed)) {
-    LoadFrameParameters(record);
-    const bool first = frameIndex == 0;
-    const int wanted = first ? frameLength : previousHop;
+    const int wanted = processor.SamplesWanted();
     const int got = ReadInput(wanted);
     if (got == 0) break;
     if (got < 0) return realTime != 0 ? RunStatus::kRunDeviceFailed : RunStatus::kRunInputFailed;
-    if (!first) std::copy(history.begin() + wanted, history.end(), history.begin());
-    std::copy(inputSamples.begin(), inputSamples.begin() + wanted, history.end() - wanted);
-
     if (realTime != 0 && liveInput != 0 && observer != nullptr) {
       observer->OnInputLevel(std::abs(static_cast<int>(inputSamples[0])) * kLevelPerSample);
     }
-    for (int i = 0; i < analysisLength; ++i) {
-      history[static_cast<size_t>(i)] =
-          static_cast<float>(history[static_cast<size_t>(i)] + NoiseValue(random));
-    }
-
-    const float f0 = pitchTracker.EstimatePitch(history.data());
-    const FramePlan plan = PlanFrame(f0, fs, frameLength, analysisLength, pitch);
+    const FrameAnalysis analysis = processor.ProcessFrame(inputSamples.data(), wanted, *this);
     if (observer != nullptr) {
-      observer->OnFrameAnalysed(frameIndex, analysisPosition, plan.voiced ? f0 : 0.0f);
+      observer->OnFrameAnalysed(analysis.index, analysis.analysisPosition, analysis.f0);
     }
-    analysisLength = plan.analysisLength;
-    if (!analysisOnly && SynthesiseFrame(plan, frame.data()) < 0) {
-      return deviceFailed ? RunStatus::kRunDeviceFailed : RunStatus::kRunOutputFailed;
-    }
-
-    previousHop = plan.hop;
-    ReportProgress();
-    analysisPosition += plan.hop;
-    wrappedAnalysisPosition += plan.hop;
-    if (wrappedAnalysisPosition > 2 * kWrapDistance) {
-      wrappedAnalysisPosition -= kWrapDistance;
-      pitchTracker.SetVoicedFrameCount(kVoicedCountAfterWrap);
-    }
-    ++frameIndex;
+    if (writeFailed) return RunStatus::kRunOutputFailed;
+    if (deviceFailed) return RunStatus::kRunDeviceFailed;
+    ReportProgress(analysis.analysisPosition);
   }
   return RunStatus::kRunOk;
 }
 
-// Cuts, modifies and places one frame, then emits what no later frame can
-// change. -1 when writing the output failed.
-int VoiceModifier::SynthesiseFrame(const FramePlan& plan, float* x) {
-  const int n = plan.analysisLength;
-  const double mean = Mean(history.data(), n);
-  const float* analysis = analysisWindow.Hamming(n);
-  for (int i = 0; i < n; ++i) {
-    x[i] = static_cast<float>(history[static_cast<size_t>(i)] - mean) * analysis[i];
-  }
-  const double inEnergy = Energy(x, n);
-
-  const int m = frameModifier.ModifyFrame(x, n, plan.pitchFactor, formantScale, whisperOn,
-                                          whisperLevel);
-  const float* synthesis = synthesisWindow.Hamming(m);
-  const double outEnergy = Energy(x, m);
-  double gain = 1.0;
-  if (outEnergy > 0.0 && n > 0) gain = (std::sqrt(inEnergy) / n) / (std::sqrt(outEnergy) / m);
-  for (int i = 0; i < m; ++i) x[i] = static_cast<float>(synthesis[i] * x[i] * gain);
-
-  // Placed at the new period until the output time line has caught up with
-  // the analysis position scaled by the duration.
-  const double target = static_cast<double>(analysisPosition) * durationScale +
-                        static_cast<double>(static_cast<float>(plan.hop) * plan.pitchFactor);
-  synthesisPosition =
-      overlapAdd.PlaceRepeatedly(x, synthesis, m, synthesisPosition, target,
-                                 PlacementStep(plan.hop, plan.pitchFactor), !plan.voiced);
-
-  // Output trails the synthesis position by about 20 ms less one hop, but
-  // never passes it: later frames still add to the positions beyond.
-  const double limit = static_cast<double>(synthesisPosition) + previousHop -
-                       kOutputLagSeconds * samplingRate;
-  overlapAdd.Emit(limit, previousHop, synthesisPosition, *this);
-  return writeFailed || deviceFailed ? -1 : 0;
-}
-
 void VoiceModifier::TakeBlock(int16_t* block, int length) {
-  effectsChain.ApplyEffects(block, length);
   if (realTime != 0) {
     // A write refused because of a stop is the stop; any other refusal is
     // a speaker that failed.
@@ -330,7 +231,7 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
   }
 }
 
-void VoiceModifier::ReportProgress() {
+void VoiceModifier::ReportProgress(int64_t analysisPosition) {
   if (realTime != 0 || liveInput != 0 || observer == nullptr) return;
   const double fraction = static_cast<double>(analysisPosition) / static_cast<double>(totalSamples);
   std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress),

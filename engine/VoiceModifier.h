@@ -9,15 +9,10 @@
 #include "audio/SoundFile.h"
 #include "audio/SoundRead.h"
 #include "audio/SoundWrite.h"
-#include "engine/EffectsChain.h"
-#include "engine/FrameModifier.h"
-#include "engine/FramePlan.h"
 #include "engine/OverlapAdd.h"
 #include "engine/PitchTracker.h"
-#include "engine/RunGeometry.h"
 #include "engine/SoundBoard.h"
-#include "engine/WindowCache.h"
-#include "dsp/RandomGenerator.h"
+#include "engine/VoiceProcessor.h"
 
 namespace plimo {
 
@@ -52,20 +47,18 @@ class VoiceModifierBase {
   [[nodiscard]] virtual RunStatus Process() { return RunStatus::kRunOk; }
 };
 
-// One voice-modification run: reads 16-bit mono samples, one pitch period
-// at a time, estimates F0, modifies each two-period frame, lays the frames
-// out again by weighted overlap-add at the new period and duration, and
-// writes 20 ms blocks through the effects chain. File to file, or from the
-// microphone to the speaker.
+// One voice-modification run: the driver of a VoiceProcessor. It reads
+// 16-bit mono samples from the input file or the microphone, feeds them to
+// the processor a frame at a time, and writes the blocks the processor
+// hands out to the output file or the speaker.
 //
-// Use: construct, LoadParameters, OpenStreams, Prepare, Process, destroy.
-// Process runs while keepRunning is set (read before the first frame and
-// after every frame; clearing it also ends a wait on the microphone or the
-// speaker), drains what it has synthesised, and closes the source and the
-// sink. A microphone or speaker that fails ends the run with
-// RunStatus::kRunDeviceFailed. Every buffer, transform and the equaliser's curve are made
-// in Process's set-up, so the frame loop allocates nothing and takes no
-// lock.
+// Use: construct, Start, Process, destroy. Process runs while keepRunning
+// is set (read before the first frame and after every frame; clearing it
+// also ends a wait on the microphone or the speaker), drains what has been
+// synthesised, and closes the source and the sink. A microphone or speaker
+// that fails ends the run with RunStatus::kRunDeviceFailed. Every buffer,
+// transform and the equaliser's curve are made in Process's set-up, so the
+// frame loop allocates nothing and takes no lock.
 class VoiceModifier : public VoiceModifierBase, private BlockSink {
  public:
   // record stays the run's source of settings; observer may be
@@ -77,20 +70,34 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   VoiceModifier(const VoiceModifier&) = delete;
   VoiceModifier& operator=(const VoiceModifier&) = delete;
 
-  // Copies the run's settings, the mode, and the input and output names
-  // (the working folder joined to each file name, or "sb").
+  // The whole set-up of a run: the settings, the names (the working folder
+  // joined to each file name, or "sb"), the streams, and the processor at
+  // the source's rate with the standard frame and hop. The second form
+  // takes the names from copies made where the record's strings may be
+  // read (the user-interface thread). Returns what OpenStreams returns; a
+  // rate the engine does not run at makes Process end at once with
+  // RunStatus::kRunNotPrepared.
+  [[nodiscard]] StreamsStatus Start(const VoiceParameters& parameters);
+  [[nodiscard]] StreamsStatus Start(const VoiceParameters& settings,
+                                    const std::string& workingFolder,
+                                    const std::string& inputFileName,
+                                    const std::string& outputFileName);
+
+  // Start's steps, for callers that need one of them on its own.
+  //
+  // Copies the run's settings, the mode, and the input and output names.
   void LoadParameters(const VoiceParameters& parameters);
   // LoadParameters in two: the scalar settings, which any thread may read,
-  // and the names, from copies taken where the record's strings may be
-  // read (the user-interface thread).
+  // and the names.
   void LoadSettings(const VoiceParameters& parameters);
   void LoadNames(const std::string& workingFolder, const std::string& inputFileName,
                  const std::string& outputFileName);
 
   // Opens the source (the input file, or the microphone at samplingRate)
   // and, in real-time mode, the speaker. The run's rate becomes the
-  // source's. StreamsStatus::kStreamsOpen, StreamsStatus::kSourceFailed or StreamsStatus::kSpeakerFailed; the run may
-  // go on in every case (it then ends at its first read).
+  // source's. StreamsStatus::kStreamsOpen, StreamsStatus::kSourceFailed or
+  // StreamsStatus::kSpeakerFailed; the run may go on in every case (it then
+  // ends at its first read).
   [[nodiscard]] StreamsStatus OpenStreams();
 
   // Sets the run's rate, the LPC order (when not set yet) and the pitch
@@ -108,22 +115,20 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int SamplingRate() const { return samplingRate; }  // Hz, the run's rate from Prepare on
   const std::string& InputName() const { return inputName; }  // or "sb"
   int InputKind() const { return inputKind; }
-  int FftSize() const { return fftSize; }      // N
-  int LpcOrder() const { return lpcOrder; }    // p
-  int64_t SynthesisPosition() const { return synthesisPosition; }  // P_s, samples
+  int FftSize() const { return processor.FftSize(); }    // N
+  int LpcOrder() const { return processor.LpcOrder(); }  // p
+  int64_t SynthesisPosition() const { return processor.SynthesisPosition(); }  // P_s, samples
   // The sliding analysis history, L samples, as the last frame left it.
-  const std::vector<float>& History() const { return history; }
-  const PitchTracker& Tracker() const { return pitchTracker; }
+  const std::vector<float>& History() const { return processor.History(); }
+  const PitchTracker& Tracker() const { return processor.Tracker(); }
+  const VoiceProcessor& Processor() const { return processor; }
 
  private:
-  void LoadFrameParameters(const VoiceParameters& parameters);
   RunStatus SetUpRun();
   RunStatus OpenFiles();
   RunStatus RunFrames();
   int ReadInput(int wanted);
-  void AnalyseFrame(int got);
-  int SynthesiseFrame(const FramePlan& plan, float* frame);
-  void ReportProgress();
+  void ReportProgress(int64_t analysisPosition);
   RunStatus CloseRun(RunStatus status);
   void TakeBlock(int16_t* block, int length) override;
 
@@ -133,59 +138,27 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int realTime = 0;      // realTimeMode: output to the speaker
   std::string inputName;
   std::string outputName;
-  PitchSettings pitch;        // robot switch and pitch, pitch scale and offset
-  float durationScale = 1.0f;  // read once per run
-  float formantScale = 1.0f;
-  int whisperOn = 0;
-  float whisperLevel = 0.0f;
-
-  // The run's geometry.
-  int fftSize = 0;      // N
-  int binCount = 0;     // K
-  int lpcOrder = 0;     // p
-  int blockLength = 0;  // B
-  int ringSize = kRingSize;
   int inputKind = kStreamSoundBoard;
   int outputKind = kStreamSoundBoard;
 
-  // Positions on the input and output time lines, in samples from the
-  // start of the run.
-  int64_t analysisPosition = 0;   // P_a
-  int64_t synthesisPosition = 0;  // P_s
-
   bool analysisOnly = false;
 
-  // Frame buffers, L samples each: the samples just read, the sliding
-  // analysis history, and the frame being modified.
+  // The samples just read, up to L.
   std::vector<int16_t> inputSamples;
-  std::vector<float> history;
-  std::vector<float> frame;
 
   SoundRead soundRead;
   SoundWrite soundWrite;
-  PitchTracker pitchTracker;
-  FrameModifier frameModifier;
-  OverlapAdd overlapAdd;
-  RandomGenerator random;
-  EffectsChain effectsChain;
+  VoiceProcessor processor;
 
-  VoiceParameters& record;
   const std::atomic<bool>& keepRunning;
   RunObserver* observer;
 
   // The run's state.
   std::unique_ptr<SoundFile> outputFile;
   int64_t totalSamples = 1;  // S_total, for the progress
-  int previousHop = 0;       // c
-  int analysisLength = 0;    // L'
-  int64_t wrappedAnalysisPosition = 0;  // P_a as a 32-bit run would wrap it
-  int64_t frameIndex = 0;
   bool writeFailed = false;
   bool deviceFailed = false;  // real time: the microphone or the speaker
   char statusText[64] = {};
-
-  WindowCache analysisWindow;
-  WindowCache synthesisWindow;
 };
 
 }  // namespace plimo
