@@ -150,9 +150,7 @@ void BM_FileRun(benchmark::State& state) {
   const std::atomic<bool> running{true};
   for (auto _ : state) {
     VoiceModifier modifier(record, running, nullptr, 1);
-    modifier.LoadParameters(record);
-    if (modifier.OpenStreams() != StreamsStatus::kStreamsOpen ||
-        modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds) != 1) {
+    if (modifier.Start(record) != StreamsStatus::kStreamsOpen) {
       state.SkipWithError("the input file cannot be opened");
       break;
     }

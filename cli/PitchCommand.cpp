@@ -134,11 +134,9 @@ int RunPitch(int argc, char** argv) {
   PitchRows rows(out);
   VoiceModifier run(record, keepRunning, &rows, options.seed);
   run.SetAnalysisOnly(true);
-  run.LoadParameters(record);
   // The input was probed above; a source or rate that fails all the same
   // ends the run at once, and Process says why.
-  static_cast<void>(run.OpenStreams());
-  static_cast<void>(run.Prepare(run.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds));
+  static_cast<void>(run.Start(record));
   std::fprintf(out, "frame,position,f0_hz\n");
   const RunStatus status = run.Process();
   const int64_t frames = rows.frames;

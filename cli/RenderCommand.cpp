@@ -112,12 +112,9 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
   const bool showProgress = !options.quiet && isatty(STDERR_FILENO) == 1;
   RenderObserver observer(std::filesystem::path(input).filename().string(), showProgress);
   VoiceModifier modifier(record, keepRunning, &observer, options.seed);
-  modifier.LoadParameters(record);
   // The input was probed above; a source or rate that fails all the same
   // ends the run at once, and Process says why.
-  static_cast<void>(modifier.OpenStreams());
-  static_cast<void>(
-      modifier.Prepare(modifier.SamplingRate(), kAnalysisFrameSeconds, kFirstHopSeconds));
+  static_cast<void>(modifier.Start(record));
   const RunStatus status = modifier.Process();
   if (status != RunStatus::kRunOk) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),

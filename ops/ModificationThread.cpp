@@ -1,7 +1,5 @@
 #include <memory>
 
-#include "audio/SoundFile.h"
-#include "engine/RunGeometry.h"
 #include "engine/RunObserver.h"
 #include "engine/VoiceModifier.h"
 #include "ops/Operations.h"
@@ -42,18 +40,8 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
                             OperationReports{.level = meter, .progress = !realTime && !meter});
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
-  modifier->LoadSettings(record);
-  modifier->LoadNames(names.workingFolder, names.inputFileName, names.outputFileName);
-
-  // A file input is analysed at its own rate, whatever the settings say.
-  int rate = record.samplingRate;
-  if (modifier->InputName() != kSoundBoardName) {
-    const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(modifier->InputName());
-    if (probe->Status() == SoundFileStatus::kSoundFileReading) {
-      rate = static_cast<int>(probe->SampleRate());
-    }
-  }
-  const StreamsStatus streams = modifier->OpenStreams();
+  const StreamsStatus streams =
+      modifier->Start(record, names.workingFolder, names.inputFileName, names.outputFileName);
   // A real-time run without its microphone or speaker would go on in
   // silence; the user is told instead, and nothing runs.
   bool run = true;
@@ -63,10 +51,8 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
     observer.OnRunFailure(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker);
     run = false;
   }
-  // A rate the engine does not run at ends the run at once, which the
-  // observer hears of.
-  static_cast<void>(modifier->Prepare(rate, kAnalysisFrameSeconds, kFirstHopSeconds));
-  // A failed run has told the observer, whose result is reported below.
+  // A failed run (also one at a rate the engine does not run at) has told
+  // the observer, whose result is reported below.
   if (run && flags.isModifying.load()) static_cast<void>(modifier->Process());
   controls.OperationEnded(kOperationModification, observer.Result());
   flags.isModifying.store(false);

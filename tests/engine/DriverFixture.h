@@ -38,11 +38,8 @@ class DriverTest : public ::testing::Test {
     record.realTimeMode = 0;
     record.meterDisplay = 0;
     modifier = std::make_unique<VoiceModifier>(record, keepRunning, observer, seed);
-    modifier->LoadParameters(record);
     // A source or rate that fails ends the run at once: Process says why.
-    static_cast<void>(modifier->OpenStreams());
-    static_cast<void>(modifier->Prepare(modifier->SamplingRate(), kAnalysisFrameSeconds,
-                                        kFirstHopSeconds));
+    static_cast<void>(modifier->Start(record));
     return modifier->Process();
   }
 
