@@ -3,10 +3,12 @@
 #include <QRect>
 #include <QSize>
 
+#include "params/SettingsControls.h"
 #include "ui/skin/DialogUnits.h"
 
 // The dialog templates: each control's identifier and place in dialog
-// units. The windows lay their controls out from these, and the
+// units; the settings controls that carry parameters take the identifiers
+// the parameters are read by. The windows lay their controls out from these, and the
 // backgrounds paint their labels beside the same places.
 namespace plimo::tmpl {
 
@@ -56,36 +58,37 @@ inline constexpr Control kOutputFile{1001, 73, 204, 122, 13};
 namespace settings {
 inline constexpr int kWidth = 202;
 inline constexpr int kHeight = 307;
-inline constexpr Control kPitch{1002, 40, 46, 8, 35};
-inline constexpr Control kDuration{1004, 87, 46, 8, 35};
-inline constexpr Control kVocalTract{1005, 135, 46, 8, 35};
-inline constexpr Control kRobotPitch{1008, 183, 46, 8, 35};
-inline constexpr Control kReverbLevel{1003, 40, 120, 8, 35};
-inline constexpr Control kWhisperLevel{1006, 88, 120, 8, 35};
-inline constexpr Control kChorusLevel{1007, 136, 120, 8, 35};
-inline constexpr Control kExpansion{1010, 40, 172, 8, 35};
-inline constexpr Control kCompression{1009, 88, 172, 8, 35};
-inline constexpr Control kLimiting{1011, 136, 172, 8, 35};
-inline constexpr Control kGating{1012, 183, 172, 8, 35};
-inline constexpr int kBandCount = 10;
+inline constexpr Control kPitch{kPitchSlider, 40, 46, 8, 35};
+inline constexpr Control kDuration{kDurationSlider, 87, 46, 8, 35};
+inline constexpr Control kVocalTract{kVocalTractSlider, 135, 46, 8, 35};
+inline constexpr Control kRobotPitch{kRobotPitchSlider, 183, 46, 8, 35};
+inline constexpr Control kReverbLevel{kReverbLevelSlider, 40, 120, 8, 35};
+inline constexpr Control kWhisperLevel{kWhisperLevelSlider, 88, 120, 8, 35};
+inline constexpr Control kChorusLevel{kChorusLevelSlider, 136, 120, 8, 35};
+inline constexpr Control kExpansion{kExpansionSlider, 40, 172, 8, 35};
+inline constexpr Control kCompression{kCompressionSlider, 88, 172, 8, 35};
+inline constexpr Control kLimiting{kLimitingSlider, 136, 172, 8, 35};
+inline constexpr Control kGating{kGatingSlider, 183, 172, 8, 35};
+inline constexpr int kBandCount = kBandSliderCount;
 inline constexpr Control kBands[kBandCount] = {
-    {1050, 39, 225, 8, 35},  {1051, 54, 225, 8, 35},  {1052, 70, 225, 8, 35},
-    {1053, 85, 225, 8, 35},  {1054, 101, 225, 8, 35}, {1055, 117, 225, 8, 35},
-    {1057, 134, 225, 8, 35}, {1058, 150, 225, 8, 35}, {1059, 168, 225, 8, 35},
-    {1060, 183, 225, 8, 35}};
+    {kBandSliders[0], 39, 225, 8, 35},  {kBandSliders[1], 54, 225, 8, 35},
+    {kBandSliders[2], 70, 225, 8, 35},  {kBandSliders[3], 85, 225, 8, 35},
+    {kBandSliders[4], 101, 225, 8, 35}, {kBandSliders[5], 117, 225, 8, 35},
+    {kBandSliders[6], 134, 225, 8, 35}, {kBandSliders[7], 150, 225, 8, 35},
+    {kBandSliders[8], 168, 225, 8, 35}, {kBandSliders[9], 183, 225, 8, 35}};
 inline constexpr Control kPitchDisplay{1021, 28, 82, 22, 8};
 inline constexpr Control kDurationDisplay{1023, 69, 82, 22, 8};
 inline constexpr Control kVocalTractDisplay{1024, 120, 82, 22, 8};
 inline constexpr Control kRobotPitchDisplay{1026, 171, 82, 22, 8};
-inline constexpr Control kRobotBox{1027, 156, 35, 9, 8};
-inline constexpr Control kReverbBox{1061, 9, 109, 9, 8};
-inline constexpr Control kWhisperBox{1062, 60, 109, 9, 8};
-inline constexpr Control kChorusBox{1063, 110, 109, 9, 8};
-inline constexpr Control kExpanderBox{1065, 9, 161, 9, 8};
-inline constexpr Control kCompressorBox{1064, 60, 161, 9, 8};
-inline constexpr Control kLimiterBox{1066, 110, 161, 9, 8};
-inline constexpr Control kGaterBox{1067, 156, 161, 9, 8};
-inline constexpr Control kSamplingRate{1036, 151, 129, 41, 61};
+inline constexpr Control kRobotBox{kRobotCheckBox, 156, 35, 9, 8};
+inline constexpr Control kReverbBox{kReverbCheckBox, 9, 109, 9, 8};
+inline constexpr Control kWhisperBox{kWhisperCheckBox, 60, 109, 9, 8};
+inline constexpr Control kChorusBox{kChorusCheckBox, 110, 109, 9, 8};
+inline constexpr Control kExpanderBox{kExpanderCheckBox, 9, 161, 9, 8};
+inline constexpr Control kCompressorBox{kCompressorCheckBox, 60, 161, 9, 8};
+inline constexpr Control kLimiterBox{kLimiterCheckBox, 110, 161, 9, 8};
+inline constexpr Control kGaterBox{kGaterCheckBox, 156, 161, 9, 8};
+inline constexpr Control kSamplingRate{kSamplingRateList, 151, 129, 41, 61};
 inline constexpr Control kLoad{1048, 6, 283, 20, 15};
 inline constexpr Control kSave{1049, 36, 283, 35, 15};
 inline constexpr Control kRevert{1041, 81, 283, 52, 15};
