@@ -25,9 +25,8 @@ class MicrophoneGainControl : public VolumeControl {
 };
 
 // Names a sound card gives its microphone's recording gain, most usual first.
-inline constexpr const char* kMicrophoneNames[] = {"Capture", "Mic", "Internal Mic",
-                                                   "Mic Boost", "Front Mic", "Rear Mic",
-                                                   "Headset Mic", "Digital"};
+inline constexpr const char* kMicrophoneNames[] = {"Capture",   "Mic",      "Internal Mic", "Mic Boost",
+                                                   "Front Mic", "Rear Mic", "Headset Mic",  "Digital"};
 
 // The two gains of the sound card, made once at start-up. The speaker
 // control always exists (without a usable control when the card has none);

@@ -26,9 +26,9 @@ inline int16_t DecodePcm16(const uint8_t* p) { return static_cast<int16_t>(Littl
 inline int16_t DecodePcm24(const uint8_t* p) {
   constexpr int64_t kFullScale16 = 32767;
   constexpr int64_t kFullScale32 = 2147483647;
-  const int32_t widened = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
-                                               static_cast<uint32_t>(p[1]) << 16 |
-                                               static_cast<uint32_t>(p[2]) << 24);
+  const int32_t widened =
+      static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 | static_cast<uint32_t>(p[1]) << 16 |
+                           static_cast<uint32_t>(p[2]) << 24);
   return static_cast<int16_t>(widened * kFullScale16 / kFullScale32);
 }
 

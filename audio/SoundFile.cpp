@@ -77,12 +77,8 @@ void MixToMono(const uint8_t* bytes, size_t frames, int channels, int16_t* out) 
 void EncodeSample(int16_t sample, int bits, uint8_t* p) {
   const uint16_t pattern = static_cast<uint16_t>(sample);
   switch (bits) {
-    case 8:
-      p[0] = static_cast<uint8_t>((pattern >> kByteShift) + kPcm8Offset);
-      break;
-    case 16:
-      PutLittle16(p, pattern);
-      break;
+    case 8: p[0] = static_cast<uint8_t>((pattern >> kByteShift) + kPcm8Offset); break;
+    case 16: PutLittle16(p, pattern); break;
     default:  // 24: the sample in the upper two bytes
       p[0] = 0;
       PutLittle16(p + 1, pattern);
@@ -171,7 +167,8 @@ SoundFileStatus SoundFile::WalkHeader() {
   // one that stops inside it is a failed read.
   if (length == kChunkHeaderBytes) return SoundFileStatus::kSoundFileNotWave;
   char form[4];
-  if (std::fread(form, 1, sizeof form, stream) != sizeof form) return SoundFileStatus::kSoundFileHeaderReadFailed;
+  if (std::fread(form, 1, sizeof form, stream) != sizeof form)
+    return SoundFileStatus::kSoundFileHeaderReadFailed;
   if (!SameId(form, "WAVE")) return SoundFileStatus::kSoundFileNotWave;
   int64_t remaining = length - kRiffHeaderBytes;
 
@@ -236,7 +233,8 @@ SoundFileStatus SoundFile::ReadFormatChunk(uint32_t chunkSize) {
 }
 
 SoundFileStatus SoundFile::ValidateFormat() {
-  if (formatTag != kWaveFormatPcm && formatTag != kWaveFormatMuLaw) return SoundFileStatus::kSoundFileUnsupported;
+  if (formatTag != kWaveFormatPcm && formatTag != kWaveFormatMuLaw)
+    return SoundFileStatus::kSoundFileUnsupported;
   if (channels == 0) channels = 1;
   if (sampleRate == 0) sampleRate = kDefaultRateHz;
   if (bitsPerSample == 0) bitsPerSample = formatTag == kWaveFormatMuLaw ? 8 : 16;
@@ -275,10 +273,8 @@ SoundFileStatus SoundFile::SkipChunkBody(uint32_t chunkSize, int64_t* remaining)
   return SoundFileStatus::kSoundFileReading;
 }
 
-std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
-                                                       uint32_t sampleRate,
-                                                       uint16_t bitsPerSample,
-                                                       uint16_t channels,
+std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name, uint32_t sampleRate,
+                                                       uint16_t bitsPerSample, uint16_t channels,
                                                        uint16_t formatTag) {
   std::unique_ptr<SoundFile> file(new SoundFile());
   file->formatTag = formatTag;
@@ -288,8 +284,7 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name,
   // Refused before anything is created: samples the writer cannot encode
   // would otherwise leave a header that promises them.
   if (formatTag != kWaveFormatPcm || !WritableBits(bitsPerSample) ||
-      !ComputeLayout(channels, bitsPerSample, sampleRate, &file->blockAlign,
-                     &file->bytesPerSecond)) {
+      !ComputeLayout(channels, bitsPerSample, sampleRate, &file->blockAlign, &file->bytesPerSecond)) {
     file->status = SoundFileStatus::kSoundFileUnsupported;
     return file;
   }
@@ -347,12 +342,8 @@ int SoundFile::Read(int16_t* destination, int n) {
           MixToMono<DecodePcm8, 1>(scratch.data(), got, channels, out);
         }
         break;
-      case 16:
-        MixToMono<DecodePcm16, 2>(scratch.data(), got, channels, out);
-        break;
-      default:
-        MixToMono<DecodePcm24, 3>(scratch.data(), got, channels, out);
-        break;
+      case 16: MixToMono<DecodePcm16, 2>(scratch.data(), got, channels, out); break;
+      default: MixToMono<DecodePcm24, 3>(scratch.data(), got, channels, out); break;
     }
     delivered += static_cast<int64_t>(got);
     framesLeft -= static_cast<int64_t>(got);

@@ -55,10 +55,8 @@ class SoundFile {
   // 8, 16 or 24 bits with a supported rate and channel count can be written
   // (otherwise status 9 and no file is created). Never returns null; check
   // status for SoundFileStatus::kSoundFileWriting.
-  static std::unique_ptr<SoundFile> CreateForWriting(const std::string& name,
-                                                     uint32_t sampleRate,
-                                                     uint16_t bitsPerSample,
-                                                     uint16_t channels,
+  static std::unique_ptr<SoundFile> CreateForWriting(const std::string& name, uint32_t sampleRate,
+                                                     uint16_t bitsPerSample, uint16_t channels,
                                                      uint16_t formatTag);
 
   virtual ~SoundFile();

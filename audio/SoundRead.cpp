@@ -28,8 +28,7 @@ constexpr int32_t kMinCaptureTotalMs = 128;
 constexpr int32_t kMinCaptureBuffers = 5;
 constexpr int64_t kMillisecondsPerSecond = 1000;
 
-void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits,
-             int16_t* samples) {
+void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits, int16_t* samples) {
   if (formatTag == kWaveFormatMuLaw) {
     for (int64_t i = 0; i < count; ++i) samples[i] = DecodeMuLaw(bytes + i);
     return;
@@ -51,16 +50,14 @@ void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits,
 
 uint16_t LinearFormatTag(uint16_t formatTag, int16_t bitsPerSample) {
   constexpr int16_t kLinearBits = 16;
-  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) &&
-      bitsPerSample == kLinearBits) {
+  if ((formatTag == kWaveFormatALaw || formatTag == kWaveFormatMuLaw) && bitsPerSample == kLinearBits) {
     return kWaveFormatPcm;
   }
   return formatTag;
 }
 
 uint32_t ByteRateOf(int32_t sampleRate, int16_t bitsPerSample, int16_t channels) {
-  return static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate / kBitsPerByte *
-                               channels);
+  return static_cast<uint32_t>(static_cast<int64_t>(bitsPerSample) * sampleRate / kBitsPerByte * channels);
 }
 
 SoundRead::SoundRead() {
@@ -90,18 +87,21 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
   stopRequested = 0;
   deviceFailed = false;
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
-  if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1) return SoundResult::kSoundFailed;
+  if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1)
+    return SoundResult::kSoundFailed;
   totalMs = std::max(totalMs, kMinCaptureTotalMs);
   bufferCount = std::max(totalMs / bufferMs, kMinCaptureBuffers);
-  const int64_t bytes = static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond *
-                        BytesPerSample() * channels;
+  const int64_t bytes =
+      static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond * BytesPerSample() * channels;
   // A buffer too short for one frame would never fill.
-  if (bytes < static_cast<int64_t>(BytesPerSample()) * channels || bytes > INT32_MAX) return SoundResult::kSoundFailed;
+  if (bytes < static_cast<int64_t>(BytesPerSample()) * channels || bytes > INT32_MAX)
+    return SoundResult::kSoundFailed;
   bufferBytes = static_cast<int32_t>(bytes);
 
-  const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
-                         static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
-  if (device->Open(format, static_cast<size_t>(bufferCount)) != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
+  const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
+                         static_cast<uint16_t>(bitsPerSample)};
+  if (device->Open(format, static_cast<size_t>(bufferCount)) != DeviceResult::kDeviceOk)
+    return SoundResult::kSoundFailed;
   buffers.clear();
   buffers.reserve(static_cast<size_t>(bufferCount));
   firstBuffer = 0;
@@ -213,7 +213,8 @@ int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
     if (device->UnprepareBuffer(&header) != DeviceResult::kDeviceOk) return -1;
     header.recordedBytes = 0;
     header.done.store(false, std::memory_order_relaxed);
-    if (device->PrepareBuffer(&header) != DeviceResult::kDeviceOk || device->AddBuffer(&header) != DeviceResult::kDeviceOk) {
+    if (device->PrepareBuffer(&header) != DeviceResult::kDeviceOk ||
+        device->AddBuffer(&header) != DeviceResult::kDeviceOk) {
       return -1;
     }
     firstBuffer = (firstBuffer + 1) % buffers.size();

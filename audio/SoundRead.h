@@ -62,8 +62,7 @@ class SoundRead {
   // Ignored while open or while a file's format is in force. A µ-law or
   // A-law tag with 16 bits means the samples are already linear: stored as
   // PCM.
-  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
-                 uint16_t formatTag);
+  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels, uint16_t formatTag);
 
   // The microphone, with totalMs (at least 128) of capture queue in
   // buffers of bufferMs; recording starts at once. kSoundOk (also when the
@@ -141,7 +140,7 @@ class SoundRead {
   std::atomic<int32_t> idle{1};
   std::atomic<int32_t> stopRequested{0};
   uint16_t formatTag = kWaveFormatPcm;
-  int64_t dataStart = 0;  // file mode: offset of the first sample byte
+  int64_t dataStart = 0;    // file mode: offset of the first sample byte
   int32_t bufferCount = 0;  // device mode
   int32_t bufferBytes = 0;  // device mode
   // Device mode: every recording buffer; from firstBuffer on, in the order

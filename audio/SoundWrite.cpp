@@ -74,8 +74,8 @@ SoundResult SoundWrite::OpenFile(const std::string& name) {
   if (isOpen != 0) return SoundResult::kSoundFailed;
   // A header with these numbers would describe no playable file.
   const int64_t blockAlign = static_cast<int64_t>(channels) * bitsPerSample / kBitsPerByte;
-  if (sampleRate <= 0 || channels < 1 || bitsPerSample < kBitsPerByte ||
-      bitsPerSample % kBitsPerByte != 0 || blockAlign * sampleRate > UINT32_MAX) {
+  if (sampleRate <= 0 || channels < 1 || bitsPerSample < kBitsPerByte || bitsPerSample % kBitsPerByte != 0 ||
+      blockAlign * sampleRate > UINT32_MAX) {
     return SoundResult::kSoundFailed;
   }
   fileName = name;
@@ -100,18 +100,18 @@ SoundResult SoundWrite::OpenFile(const std::string& name) {
 SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
   if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
   if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
-  if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte) return SoundResult::kSoundFailed;
+  if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte)
+    return SoundResult::kSoundFailed;
   maxQueuedMs = std::max(newMaxQueuedMs, kMinQueuedMs);
   // A buffer held back longer than the pre-roll could keep the queue over
   // its limit with nothing sent, and writing would stop for good.
   bufferMs = std::clamp(newBufferMs, 0, kPreRollMs);
-  const PcmFormat format{formatTag, static_cast<uint16_t>(channels),
-                         static_cast<uint32_t>(sampleRate), static_cast<uint16_t>(bitsPerSample)};
-  const size_t count =
-      static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
+  const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
+                         static_cast<uint16_t>(bitsPerSample)};
+  const size_t count = static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
   if (device->Open(format, count) != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
-  const int64_t bytesPerMs = static_cast<int64_t>(sampleRate) * kSampleBytes * channels /
-                             kMillisecondsPerSecond;
+  const int64_t bytesPerMs =
+      static_cast<int64_t>(sampleRate) * kSampleBytes * channels / kMillisecondsPerSecond;
   // A buffer grows up to its threshold plus the block that crossed it; the
   // one collecting the pre-roll grows furthest.
   buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)),
@@ -184,8 +184,8 @@ bool SoundWrite::WriteHeader() {
   uint8_t header[kWavHeaderBytes];
   EncodeWavHeader({formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
                    static_cast<uint16_t>(bitsPerSample)},
-                  static_cast<uint32_t>(kRiffSizeBeforeData + dataBytes),
-                  static_cast<uint32_t>(dataBytes), header);
+                  static_cast<uint32_t>(kRiffSizeBeforeData + dataBytes), static_cast<uint32_t>(dataBytes),
+                  header);
   return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
 }
 
@@ -193,8 +193,7 @@ SoundResult SoundWrite::Write(const int16_t* samples, int n) {
   if (mode == kSoundModeClosed || n < 0 || (samples == nullptr && n > 0)) return SoundResult::kSoundFailed;
   if (bitsPerSample != kSampleBytes * kBitsPerByte) return SoundResult::kSoundFailed;
   const int64_t samplesPerPiece = static_cast<int64_t>(scratch.size()) / kSampleBytes;
-  if (mode == kSoundModeFile &&
-      static_cast<uint64_t>(n) * kSampleBytes > kMaxDataBytes - dataBytes) {
+  if (mode == kSoundModeFile && static_cast<uint64_t>(n) * kSampleBytes > kMaxDataBytes - dataBytes) {
     return SoundResult::kSoundFailed;
   }
   int64_t written = 0;
@@ -254,7 +253,8 @@ SoundResult SoundWrite::FlushDevice() {
     deviceFailed = true;
     return SoundResult::kSoundFailed;
   }
-  if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0) return SoundResult::kSoundFailed;
+  if (!buffers.Empty() && !buffers.Back().Sent() && Send(buffers.Back()) < 0)
+    return SoundResult::kSoundFailed;
   StallWatch watch;
   int64_t queuedBefore = queuedBytes;
   for (;;) {
@@ -290,9 +290,8 @@ SoundResult SoundWrite::Close() {
   if (isOpen == 0) return SoundResult::kSoundFailed;
   const SoundResult flushed = Flush();
   const SoundResult shut = Shutdown();
-  return flushed == SoundResult::kSoundFailed || shut == SoundResult::kSoundFailed
-             ? SoundResult::kSoundFailed
-             : SoundResult::kSoundDone;
+  return flushed == SoundResult::kSoundFailed || shut == SoundResult::kSoundFailed ? SoundResult::kSoundFailed
+                                                                                   : SoundResult::kSoundDone;
 }
 
 SoundResult SoundWrite::Shutdown() {
@@ -322,8 +321,7 @@ void SoundWrite::RequestStop() {
 }
 
 PlayResult SoundWrite::PlayFile(const std::string& name, bool deviceAlreadyOpen,
-                                PlaybackLevelListener* levelListener,
-                                const std::atomic<bool>* keepPlaying) {
+                                PlaybackLevelListener* levelListener, const std::atomic<bool>* keepPlaying) {
   SoundRead source;
   if (source.OpenFile(name) != SoundResult::kSoundOk) return PlayResult::kPlayFileUnreadable;
   idle = 0;

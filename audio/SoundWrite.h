@@ -53,8 +53,7 @@ class SoundWrite {
   SoundWrite& operator=(const SoundWrite&) = delete;
 
   // Ignored while open. A µ-law or A-law tag with 16 bits is stored as PCM.
-  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels,
-                 uint16_t formatTag);
+  void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels, uint16_t formatTag);
 
   // Creates fileName and writes the header with size 0. kSoundFailed when
   // the file cannot be created, when the object is already open, or when the format
@@ -160,7 +159,7 @@ class SoundWrite {
   uint64_t dataBytes = 0;       // file mode: sample bytes written
   std::atomic<int32_t> idle{1};
   std::atomic<int32_t> stopRequested{0};
-  PlaybackQueue buffers;  // device mode, oldest first
+  PlaybackQueue buffers;    // device mode, oldest first
   int64_t queuedBytes = 0;  // device mode: the bytes of every buffer in the queue
   // Shared with its I/O thread, which may outlive a shutdown when the
   // device stops answering; a new one is made then.

@@ -44,8 +44,7 @@ class VolumeControl : private MixerListener {
   VolumeControl() = default;
   // Opens the default device's mixer and looks for the control (see
   // MixerElement::Open).
-  void Open(MixerDirection direction, const char* const* names, size_t nameCount,
-            bool anyVolume);
+  void Open(MixerDirection direction, const char* const* names, size_t nameCount, bool anyVolume);
 
   MixerElement element;
   bool isOpen = false;

@@ -4,22 +4,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/RandomGenerator.h"
 #include "effects/Chorus.h"
 #include "effects/Compressor.h"
 #include "effects/Expander.h"
 #include "effects/Gater.h"
 #include "effects/Limiter.h"
 #include "effects/Reverb.h"
-#include "dsp/RandomGenerator.h"
 #include "engine/EqualiserCurve.h"
 
 namespace plimo {
 namespace {
 
 // The engine's 20 ms blocks: 319 samples at 16000 Hz, 881 at 44100 Hz.
-int BlockLength(int samplingRate) {
-  return static_cast<int>(static_cast<float>(samplingRate) * 0.02f);
-}
+int BlockLength(int samplingRate) { return static_cast<int>(static_cast<float>(samplingRate) * 0.02f); }
 
 // A loud-and-quiet test block so that every branch of the dynamics runs.
 std::vector<int16_t> TestBlock(int length) {

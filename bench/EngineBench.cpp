@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "audio/SoundFile.h"
-#include "params/Equaliser.h"
+#include "dsp/Primitives.h"
+#include "dsp/RandomGenerator.h"
 #include "engine/FrameModifier.h"
 #include "engine/RunGeometry.h"
 #include "engine/VoiceModifier.h"
-#include "dsp/Primitives.h"
-#include "dsp/RandomGenerator.h"
+#include "params/Equaliser.h"
 #include "params/Presets.h"
 #include "params/VoiceParameters.h"
 
@@ -27,8 +27,8 @@ namespace plimo {
 namespace {
 
 constexpr int kWoman1 = 4;
-constexpr double kSpeechF0 = 125.0;       // Hz
-constexpr double kFileSeconds = 10.0;     // of audio per file run
+constexpr double kSpeechF0 = 125.0;    // Hz
+constexpr double kFileSeconds = 10.0;  // of audio per file run
 
 // A sung vowel: a pulse train gliding around kSpeechF0 through two formant
 // resonators, with 2 s of silence and noise between phrases, so the

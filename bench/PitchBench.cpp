@@ -28,8 +28,8 @@ void EstimatePitchPerBuffer(benchmark::State& state) {
     benchmark::DoNotOptimize(tracker.EstimatePitch(buffer.data()));
   }
   // Buffers per second of audio when advancing one 150 Hz period per frame.
-  state.counters["buffers_per_s"] = benchmark::Counter(
-      static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["buffers_per_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 BENCHMARK(EstimatePitchPerBuffer)->Arg(8000)->Arg(16000)->Arg(44100)->Arg(12000);

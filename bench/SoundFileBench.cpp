@@ -40,8 +40,8 @@ class TemporaryWav {
       const double t = static_cast<double>(i) / layout.rate;
       tone[i] = static_cast<int16_t>(10000.0 * std::sin(2.0 * std::numbers::pi * 220.0 * t));
     }
-    auto file = plimo::SoundFile::CreateForWriting(path, layout.rate, 16, layout.channels,
-                                                   plimo::kWaveFormatPcm);
+    auto file =
+        plimo::SoundFile::CreateForWriting(path, layout.rate, 16, layout.channels, plimo::kWaveFormatPcm);
     if (file->Write(tone.data(), static_cast<int>(tone.size())) < 0 || !file->Close()) path.clear();
   }
   ~TemporaryWav() {

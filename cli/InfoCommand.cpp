@@ -22,9 +22,7 @@ constexpr const char* kInfoUsage =
     "  --json   one JSON object per line instead, with the keys file, ok, status,\n"
     "           error, format_tag, channels, rate, bits, frames, seconds\n";
 
-const char* FormatName(uint16_t formatTag) {
-  return formatTag == kWaveFormatMuLaw ? "µ-law" : "PCM";
-}
+const char* FormatName(uint16_t formatTag) { return formatTag == kWaveFormatMuLaw ? "µ-law" : "PCM"; }
 
 double Seconds(const SoundFile& file) {
   return file.SampleRate() > 0 ? static_cast<double>(file.FrameCount()) / file.SampleRate() : 0.0;
@@ -34,8 +32,8 @@ void PrintText(const std::string& name, const SoundFile& file) {
   std::printf("%s: %s, %u channel%s, %u Hz, %u bits, %lld frames, %.3f s\n", name.c_str(),
               FormatName(file.FormatTag()), static_cast<unsigned>(file.Channels()),
               file.Channels() == 1 ? "" : "s", static_cast<unsigned>(file.SampleRate()),
-              static_cast<unsigned>(file.BitsPerSample()),
-              static_cast<long long>(file.FrameCount()), Seconds(file));
+              static_cast<unsigned>(file.BitsPerSample()), static_cast<long long>(file.FrameCount()),
+              Seconds(file));
 }
 
 void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
@@ -47,11 +45,11 @@ void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
             ",\"channels\":" + std::to_string(file.Channels()) +
             ",\"rate\":" + std::to_string(file.SampleRate()) +
             ",\"bits\":" + std::to_string(file.BitsPerSample()) +
-            ",\"frames\":" + std::to_string(file.FrameCount()) +
-            ",\"seconds\":" + JsonNumber(Seconds(file));
+            ",\"frames\":" + std::to_string(file.FrameCount()) + ",\"seconds\":" + JsonNumber(Seconds(file));
   } else {
-    line += ",\"format_tag\":null,\"channels\":null,\"rate\":null,\"bits\":null,"
-            "\"frames\":null,\"seconds\":null";
+    line +=
+        ",\"format_tag\":null,\"channels\":null,\"rate\":null,\"bits\":null,"
+        "\"frames\":null,\"seconds\":null";
   }
   std::printf("%s}\n", line.c_str());
 }
@@ -90,8 +88,7 @@ int RunInfo(int argc, char** argv) {
     std::unique_ptr<SoundFile> file = SoundFile::OpenForReading(name);
     const bool ok = file->Status() == SoundFileStatus::kSoundFileReading;
     if (!ok) {
-      std::fprintf(stderr, "plimo-cli info: %s: %s\n", name.c_str(),
-                   SoundFileStatusText(file->Status()));
+      std::fprintf(stderr, "plimo-cli info: %s: %s\n", name.c_str(), SoundFileStatusText(file->Status()));
       exitStatus = kExitFailure;
     }
     if (json) {

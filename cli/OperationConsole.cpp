@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -15,7 +15,7 @@ namespace plimo::cli {
 
 namespace {
 
-constexpr int kMeterWidth = 40;             // characters
+constexpr int kMeterWidth = 40;                        // characters
 constexpr std::chrono::milliseconds kMeterRedraw{50};  // twenty lines a second
 constexpr std::chrono::milliseconds kWaitStep{10};
 
@@ -62,8 +62,7 @@ bool RunUntilStopped(Operations& operations, ConsoleControls& controls, double s
       controls.DrawMeter();
       lastDraw = now;
     }
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (interrupted.load() || (seconds > 0.0 && elapsed >= seconds)) {
       stopped = true;
       break;

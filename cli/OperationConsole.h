@@ -3,8 +3,8 @@
 #include <atomic>
 #include <string>
 
-#include "ops/OperationControls.h"
 #include "messages/MessageSink.h"
+#include "ops/OperationControls.h"
 
 namespace plimo {
 class Operations;

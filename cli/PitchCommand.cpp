@@ -56,8 +56,7 @@ int ParseOptions(int argc, char** argv, PitchOptions* options) {
       } else {
         int64_t seed = 0;
         if (!ParseInt64(value, &seed) || seed < 0 || seed > 0xFFFFFFFFll) {
-          std::fprintf(stderr, "plimo-cli pitch: --seed takes an integer 0 .. 4294967295, not '%s'\n",
-                       value);
+          std::fprintf(stderr, "plimo-cli pitch: --seed takes an integer 0 .. 4294967295, not '%s'\n", value);
           return kExitUsage;
         }
         options->seed = static_cast<uint32_t>(seed);
@@ -73,7 +72,8 @@ int ParseOptions(int argc, char** argv, PitchOptions* options) {
     }
   }
   if (options->input.empty()) {
-    std::fprintf(stderr, "plimo-cli pitch: no file given (usage: plimo-cli pitch FILE [--csv OUT] [--seed N])\n");
+    std::fprintf(stderr,
+                 "plimo-cli pitch: no file given (usage: plimo-cli pitch FILE [--csv OUT] [--seed N])\n");
     return kExitUsage;
   }
   return -1;
@@ -85,8 +85,7 @@ class PitchRows : public RunObserver {
   explicit PitchRows(std::FILE* out) : out(out) {}
 
   void OnFrameAnalysed(int64_t frame, int64_t position, float f0) override {
-    std::fprintf(out, "%lld,%lld,%g\n", static_cast<long long>(frame),
-                 static_cast<long long>(position), f0);
+    std::fprintf(out, "%lld,%lld,%g\n", static_cast<long long>(frame), static_cast<long long>(position), f0);
     ++frames;
     if (f0 > 0.0f) voicedF0.push_back(f0);
   }
@@ -111,8 +110,10 @@ int RunPitch(int argc, char** argv) {
   const int64_t rate = input->SampleRate();
   input.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
-    std::fprintf(stderr, "plimo-cli pitch: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
-                 options.input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
+    std::fprintf(
+        stderr,
+        "plimo-cli pitch: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
+        options.input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
     return kExitFailure;
   }
 
@@ -144,8 +145,7 @@ int RunPitch(int argc, char** argv) {
   std::vector<float>& voicedF0 = rows.voicedF0;
   if (status != RunStatus::kRunOk) {
     if (out != stdout) std::fclose(out);
-    std::fprintf(stderr, "plimo-cli pitch: %s: reading the file failed part way\n",
-                 options.input.c_str());
+    std::fprintf(stderr, "plimo-cli pitch: %s: reading the file failed part way\n", options.input.c_str());
     return kExitFailure;
   }
 

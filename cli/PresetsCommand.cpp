@@ -47,22 +47,18 @@ void PrintTextRow(int32_t index, const VoiceParameters& r) {
   std::printf("%2d  %-14s %-6s %-6s %-8s %-11s %-12s %-9s %s\n", static_cast<int>(index),
               PresetName(index)->english, FloatText(r.pitchFactor).c_str(),
               FloatText(r.pitchOffsetHz).c_str(), FloatText(r.durationFactor).c_str(),
-              FloatText(r.vocalTractFactor).c_str(),
-              Switched(r.robotVoiceOn, r.robotPitchHz, " Hz").c_str(),
+              FloatText(r.vocalTractFactor).c_str(), Switched(r.robotVoiceOn, r.robotPitchHz, " Hz").c_str(),
               Switched(r.reverbOn, r.reverbLevel, "").c_str(),
               Switched(r.compressorOn, r.compressionThreshold, "").c_str());
 }
 
 std::string JsonObject(int32_t index, const VoiceParameters& r) {
-  return "{\"index\":" + std::to_string(index) +
-         ",\"name\":" + JsonString(PresetName(index)->english) +
-         ",\"pitchFactor\":" + FloatText(r.pitchFactor) +
-         ",\"pitchOffsetHz\":" + FloatText(r.pitchOffsetHz) +
+  return "{\"index\":" + std::to_string(index) + ",\"name\":" + JsonString(PresetName(index)->english) +
+         ",\"pitchFactor\":" + FloatText(r.pitchFactor) + ",\"pitchOffsetHz\":" + FloatText(r.pitchOffsetHz) +
          ",\"durationFactor\":" + FloatText(r.durationFactor) +
          ",\"vocalTractFactor\":" + FloatText(r.vocalTractFactor) +
          ",\"robotVoiceOn\":" + std::to_string(r.robotVoiceOn) +
-         ",\"robotPitchHz\":" + FloatText(r.robotPitchHz) +
-         ",\"reverbOn\":" + std::to_string(r.reverbOn) +
+         ",\"robotPitchHz\":" + FloatText(r.robotPitchHz) + ",\"reverbOn\":" + std::to_string(r.reverbOn) +
          ",\"reverbLevel\":" + FloatText(r.reverbLevel) +
          ",\"compressorOn\":" + std::to_string(r.compressorOn) +
          ",\"compressionThreshold\":" + FloatText(r.compressionThreshold) + "}";
@@ -88,8 +84,7 @@ int RunPresets(int argc, char** argv) {
       }
       speakerKind = ParseSpeakerKind(argv[++i]);
       if (speakerKind == 0) {
-        std::fprintf(stderr, "plimo-cli presets: unknown speaker '%s' (man, woman or child)\n",
-                     argv[i]);
+        std::fprintf(stderr, "plimo-cli presets: unknown speaker '%s' (man, woman or child)\n", argv[i]);
         return kExitUsage;
       }
     } else {
@@ -111,8 +106,8 @@ int RunPresets(int argc, char** argv) {
     return kExitOk;
   }
   std::printf("Presets for speaker %s\n", kSpeakerNames[speakerKind - kSpeakerMan]);
-  std::printf("%2s  %-14s %-6s %-6s %-8s %-11s %-12s %-9s %s\n", "#", "name", "pitch", "offset",
-              "duration", "vocal tract", "robot", "reverb", "compressor");
+  std::printf("%2s  %-14s %-6s %-6s %-8s %-11s %-12s %-9s %s\n", "#", "name", "pitch", "offset", "duration",
+              "vocal tract", "robot", "reverb", "compressor");
   for (int32_t index = 0; index < kPresetCount; ++index) {
     static_cast<void>(PreviewPreset(record, speakerKind, index));
     PrintTextRow(index, record);

@@ -42,7 +42,8 @@ int RunRecord(int argc, char** argv) {
     }
     if (argument == "--rate") {
       if (i + 1 >= argc || !ParseInt64(argv[i + 1], &rate) || !IsSupportedSamplingRate(rate)) {
-        std::fprintf(stderr, "plimo-cli record: --rate takes 8000, 11025, 16000, 22050, 32000, 44100 or 48000\n");
+        std::fprintf(stderr,
+                     "plimo-cli record: --rate takes 8000, 11025, 16000, 22050, 32000, 44100 or 48000\n");
         return kExitUsage;
       }
       ++i;

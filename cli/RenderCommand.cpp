@@ -20,7 +20,7 @@ namespace plimo::cli {
 
 namespace {
 
-constexpr int kBarWidth = 30;      // characters
+constexpr int kBarWidth = 30;  // characters
 constexpr double kPercent = 100.0;
 
 // Cleared by Ctrl-C: the run then drains, closes its output with a
@@ -33,8 +33,7 @@ extern "C" void StopOnSignal(int) { keepRunning.store(false, std::memory_order_r
 // A progress bar on stderr and the run's failure message.
 class RenderObserver : public RunObserver {
  public:
-  RenderObserver(const std::string& name, bool showProgress)
-      : name(name), showProgress(showProgress) {}
+  RenderObserver(const std::string& name, bool showProgress) : name(name), showProgress(showProgress) {}
 
   void OnProgress(double fraction, const char*) override {
     if (!showProgress) return;
@@ -81,25 +80,24 @@ std::string OneLine(const char* text) {
 }
 
 // Names that LoadParameters would take for the sound card stay file names.
-std::string AsFileName(const std::string& path) {
-  return path == kSoundBoardName ? "./" + path : path;
-}
+std::string AsFileName(const std::string& path) { return path == kSoundBoardName ? "./" + path : path; }
 
 // One file: 0, or 1 after one line on stderr.
 int RenderFile(VoiceParameters& record, const RenderOptions& options, const std::string& input,
                const std::string& output) {
   std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(input);
   if (probe->Status() != SoundFileStatus::kSoundFileReading) {
-    std::fprintf(stderr, "plimo-cli render: %s: %s\n", input.c_str(),
-                 SoundFileStatusText(probe->Status()));
+    std::fprintf(stderr, "plimo-cli render: %s: %s\n", input.c_str(), SoundFileStatusText(probe->Status()));
     return kExitFailure;
   }
   const int64_t rate = probe->SampleRate();
   const int64_t frames = probe->FrameCount();
   probe.reset();
   if (rate < kMinRunRate || rate > kMaxRunRate) {
-    std::fprintf(stderr, "plimo-cli render: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
-                 input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
+    std::fprintf(
+        stderr,
+        "plimo-cli render: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
+        input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
     return kExitFailure;
   }
 
@@ -118,8 +116,7 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
   const RunStatus status = modifier.Process();
   if (status != RunStatus::kRunOk) {
     std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),
-                 OneLine(observer.failure != nullptr ? observer.failure : "the modification failed")
-                     .c_str());
+                 OneLine(observer.failure != nullptr ? observer.failure : "the modification failed").c_str());
     return kExitFailure;
   }
   if (!options.quiet) {
@@ -147,8 +144,10 @@ int RunRender(int argc, char** argv) {
     }
     const std::string name = std::filesystem::path(input).filename().string();
     if (!taken.insert(name).second) {
-      std::fprintf(stderr, "plimo-cli render: two inputs are named %s; their outputs would overwrite each other in %s\n",
-                   name.c_str(), options.outDir.c_str());
+      std::fprintf(
+          stderr,
+          "plimo-cli render: two inputs are named %s; their outputs would overwrite each other in %s\n",
+          name.c_str(), options.outDir.c_str());
       return kExitUsage;
     }
     outputs.push_back((std::filesystem::path(options.outDir) / name).string());

@@ -119,8 +119,7 @@ int ParseEqualiser(const char* text, RenderOptions* options) {
     }
     const std::string item = all.substr(start, last ? std::string::npos : comma - start);
     if (!ParseInRange(item.c_str(), kBandGainRange, &gains[static_cast<size_t>(band)])) {
-      return UsageError("--eq gains are dB from " + RangeText(kBandGainRange) + ", not '" +
-                        item + "'");
+      return UsageError("--eq gains are dB from " + RangeText(kBandGainRange) + ", not '" + item + "'");
     }
     start = comma + 1;
   }
@@ -134,8 +133,7 @@ int ParseValue(const std::string& name, const char* value, RenderOptions* option
     if (name != option.name) continue;
     float parsed = 0.0f;
     if (!ParseInRange(value, option.range, &parsed)) {
-      return UsageError(name + " takes a number from " + RangeText(option.range) + ", not '" +
-                        value + "'");
+      return UsageError(name + " takes a number from " + RangeText(option.range) + ", not '" + value + "'");
     }
     options->*option.field = parsed;
     return -1;
@@ -161,8 +159,7 @@ int ParseValue(const std::string& name, const char* value, RenderOptions* option
   if (name == "--seed") {
     int64_t seed = 0;
     if (!ParseInt64(value, &seed) || seed < 0 || seed > kMaxSeed) {
-      return UsageError(std::string("--seed takes an integer 0 to 4294967295, not '") + value +
-                        "'");
+      return UsageError(std::string("--seed takes an integer 0 to 4294967295, not '") + value + "'");
     }
     options->seed = static_cast<uint32_t>(seed);
     return -1;
@@ -229,8 +226,7 @@ bool BuildRenderRecord(const RenderOptions& options, VoiceParameters& record) {
     const ParameterFileStatus status = ReadParameterFile(options.settingsFile, record, message);
     if (status != ParameterFileStatus::kParameterFileOk) {
       std::fprintf(stderr, "plimo-cli render: %s: %s (%s)\n", options.settingsFile.c_str(),
-                   message.english != nullptr ? message.english : "",
-                   ParameterFileStatusText(status));
+                   message.english != nullptr ? message.english : "", ParameterFileStatusText(status));
       return false;
     }
     const RecordControls controls(record);

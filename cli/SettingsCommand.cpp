@@ -31,8 +31,7 @@ struct Field {
   std::string value;
 };
 
-std::string Join(const std::array<float, kParameterFileBandCount>& values,
-                 const char* separator) {
+std::string Join(const std::array<float, kParameterFileBandCount>& values, const char* separator) {
   std::string out;
   for (float value : values) {
     if (!out.empty()) out += separator;
@@ -97,8 +96,7 @@ int RunSettings(int argc, char** argv) {
       std::fprintf(stderr, "plimo-cli settings: unknown option '%s'\n", argv[i]);
       return kExitUsage;
     } else if (path != nullptr) {
-      std::fprintf(stderr, "plimo-cli settings: one file at a time ('%s' and '%s')\n", path,
-                   argv[i]);
+      std::fprintf(stderr, "plimo-cli settings: one file at a time ('%s' and '%s')\n", path, argv[i]);
       return kExitUsage;
     } else {
       path = argv[i];
@@ -114,8 +112,7 @@ int RunSettings(int argc, char** argv) {
   const ParameterFileStatus status = ReadParameterFile(path, record, message);
   if (status != ParameterFileStatus::kParameterFileOk) {
     std::fprintf(stderr, "plimo-cli settings: %s: %s (%s)\n", path,
-                 message.english != nullptr ? message.english : "",
-                 ParameterFileStatusText(status));
+                 message.english != nullptr ? message.english : "", ParameterFileStatusText(status));
     return kExitFailure;
   }
   Print(StoredParametersOf(record), json);

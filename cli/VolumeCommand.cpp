@@ -24,8 +24,8 @@ constexpr const char* kVolumeUsage =
 bool Apply(VolumeControl& control, const char* name, std::optional<int64_t> value) {
   if (!value) return true;
   if (*value < control.Minimum() || *value > control.Maximum()) {
-    std::fprintf(stderr, "plimo-cli volume: the %s takes %d to %d, not %lld\n", name,
-                 control.Minimum(), control.Maximum(), static_cast<long long>(*value));
+    std::fprintf(stderr, "plimo-cli volume: the %s takes %d to %d, not %lld\n", name, control.Minimum(),
+                 control.Maximum(), static_cast<long long>(*value));
     return false;
   }
   control.SetVolume(static_cast<uint32_t>(*value));
@@ -33,8 +33,7 @@ bool Apply(VolumeControl& control, const char* name, std::optional<int64_t> valu
 }
 
 void Print(const VolumeControl& control, const char* name) {
-  std::printf("%s: %d (%d to %d)\n", name, control.GetVolume(), control.Minimum(),
-              control.Maximum());
+  std::printf("%s: %d (%d to %d)\n", name, control.GetVolume(), control.Minimum(), control.Maximum());
 }
 
 }  // namespace

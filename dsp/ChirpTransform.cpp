@@ -34,8 +34,8 @@ struct ChirpTables {
 // of at least 2n - 1 points carries out without wrapping onto itself.
 // work and transformed hold m values each, so the kernel is transformed
 // between the arrays the plan was made for; false when an array cannot be had.
-bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work,
-                std::complex<double>* transformed, ChirpTables& tables) {
+bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work, std::complex<double>* transformed,
+                ChirpTables& tables) {
   tables.chirp = ComplexArray(n);
   tables.kernel = ComplexArray(m);
   tables.halfTurns = ComplexArray(n + 1);
@@ -73,8 +73,8 @@ bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work,
 
 // Tables of every length met so far, made under the lock and never torn
 // down, so that a run's set-up computes no chirp twice.
-bool SharedTables(int n, int m, fftw_plan plan, std::complex<double>* work,
-                  std::complex<double>* product, ChirpTables& found) {
+bool SharedTables(int n, int m, fftw_plan plan, std::complex<double>* work, std::complex<double>* product,
+                  ChirpTables& found) {
   static std::mutex& mutex = *new std::mutex;
   static auto& tables = *new std::map<int, ChirpTables>;
   std::lock_guard<std::mutex> lock(mutex);
@@ -122,8 +122,7 @@ ChirpTransform::~ChirpTransform() {
   fftw_free(product);
 }
 
-void ChirpTransform::Forward(const std::complex<double>* in,
-                             std::complex<double>* out) {
+void ChirpTransform::Forward(const std::complex<double>* in, std::complex<double>* out) {
   if (plan == nullptr) {
     return;
   }

@@ -34,14 +34,14 @@ class ChirpTransform {
 
  private:
   int length = 0;
-  int size = 0;  // power of two of the convolution, at least 2n - 1
+  int size = 0;                 // power of two of the convolution, at least 2n - 1
   fftw_plan_s* plan = nullptr;  // forward, of size; owned by the plan cache
   // Shared tables of the length, kept for the life of the process.
-  const std::complex<double>* chirp = nullptr;   // n values, e^(-i pi t^2 / n)
-  const std::complex<double>* kernel = nullptr;  // size values, transformed, / size
+  const std::complex<double>* chirp = nullptr;      // n values, e^(-i pi t^2 / n)
+  const std::complex<double>* kernel = nullptr;     // size values, transformed, / size
   const std::complex<double>* halfTurns = nullptr;  // n + 1 values
-  std::complex<double>* work = nullptr;    // size values, fftw-aligned
-  std::complex<double>* product = nullptr;  // size values, fftw-aligned
+  std::complex<double>* work = nullptr;             // size values, fftw-aligned
+  std::complex<double>* product = nullptr;          // size values, fftw-aligned
 };
 
 }  // namespace plimo

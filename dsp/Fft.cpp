@@ -83,8 +83,7 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
     }
     packed = values;
   } else {
-    auto* samples =
-        static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+    auto* samples = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
     auto* values = ComplexArray(bins);
     fftw_plan forwardMade = nullptr;
     fftw_plan backwardMade = nullptr;
@@ -128,8 +127,7 @@ void RealFft::Forward(const float* x, std::complex<float>* bins) {
   }
   fftw_execute_dft_r2c(forwardPlan, real, AsFftw(spectrum));
   for (int k = 0; k < BinCount(); ++k) {
-    bins[k] = {static_cast<float>(spectrum[k].real()),
-               static_cast<float>(spectrum[k].imag())};
+    bins[k] = {static_cast<float>(spectrum[k].real()), static_cast<float>(spectrum[k].imag())};
   }
 }
 
@@ -168,8 +166,7 @@ void RealFft::ChirpForward(const float* x, std::complex<float>* bins) {
     }
     chirp.Forward(packed, packed);
     for (int k = 0; k < BinCount(); ++k) {
-      bins[k] = {static_cast<float>(packed[k].real()),
-                 static_cast<float>(packed[k].imag())};
+      bins[k] = {static_cast<float>(packed[k].real()), static_cast<float>(packed[k].imag())};
     }
     return;
   }

@@ -43,8 +43,8 @@ class ComplexFft {
  private:
   int length = 0;
   bool ready = false;
-  fftw_plan_s* plan = nullptr;  // forward; owned by the process-wide cache
-  ChirpTransform chirp;         // instead of plan where that would allocate
+  fftw_plan_s* plan = nullptr;             // forward; owned by the process-wide cache
+  ChirpTransform chirp;                    // instead of plan where that would allocate
   std::complex<double>* input = nullptr;   // n values, fftw-aligned
   std::complex<double>* output = nullptr;  // n values, fftw-aligned
 };

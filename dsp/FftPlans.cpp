@@ -45,16 +45,12 @@ class PlanCache {
   static fftw_plan Make(int n, PlanKind kind, void* in, void* out) {
     switch (kind) {
       case PlanKind::kComplexForward:
-        return fftw_plan_dft_1d(n, static_cast<fftw_complex*>(in),
-                                static_cast<fftw_complex*>(out), FFTW_FORWARD,
-                                kPlanFlags);
+        return fftw_plan_dft_1d(n, static_cast<fftw_complex*>(in), static_cast<fftw_complex*>(out),
+                                FFTW_FORWARD, kPlanFlags);
       case PlanKind::kRealForward:
-        return fftw_plan_dft_r2c_1d(n, static_cast<double*>(in),
-                                    static_cast<fftw_complex*>(out),
-                                    kPlanFlags);
+        return fftw_plan_dft_r2c_1d(n, static_cast<double*>(in), static_cast<fftw_complex*>(out), kPlanFlags);
       case PlanKind::kRealBackward:
-        return fftw_plan_dft_c2r_1d(n, static_cast<fftw_complex*>(in),
-                                    static_cast<double*>(out), kPlanFlags);
+        return fftw_plan_dft_c2r_1d(n, static_cast<fftw_complex*>(in), static_cast<double*>(out), kPlanFlags);
     }
     return nullptr;
   }
@@ -81,12 +77,8 @@ int LargestPrimeFactor(int n) {
 
 }  // namespace
 
-fftw_plan FindPlan(int n, PlanKind kind, void* in, void* out) {
-  return Plans().Find(n, kind, in, out);
-}
+fftw_plan FindPlan(int n, PlanKind kind, void* in, void* out) { return Plans().Find(n, kind, in, out); }
 
-bool NeedsChirp(int n) {
-  return n > 1 && LargestPrimeFactor(n) >= kSmallestAllocatingPrime;
-}
+bool NeedsChirp(int n) { return n > 1 && LargestPrimeFactor(n) >= kSmallestAllocatingPrime; }
 
 }  // namespace plimo

@@ -24,9 +24,7 @@ fftw_plan FindPlan(int n, PlanKind kind, void* in, void* out);
 bool NeedsChirp(int n);
 
 // std::complex<double> and fftw_complex share their layout.
-inline fftw_complex* AsFftw(std::complex<double>* values) {
-  return reinterpret_cast<fftw_complex*>(values);
-}
+inline fftw_complex* AsFftw(std::complex<double>* values) { return reinterpret_cast<fftw_complex*>(values); }
 
 // n complex values aligned as FFTW's fastest plans want them.
 inline std::complex<double>* ComplexArray(int n) {

@@ -50,9 +50,7 @@ float Median(const float* x, int n, float* scratch) {
   return scratch[n / 2];
 }
 
-float Median3(float a, float b, float c) {
-  return std::max(std::min(a, b), std::min(std::max(a, b), c));
-}
+float Median3(float a, float b, float c) { return std::max(std::min(a, b), std::min(std::max(a, b), c)); }
 
 void HammingWindow(float* w, int n) {
   if (n == 1) {
@@ -124,8 +122,7 @@ int LinearResample(const float* s, int m, float* t, int q) {
   return q;
 }
 
-void Filter(const float* b, int nb, const float* a, int na, float* x, int n,
-            float* scratch) {
+void Filter(const float* b, int nb, const float* a, int na, float* x, int n, float* scratch) {
   float* y = scratch;
   for (int i = 0; i < n; ++i) {
     double sum = 0.0;

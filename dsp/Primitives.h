@@ -43,7 +43,6 @@ int LinearResample(const float* s, int m, float* t, int q);
 // Direct-form IIR filter with a fresh state: b has nb numerator values,
 // a has na denominator values (a[0] is taken as 1 and not read). x is
 // filtered in place; scratch holds n floats.
-void Filter(const float* b, int nb, const float* a, int na, float* x, int n,
-            float* scratch);
+void Filter(const float* b, int nb, const float* a, int na, float* x, int n, float* scratch);
 
 }  // namespace plimo

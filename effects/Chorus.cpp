@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "effects/SampleConversion.h"
 #include "dsp/RandomGenerator.h"
+#include "effects/SampleConversion.h"
 
 namespace plimo {
 

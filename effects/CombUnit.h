@@ -49,8 +49,8 @@ class CombUnit {
   float gain = kDefaultGain;
   float delay = kDefaultDelaySeconds;  // seconds
   float samplingRate = 0.0f;           // Hz, from Prepare
-  std::vector<float> history;  // last historyLength outputs, oldest first
-  int historyLength = 0;       // N, samples
+  std::vector<float> history;          // last historyLength outputs, oldest first
+  int historyLength = 0;               // N, samples
 };
 
 }  // namespace plimo

@@ -18,8 +18,6 @@ inline float SampleLevelDb(int16_t s) {
 }
 
 // Amplitude of a level in dB: sqrt(10^(0.1 L)).
-inline double AmplitudeOfDb(double levelDb) {
-  return std::sqrt(std::pow(10.0, 0.1 * levelDb));
-}
+inline double AmplitudeOfDb(double levelDb) { return std::sqrt(std::pow(10.0, 0.1 * levelDb)); }
 
 }  // namespace plimo

@@ -51,8 +51,7 @@ void Expander::Process(int16_t* samples, int length) const noexcept {
     // amplitude(fullDb), taken as one relative level so that full scale
     // maps exactly onto itself instead of missing it by the rounding of the
     // stored gain.
-    const double magnitude =
-        fullScale * AmplitudeOfDb(level * curve - fullDb * kFullScaleCurve);
+    const double magnitude = fullScale * AmplitudeOfDb(level * curve - fullDb * kFullScaleCurve);
     samples[i] = TruncateToSample(s < 0 ? -magnitude : magnitude);
   }
 }

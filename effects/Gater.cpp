@@ -15,8 +15,7 @@ void Gater::SetThreshold(float t) {
   control = t;
   const float a = t * kPositionSpan + kPositionMin;
   position = a;
-  threshold = static_cast<float>(upperBound - lowerBound) * a +
-              static_cast<float>(lowerBound);
+  threshold = static_cast<float>(upperBound - lowerBound) * a + static_cast<float>(lowerBound);
 }
 
 int Gater::Prepare(float, int) { return 1; }

@@ -8,8 +8,7 @@ Limiter::Limiter() { SetThreshold(control); }
 
 void Limiter::SetThreshold(float t) {
   control = t;
-  limit = static_cast<float>(upperBound - lowerBound) * (1.0f - t) +
-          static_cast<float>(lowerBound);
+  limit = static_cast<float>(upperBound - lowerBound) * (1.0f - t) + static_cast<float>(lowerBound);
 }
 
 int Limiter::Prepare(float, int) { return 1; }

@@ -23,8 +23,7 @@ void Reverb::SetLevel(float level) {
 }
 
 int Reverb::Prepare(float samplingRate, int maxBlockLength) {
-  block.assign(static_cast<size_t>(maxBlockLength > 0 ? maxBlockLength : 0),
-               0.0f);
+  block.assign(static_cast<size_t>(maxBlockLength > 0 ? maxBlockLength : 0), 0.0f);
   return unit.Prepare(samplingRate);
 }
 

@@ -22,8 +22,7 @@ int EqualiserCurve::Prepare(int maxBinCount) {
   return 1;
 }
 
-int EqualiserCurve::BuildEqualiserCurve(const Equaliser& bands, float samplingRate,
-                                        int newBinCount) {
+int EqualiserCurve::BuildEqualiserCurve(const Equaliser& bands, float samplingRate, int newBinCount) {
   if (newBinCount < 1 || !(samplingRate > 0.0f)) return -1;
   Prepare(newBinCount);
   binCount = newBinCount;
@@ -50,12 +49,10 @@ void EqualiserCurve::BuildShape(float samplingRate, int bins) {
   const double nyquist = 0.5 * samplingRate;  // Hz
   int last = -1;
   for (int k = 0; k < count; ++k) {
-    linearGains[k] =
-        static_cast<float>(std::pow(10.0, snapshot.gains[k] * 0.05));
+    linearGains[k] = static_cast<float>(std::pow(10.0, snapshot.gains[k] * 0.05));
     // Bins are kept within [0, bins] so that frequencies from a file can
     // never index outside the curve.
-    const double bin =
-        std::floor(snapshot.frequencies[k] / nyquist * bins + 0.5);
+    const double bin = std::floor(snapshot.frequencies[k] / nyquist * bins + 0.5);
     if (!(bin < bins)) {
       bandBins[k] = bins;
     } else {
@@ -74,8 +71,7 @@ void EqualiserCurve::BuildShape(float samplingRate, int bins) {
     const float start = linearGains[k - 1];
     const float rise = linearGains[k] - start;
     for (int j = from; j < to; ++j) {
-      t[j] = start + static_cast<float>(j - from) /
-                         static_cast<float>(to - from) * rise;
+      t[j] = start + static_cast<float>(j - from) / static_cast<float>(to - from) * rise;
     }
   }
 }
@@ -86,8 +82,7 @@ void EqualiserCurve::Smooth(int bins) {
   if (bins < 1) return;
   float* t = shape.data();
   float* c = curve.data();
-  for (int j = 0; j + 2 < bins; ++j)
-    c[j] = (t[j] + t[j + 1] + t[j + 2]) * kThird;
+  for (int j = 0; j + 2 < bins; ++j) c[j] = (t[j] + t[j + 1] + t[j + 2]) * kThird;
   for (int j = std::max(bins - 2, 0); j < bins; ++j) c[j] = t[j];
   std::copy(c, c + bins, t);
   for (int j = 2; j < bins; ++j) c[j] = (t[j - 2] + t[j - 1] + t[j]) * kThird;

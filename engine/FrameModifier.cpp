@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "params/Equaliser.h"
-#include "engine/RunGeometry.h"
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/RunGeometry.h"
+#include "params/Equaliser.h"
 
 namespace plimo {
 
@@ -26,8 +26,8 @@ float LimitFormant(float formant) {
 
 int FrameModifier::Configure(int rate, int size, int order, int maxLength, const Equaliser& bands,
                              RandomGenerator& generator) {
-  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 ||
-      order < 1 || maxLength < 2 || maxLength > size) {
+  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 || order < 1 ||
+      maxLength < 2 || maxLength > size) {
     return -1;
   }
   samplingRate = rate;
@@ -66,8 +66,7 @@ FrameModifier::Sizes FrameModifier::SizesFor(int n, float pitchFactor, float for
     sizes.inverseBins = binCount;
     sizes.stretch = formant;
   } else {
-    sizes.inverseBins =
-        static_cast<int>(std::floor(static_cast<float>(binCount) / pitchFactor + 0.5));
+    sizes.inverseBins = static_cast<int>(std::floor(static_cast<float>(binCount) / pitchFactor + 0.5));
     sizes.stretch = formant / pitchFactor;
   }
   if (sizes.inverseBins % 2 == 0) --sizes.inverseBins;
@@ -78,14 +77,13 @@ FrameModifier::Sizes FrameModifier::SizesFor(int n, float pitchFactor, float for
           : n;
   // A frame of fewer than two samples shrinks to nothing, not below.
   sizes.outputLength = std::max(sizes.outputLength, 0);
-  sizes.warpedLength =
-      static_cast<int>(std::ceil(static_cast<float>(binCount) * sizes.stretch - 0.5));
+  sizes.warpedLength = static_cast<int>(std::ceil(static_cast<float>(binCount) * sizes.stretch - 0.5));
   return sizes;
 }
 
 RealFft* FrameModifier::InverseFor(int inverseBins) {
-  const int index = std::clamp((inverseBins - smallestInverseBins) / 2, 0,
-                               static_cast<int>(inverses.size()) - 1);
+  const int index =
+      std::clamp((inverseBins - smallestInverseBins) / 2, 0, static_cast<int>(inverses.size()) - 1);
   return inverses[static_cast<size_t>(index)].get();
 }
 
@@ -120,8 +118,7 @@ void FrameModifier::Autocorrelate(const float* x, int n) {
 // padded to N, which needs no trigonometry per frame.
 void FrameModifier::EstimateEnvelope(const float* frame, int n) {
   Autocorrelate(frame, n);
-  LevinsonDurbin(lpcCoefficients.data(), autocorrelation.data(), lpcOrder,
-                 levinsonScratch.data());
+  LevinsonDurbin(lpcCoefficients.data(), autocorrelation.data(), lpcOrder, levinsonScratch.data());
   std::fill(signal.begin(), signal.end(), 0.0f);
   signal[0] = 1.0f;
   for (int j = 0; j < lpcOrder; ++j) {
@@ -130,10 +127,9 @@ void FrameModifier::EstimateEnvelope(const float* frame, int n) {
   forward->Forward(signal.data(), spectrum.data());
   for (int k = 0; k < binCount; ++k) {
     const std::complex<float> value = spectrum[static_cast<size_t>(k)];
-    const double magnitude = std::max(
-        std::sqrt(static_cast<double>(value.real()) * value.real() +
-                  static_cast<double>(value.imag()) * value.imag()),
-        kMinPredictorMagnitude);
+    const double magnitude = std::max(std::sqrt(static_cast<double>(value.real()) * value.real() +
+                                                static_cast<double>(value.imag()) * value.imag()),
+                                      kMinPredictorMagnitude);
     envelope[static_cast<size_t>(k)] = static_cast<float>(1.0 / magnitude);
   }
 }
@@ -153,8 +149,8 @@ void FrameModifier::Whisper(int bins, float level) {
   }
 }
 
-int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float formant,
-                               int whisperOn, float whisperLevel) {
+int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float formant, int whisperOn,
+                               float whisperLevel) {
   n = std::clamp(n, 0, maxFrameLength);
   const Sizes sizes = SizesFor(n, pitchFactor, formant);
   const int bins = sizes.inverseBins;

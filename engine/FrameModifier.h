@@ -32,16 +32,15 @@ class FrameModifier {
   // reserves the equaliser's curve; the equaliser's bands and the generator
   // are used by every later ModifyFrame. Returns 1, or -1 when a size is out
   // of range or a transform cannot be made.
-  int Configure(int samplingRate, int fftSize, int lpcOrder, int maxFrameLength,
-                const Equaliser& equaliser, RandomGenerator& random);
+  int Configure(int samplingRate, int fftSize, int lpcOrder, int maxFrameLength, const Equaliser& equaliser,
+                RandomGenerator& random);
 
   // frame holds n windowed samples (n <= maxFrameLength); pitchFactor is
   // limited to 0.6 .. 3.0 by the caller, formant to 0.1 .. 10 here. With
   // whisperOn, whisperLevel of each bin's magnitude takes a random phase
   // (one draw per bin above 0, in bin order). On return
   // the frame holds the M samples of the modified frame; returns M.
-  int ModifyFrame(float* frame, int n, float pitchFactor, float formant, int whisperOn,
-                  float whisperLevel);
+  int ModifyFrame(float* frame, int n, float pitchFactor, float formant, int whisperOn, float whisperLevel);
 
   // The sizes ModifyFrame works with for one call.
   struct Sizes {
@@ -59,8 +58,8 @@ class FrameModifier {
   int lpcOrder = 0;      // p
   int maxFrameLength = 0;
 
-  std::vector<double> autocorrelation;  // p + 1
-  std::vector<double> lpcCoefficients;  // a_1 .. a_p
+  std::vector<double> autocorrelation;        // p + 1
+  std::vector<double> lpcCoefficients;        // a_1 .. a_p
   std::vector<float> envelope;                // K values of 1 / |A_k|
   std::vector<float> warped;                  // up to the largest W
   std::vector<std::complex<float>> spectrum;  // K bins

@@ -34,8 +34,8 @@ FramePlan PlanFrame(float f0, int samplingRate, int frameLength, int previousAna
   // The tracker's smoother can return an F0 near 19 Hz, whose period would
   // read past the L-sample input history.
   plan.hop = std::min(static_cast<int>(std::floor(fs / f0 + 0.5)), frameLength);
-  const float a = settings.robotVoiceOn != 0 ? settings.robotPitch / f0
-                                             : settings.pitchOffset / f0 + settings.pitchScale;
+  const float a =
+      settings.robotVoiceOn != 0 ? settings.robotPitch / f0 : settings.pitchOffset / f0 + settings.pitchScale;
   plan.pitchFactor = LimitPitchFactor(a);
   return plan;
 }

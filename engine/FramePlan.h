@@ -8,14 +8,14 @@ struct PitchSettings {
   int robotVoiceOn = 0;
   float robotPitch = 100.0f;  // Hz
   float pitchScale = 1.0f;
-  float pitchOffset = 0.0f;   // Hz
+  float pitchOffset = 0.0f;  // Hz
 };
 
 // How one analysis frame is cut and placed, from its F0.
 struct FramePlan {
-  bool voiced = false;     // F0 > 10 Hz
-  int analysisLength = 0;  // L': two periods (even), or the last voiced length
-  int hop = 0;             // h: one period, at most L; 6 ms when unvoiced
+  bool voiced = false;       // F0 > 10 Hz
+  int analysisLength = 0;    // L': two periods (even), or the last voiced length
+  int hop = 0;               // h: one period, at most L; 6 ms when unvoiced
   float pitchFactor = 1.0f;  // a, within 0.6 .. 3.0
 };
 

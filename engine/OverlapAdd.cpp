@@ -43,8 +43,8 @@ void OverlapAdd::Place(const float* frame, const float* window, int length, int6
   }
 }
 
-int64_t OverlapAdd::PlaceRepeatedly(float* frame, const float* window, int length,
-                                    int64_t position, double target, int step, bool alternate) {
+int64_t OverlapAdd::PlaceRepeatedly(float* frame, const float* window, int length, int64_t position,
+                                    double target, int step, bool alternate) {
   bool first = true;
   while (static_cast<double>(position) < target) {
     if (alternate && !first) Reverse(frame, length);

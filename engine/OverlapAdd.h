@@ -39,8 +39,8 @@ class OverlapAdd {
   // every copy after the first runs the other way round than the one
   // before, so that repeated copies of a noise frame do not form a
   // periodic buzz; the frame is left as the last copy was placed.
-  int64_t PlaceRepeatedly(float* frame, const float* window, int length, int64_t position,
-                          double target, int step, bool alternate);
+  int64_t PlaceRepeatedly(float* frame, const float* window, int length, int64_t position, double target,
+                          int step, bool alternate);
 
   // Emits chunks of chunk positions from the output position while it is
   // below limit, but none at or past end, whose sums may still grow. Each

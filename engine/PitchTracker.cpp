@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/PitchFilterTable.h"
 #include "dsp/Primitives.h"
+#include "engine/PitchFilterTable.h"
 
 namespace plimo {
 
@@ -17,16 +17,16 @@ constexpr int kDecimatedMaxLag = 20;  // decimated samples: 50 Hz
 // double, which puts the upper lag at 12000 Hz at 239, not 240.
 constexpr float kMinLagSeconds = 0.002f;
 constexpr float kMaxLagSeconds = 0.02f;
-constexpr double kVoicedF0 = 10.0;           // Hz; below it a frame is unvoiced
-constexpr float kHysteresisBand = 0.1f;      // strength below the threshold still voiced
-constexpr float kHysteresisLift = 0.01f;     // strength given to a remembered frame
-constexpr float kEnergyGateMargin = 3.0f;    // log-energy above the quietest frame
-constexpr int kOctaveCorrectionAfter = 60;   // voiced frames before correcting
+constexpr double kVoicedF0 = 10.0;          // Hz; below it a frame is unvoiced
+constexpr float kHysteresisBand = 0.1f;     // strength below the threshold still voiced
+constexpr float kHysteresisLift = 0.01f;    // strength given to a remembered frame
+constexpr float kEnergyGateMargin = 3.0f;   // log-energy above the quietest frame
+constexpr int kOctaveCorrectionAfter = 60;  // voiced frames before correcting
 constexpr float kOctaveHigh = 1.5f;
 constexpr float kOctaveLow = 0.66f;
 constexpr float kSlowWeight = 0.01f;
 constexpr float kFastWeight = 0.1f;
-constexpr float kSmootherSpread = 10.0f;     // Hz between mean and median
+constexpr float kSmootherSpread = 10.0f;  // Hz between mean and median
 
 int FilterRowFor(int fs) {
   for (int row = 0; row < kPitchFilterRowCount; ++row) {
@@ -38,8 +38,7 @@ int FilterRowFor(int fs) {
 // Searches lags minLag .. maxLag of x (n samples) for the largest
 // autocorrelation; the smallest lag wins a tie. A peak at either end of the
 // range is not trusted and gets strength 0.
-int BestLag(const float* x, int n, int minLag, int maxLag, double energy,
-            float* strength) {
+int BestLag(const float* x, int n, int minLag, int maxLag, double energy, float* strength) {
   double best = -1e10;
   int bestLag = minLag;
   for (int t = minLag; t <= maxLag; ++t) {
@@ -86,8 +85,7 @@ void PitchTracker::ConfigurePitchTracker(int fs, double frameSeconds, double hop
   decimated.assign(static_cast<size_t>(std::max(decimatedFrameLength, 40)), 0.0f);
 }
 
-float PitchTracker::EstimateDecimated(const float* x, int row, float* strength,
-                                      double* energy) {
+float PitchTracker::EstimateDecimated(const float* x, int row, float* strength, double* energy) {
   const PitchFilterRow& filter = kPitchFilterTable[row];
   std::copy(x, x + frameLength, filtered.begin());
   Filter(filter.b, 7, filter.a, 7, filtered.data(), frameLength, scratch.data());
@@ -121,8 +119,7 @@ float PitchTracker::EstimatePitch(const float* x) {
   float v = 0.0f;
   double energy = 0.0;
   const int row = FilterRowFor(samplingRate);
-  float f0 = row >= 0 ? EstimateDecimated(x, row, &v, &energy)
-                      : EstimateFullRate(x, &v, &energy);
+  float f0 = row >= 0 ? EstimateDecimated(x, row, &v, &energy) : EstimateFullRate(x, &v, &energy);
 
   // Voicing with hysteresis: a weak frame after two voiced ones stays voiced,
   // and a single weak frame between voiced ones is remembered as voiced.

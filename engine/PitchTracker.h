@@ -47,8 +47,7 @@ class PitchTracker {
   float History(int k) const { return history[k]; }
 
  private:
-  float EstimateDecimated(const float* x, int row, float* strength,
-                          double* energy);
+  float EstimateDecimated(const float* x, int row, float* strength, double* energy);
   float EstimateFullRate(const float* x, float* strength, double* energy);
 
   int samplingRate = 0;

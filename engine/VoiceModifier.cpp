@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/RunObserver.h"
 #include "dsp/Primitives.h"
-#include "params/VoiceParameters.h"
+#include "engine/RunObserver.h"
 #include "messages/MessageTable.h"
+#include "params/VoiceParameters.h"
 
 namespace plimo {
 
@@ -59,14 +59,11 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
 VoiceModifier::~VoiceModifier() = default;
 
 StreamsStatus VoiceModifier::Start(const VoiceParameters& parameters) {
-  return Start(parameters, parameters.workingFolder, parameters.inputFileName,
-               parameters.outputFileName);
+  return Start(parameters, parameters.workingFolder, parameters.inputFileName, parameters.outputFileName);
 }
 
-StreamsStatus VoiceModifier::Start(const VoiceParameters& settings,
-                                   const std::string& workingFolder,
-                                   const std::string& inputFileName,
-                                   const std::string& outputFileName) {
+StreamsStatus VoiceModifier::Start(const VoiceParameters& settings, const std::string& workingFolder,
+                                   const std::string& inputFileName, const std::string& outputFileName) {
   LoadSettings(settings);
   LoadNames(workingFolder, inputFileName, outputFileName);
   const StreamsStatus streams = OpenStreams();
@@ -181,7 +178,7 @@ RunStatus VoiceModifier::OpenFiles() {
   outputFile = SoundFile::CreateForWriting(outputName, input->SampleRate(), input->BitsPerSample(),
                                            input->Channels(), kWaveFormatPcm);
   return outputFile->Status() == SoundFileStatus::kSoundFileWriting ? RunStatus::kRunOk
-                                                                  : RunStatus::kRunOutputFailed;
+                                                                    : RunStatus::kRunOutputFailed;
 }
 
 // Up to wanted new samples into inputSamples: their count, 0 at the end of
@@ -222,8 +219,7 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
   if (realTime != 0) {
     // A write refused because of a stop is the stop; any other refusal is
     // a speaker that failed.
-    if (!deviceFailed && soundWrite.Write(block, length) != SoundResult::kSoundOk &&
-        !soundWrite.Stopping()) {
+    if (!deviceFailed && soundWrite.Write(block, length) != SoundResult::kSoundOk && !soundWrite.Stopping()) {
       deviceFailed = true;
     }
   } else if (!writeFailed && outputFile->Write(block, length) < 0) {
@@ -234,8 +230,7 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
 void VoiceModifier::ReportProgress(int64_t analysisPosition) {
   if (realTime != 0 || liveInput != 0 || observer == nullptr) return;
   const double fraction = static_cast<double>(analysisPosition) / static_cast<double>(totalSamples);
-  std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress),
-                fraction * kPercent);
+  std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress), fraction * kPercent);
   observer->OnProgress(fraction, statusText);
 }
 

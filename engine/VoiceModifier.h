@@ -63,8 +63,8 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
  public:
   // record stays the run's source of settings; observer may be
   // null. The run's pseudo-random generator starts from seed.
-  VoiceModifier(VoiceParameters& record, const std::atomic<bool>& keepRunning,
-                RunObserver* observer, uint32_t seed);
+  VoiceModifier(VoiceParameters& record, const std::atomic<bool>& keepRunning, RunObserver* observer,
+                uint32_t seed);
   ~VoiceModifier() override;
 
   VoiceModifier(const VoiceModifier&) = delete;
@@ -78,10 +78,8 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // rate the engine does not run at makes Process end at once with
   // RunStatus::kRunNotPrepared.
   [[nodiscard]] StreamsStatus Start(const VoiceParameters& parameters);
-  [[nodiscard]] StreamsStatus Start(const VoiceParameters& settings,
-                                    const std::string& workingFolder,
-                                    const std::string& inputFileName,
-                                    const std::string& outputFileName);
+  [[nodiscard]] StreamsStatus Start(const VoiceParameters& settings, const std::string& workingFolder,
+                                    const std::string& inputFileName, const std::string& outputFileName);
 
   // Start's steps, for callers that need one of them on its own.
   //
@@ -112,11 +110,11 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // every frame) but synthesises and writes nothing. Set before Process.
   void SetAnalysisOnly(bool on) { analysisOnly = on; }
 
-  int SamplingRate() const { return samplingRate; }  // Hz, the run's rate from Prepare on
+  int SamplingRate() const { return samplingRate; }           // Hz, the run's rate from Prepare on
   const std::string& InputName() const { return inputName; }  // or "sb"
   int InputKind() const { return inputKind; }
-  int FftSize() const { return processor.FftSize(); }    // N
-  int LpcOrder() const { return processor.LpcOrder(); }  // p
+  int FftSize() const { return processor.FftSize(); }                          // N
+  int LpcOrder() const { return processor.LpcOrder(); }                        // p
   int64_t SynthesisPosition() const { return processor.SynthesisPosition(); }  // P_s, samples
   // The sliding analysis history, L samples, as the last frame left it.
   const std::vector<float>& History() const { return processor.History(); }

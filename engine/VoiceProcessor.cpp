@@ -32,8 +32,8 @@ int VoiceProcessor::Configure(int rate, double frameSeconds, double hopSeconds) 
 int VoiceProcessor::Prepare(bool analysisOnlyRun) {
   const int fs = samplingRate;
   const int frameLength = pitchTracker.FrameLength();
-  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.SamplingRate() != fs ||
-      frameLength < 2 || lpcOrder < 1) {
+  if (fs < kMinRunRate || fs > kMaxRunRate || pitchTracker.SamplingRate() != fs || frameLength < 2 ||
+      lpcOrder < 1) {
     return -1;
   }
   analysisOnly = analysisOnlyRun;
@@ -91,8 +91,7 @@ FrameAnalysis VoiceProcessor::ProcessFrame(const int16_t* samples, int count, Bl
   }
 
   const float f0 = pitchTracker.EstimatePitch(history.data());
-  const FramePlan plan =
-      PlanFrame(f0, samplingRate, pitchTracker.FrameLength(), analysisLength, pitch);
+  const FramePlan plan = PlanFrame(f0, samplingRate, pitchTracker.FrameLength(), analysisLength, pitch);
   const FrameAnalysis analysis{frameIndex, analysisPosition, plan.voiced ? f0 : 0.0f};
   analysisLength = plan.analysisLength;
   if (!analysisOnly) {
@@ -125,8 +124,7 @@ void VoiceProcessor::SynthesiseFrame(const FramePlan& plan) {
   }
   const double inEnergy = Energy(x, n);
 
-  const int m = frameModifier.ModifyFrame(x, n, plan.pitchFactor, formantScale, whisperOn,
-                                          whisperLevel);
+  const int m = frameModifier.ModifyFrame(x, n, plan.pitchFactor, formantScale, whisperOn, whisperLevel);
   const float* synthesis = synthesisWindow.Hamming(m);
   const double outEnergy = Energy(x, m);
   double gain = 1.0;
@@ -137,14 +135,13 @@ void VoiceProcessor::SynthesiseFrame(const FramePlan& plan) {
   // the analysis position scaled by the duration.
   const double target = static_cast<double>(analysisPosition) * durationScale +
                         static_cast<double>(static_cast<float>(plan.hop) * plan.pitchFactor);
-  synthesisPosition =
-      overlapAdd.PlaceRepeatedly(x, synthesis, m, synthesisPosition, target,
-                                 PlacementStep(plan.hop, plan.pitchFactor), !plan.voiced);
+  synthesisPosition = overlapAdd.PlaceRepeatedly(x, synthesis, m, synthesisPosition, target,
+                                                 PlacementStep(plan.hop, plan.pitchFactor), !plan.voiced);
 
   // Output trails the synthesis position by about 20 ms less one hop, but
   // never passes it: later frames still add to the positions beyond.
-  const double limit = static_cast<double>(synthesisPosition) + previousHop -
-                       kOutputLagSeconds * samplingRate;
+  const double limit =
+      static_cast<double>(synthesisPosition) + previousHop - kOutputLagSeconds * samplingRate;
   overlapAdd.Emit(limit, previousHop, synthesisPosition, *this);
 }
 
@@ -163,8 +160,7 @@ void VoiceProcessor::TakeBlock(int16_t* block, int length) {
 int VoiceProcessor::LatencySamples() const {
   if (blockLength == 0) return 0;
   const int c = previousHop;
-  const int lookAhead =
-      pitchTracker.FrameLength() - static_cast<int>(std::lround(lastPitchFactor * c));
+  const int lookAhead = pitchTracker.FrameLength() - static_cast<int>(std::lround(lastPitchFactor * c));
   const int lagChunks = static_cast<int>(kOutputLagSeconds * samplingRate) / c;
   // A hop longer than the lag lets output run up to the synthesis position.
   const int outputLag = std::max(lagChunks - 1, 0) * c;

@@ -95,10 +95,10 @@ class VoiceProcessor : private BlockSink {
   // pitch factor (see the class comment); 0 before Prepare.
   int LatencySamples() const;
 
-  int SamplingRate() const { return samplingRate; }  // Hz
-  int FftSize() const { return fftSize; }            // N
-  int LpcOrder() const { return lpcOrder; }          // p
-  int BlockLength() const { return blockLength; }    // B
+  int SamplingRate() const { return samplingRate; }                // Hz
+  int FftSize() const { return fftSize; }                          // N
+  int LpcOrder() const { return lpcOrder; }                        // p
+  int BlockLength() const { return blockLength; }                  // B
   int64_t SynthesisPosition() const { return synthesisPosition; }  // P_s, samples
   // The sliding analysis history, L samples, as the last frame left it.
   const std::vector<float>& History() const { return history; }

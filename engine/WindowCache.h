@@ -29,7 +29,7 @@ class WindowCache {
   std::vector<float> storage;  // kSlots windows of maxLength samples
   int lengths[kSlots] = {};    // -1: empty slot
   int slotLength = 0;
-  int next = 0;                // the slot replaced next
+  int next = 0;  // the slot replaced next
 };
 
 }  // namespace plimo

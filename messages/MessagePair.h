@@ -18,8 +18,6 @@ inline const char* ChooseText(const MessagePair& pair, int32_t language) {
 }
 
 // The member of the pair for the language the program was built with.
-inline const char* ChooseText(const MessagePair& pair) {
-  return ChooseText(pair, LanguageFlag());
-}
+inline const char* ChooseText(const MessagePair& pair) { return ChooseText(pair, LanguageFlag()); }
 
 }  // namespace plimo

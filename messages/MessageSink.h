@@ -5,9 +5,9 @@
 namespace plimo {
 
 // Message box types: which buttons the box offers.
-inline constexpr int kMessageTypeOk = 0;          // OK only; every table message
-inline constexpr int kMessageTypeOkCancel = 1;    // OK and Cancel (33 as well)
-inline constexpr int kMessageTypeSelfClosing = 2; // OK only, closes itself
+inline constexpr int kMessageTypeOk = 0;           // OK only; every table message
+inline constexpr int kMessageTypeOkCancel = 1;     // OK and Cancel (33 as well)
+inline constexpr int kMessageTypeSelfClosing = 2;  // OK only, closes itself
 
 // Answers of ShowMessage.
 inline constexpr int kMessageAnswerOk = 1;

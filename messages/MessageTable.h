@@ -7,52 +7,44 @@ namespace plimo {
 // Every message box of the program, named by the condition it reports.
 
 // File mode: the input file cannot be opened when a modification starts.
-inline constexpr MessagePair kMessageNoInputFile{
-    "Please select or record\n input wav file!",
-    "Lütfen girdi wav dosyasını seçin\n ya da kaydedin!"};
+inline constexpr MessagePair kMessageNoInputFile{"Please select or record\n input wav file!",
+                                                 "Lütfen girdi wav dosyasını seçin\n ya da kaydedin!"};
 
 // File mode: the output name equals the input name.
-inline constexpr MessagePair kMessageSameInputOutput{
-    "Input and output file names should not be identical!",
-    "Girdi ve çıktı dosya adları aynı olamaz!"};
+inline constexpr MessagePair kMessageSameInputOutput{"Input and output file names should not be identical!",
+                                                     "Girdi ve çıktı dosya adları aynı olamaz!"};
 
 // The speaker gain control is missing.
-inline constexpr MessagePair kMessageNoSoundCard{"Cannot initialize sound card!",
-                                                 "Ses kartına erişilemedi!"};
+inline constexpr MessagePair kMessageNoSoundCard{"Cannot initialize sound card!", "Ses kartına erişilemedi!"};
 
 // The microphone recording gain control is missing.
-inline constexpr MessagePair kMessageNoMicrophone{"Cannot initialize microphone!",
-                                                  "Mikrofon bulunamadı!"};
+inline constexpr MessagePair kMessageNoMicrophone{"Cannot initialize microphone!", "Mikrofon bulunamadı!"};
 
 // A recording's wav file cannot be created.
 inline constexpr MessagePair kMessageCannotCreateRecording{"Cannot create recording file!",
                                                            "Kayıt dosyası oluşturulamıyor!"};
 
 // The microphone cannot be opened for a recording or a real-time run.
-inline constexpr MessagePair kMessageCannotOpenMicrophone{"Cannot open microphone!",
-                                                          "Mikrofon açılamıyor!"};
+inline constexpr MessagePair kMessageCannotOpenMicrophone{"Cannot open microphone!", "Mikrofon açılamıyor!"};
 
 // The speaker cannot be opened for a real-time run.
-inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!",
-                                                       "Hoparlör açılamıyor!"};
+inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!", "Hoparlör açılamıyor!"};
 
 // The microphone or the speaker failed, or stopped answering, while a
 // real-time run or a playback was using it.
-inline constexpr MessagePair kMessageSoundDeviceFailed{"Sound device failed!",
-                                                       "Ses aygıtı çalışmıyor!"};
+inline constexpr MessagePair kMessageSoundDeviceFailed{"Sound device failed!", "Ses aygıtı çalışmıyor!"};
 
 // A parameter file to be read does not exist or cannot be opened.
 inline constexpr MessagePair kMessageCannotFindSettingsFile{"Cannot find settings file!",
                                                             "Ayar dosyası bulunamıyor!"};
 
 // A parameter file to be written cannot be created or written.
-inline constexpr MessagePair kMessageCannotCreateSettingsFile{
-    "Cannot create settings file!", "Ayar dosyası oluşturulamıyor!"};
+inline constexpr MessagePair kMessageCannotCreateSettingsFile{"Cannot create settings file!",
+                                                              "Ayar dosyası oluşturulamıyor!"};
 
 // A parameter file exists but its contents are not a valid settings file
 // (too short, wrong band count, values no setting can take).
-inline constexpr MessagePair kMessageInvalidSettingsFile{"Invalid settings file!",
-                                                         "Geçersiz ayar dosyası!"};
+inline constexpr MessagePair kMessageInvalidSettingsFile{"Invalid settings file!", "Geçersiz ayar dosyası!"};
 
 // The output wav file of a file-mode modification cannot be created, or a
 // write to it fails part way.
@@ -65,8 +57,8 @@ inline constexpr MessagePair kMessageCannotProcessInputFile{"Cannot process inpu
                                                             "Girdi dosyası işlenemiyor!"};
 
 // The help file cannot be opened.
-inline constexpr MessagePair kMessageCannotFindHelpFile{
-    "Cannot find help file Varnel.chm!", "Yardım dosyası Varnel.chm bulunamıyor!"};
+inline constexpr MessagePair kMessageCannotFindHelpFile{"Cannot find help file Varnel.chm!",
+                                                        "Yardım dosyası Varnel.chm bulunamıyor!"};
 
 // Progress of a file-mode modification; the percentage follows, formatted
 // with "%3.1f".

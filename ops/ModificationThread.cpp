@@ -2,10 +2,10 @@
 
 #include "engine/RunObserver.h"
 #include "engine/VoiceModifier.h"
-#include "ops/Operations.h"
-#include "params/VoiceParameters.h"
 #include "messages/MessageSink.h"
 #include "messages/MessageTable.h"
+#include "ops/Operations.h"
+#include "params/VoiceParameters.h"
 
 namespace plimo {
 

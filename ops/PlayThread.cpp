@@ -1,6 +1,6 @@
-#include "ops/Operations.h"
 #include "messages/MessageSink.h"
 #include "messages/MessageTable.h"
+#include "ops/Operations.h"
 
 namespace plimo {
 

@@ -51,8 +51,7 @@ std::string CreateTemporaryBeside(const std::string& target) {
   const bool replacing = stat(target.c_str(), &existing) == 0;
   if (replacing && (!S_ISREG(existing.st_mode) || access(target.c_str(), W_OK) != 0)) return "";
   const std::string stem =
-      (name.parent_path() / ("." + name.filename().string() + "." + std::to_string(getpid()) + "-"))
-          .string();
+      (name.parent_path() / ("." + name.filename().string() + "." + std::to_string(getpid()) + "-")).string();
   for (int tries = 0; tries < kTemporaryNameTries; ++tries) {
     const std::string candidate = stem + std::to_string(temporaryNamesUsed.fetch_add(1)) + ".part";
     const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);

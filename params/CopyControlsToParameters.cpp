@@ -50,13 +50,11 @@ void VoiceParameters::CopyControlsToParameters(int controlId, const SettingsCont
     derivedEffects.compressionThreshold = compressionThreshold;
   }
   if (Names(controlId, kExpanderCheckBox, kExpansionSlider) &&
-      CopySwitchAndLevel(controls, kExpanderCheckBox, kExpansionSlider, expanderOn,
-                         expansionThreshold)) {
+      CopySwitchAndLevel(controls, kExpanderCheckBox, kExpansionSlider, expanderOn, expansionThreshold)) {
     derivedEffects.expansionThreshold = expansionThreshold;
   }
   if (Names(controlId, kLimiterCheckBox, kLimitingSlider) &&
-      CopySwitchAndLevel(controls, kLimiterCheckBox, kLimitingSlider, limiterOn,
-                         limitingThreshold)) {
+      CopySwitchAndLevel(controls, kLimiterCheckBox, kLimitingSlider, limiterOn, limitingThreshold)) {
     derivedEffects.limitingThreshold = limitingThreshold;
   }
   if (Names(controlId, kGaterCheckBox, kGatingSlider) &&

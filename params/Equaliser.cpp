@@ -27,8 +27,7 @@ Equaliser::Snapshot::Snapshot() : count(kDefaultBandCount) {
 
 Equaliser::Equaliser() { SetBands(kDefaultBandCount, kDefaultFrequencies); }
 
-int Equaliser::SetBands(int count, const float* newFrequencies,
-                        const float* newGains) {
+int Equaliser::SetBands(int count, const float* newFrequencies, const float* newGains) {
   if (count < 0 || count > kMaxBands) return -1;
   if (newFrequencies != nullptr && !IsFinite(newFrequencies, count)) return -1;
   if (newGains != nullptr && !IsFinite(newGains, count)) return -1;
@@ -37,18 +36,14 @@ int Equaliser::SetBands(int count, const float* newFrequencies,
   sequence.store(s + 1, std::memory_order_relaxed);
   bandCount.store(count, std::memory_order_release);
   for (int k = 0; k < count; ++k) {
-    frequencies[k].store(newFrequencies != nullptr ? newFrequencies[k] : 0.0f,
-                         std::memory_order_release);
-    gains[k].store(newGains != nullptr ? newGains[k] : 0.0f,
-                   std::memory_order_release);
+    frequencies[k].store(newFrequencies != nullptr ? newFrequencies[k] : 0.0f, std::memory_order_release);
+    gains[k].store(newGains != nullptr ? newGains[k] : 0.0f, std::memory_order_release);
   }
   sequence.store(s + 2, std::memory_order_release);
   return 1;
 }
 
-int Equaliser::BandCount() const {
-  return bandCount.load(std::memory_order_relaxed);
-}
+int Equaliser::BandCount() const { return bandCount.load(std::memory_order_relaxed); }
 
 float Equaliser::Frequency(int k) const {
   if (k < 0 || k >= BandCount()) return 0.0f;
@@ -87,8 +82,7 @@ bool Equaliser::TakeSnapshot(Snapshot& snapshot) const {
   for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
     const uint32_t before = sequence.load(std::memory_order_acquire);
     if (before & 1u) continue;
-    const int count =
-        std::clamp(bandCount.load(std::memory_order_acquire), 0, kMaxBands);
+    const int count = std::clamp(bandCount.load(std::memory_order_acquire), 0, kMaxBands);
     for (int k = 0; k < count; ++k) {
       f[k] = frequencies[k].load(std::memory_order_acquire);
       g[k] = gains[k].load(std::memory_order_acquire);

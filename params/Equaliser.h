@@ -21,8 +21,7 @@ class Equaliser {
   static constexpr int kMaxBands = 32;
   static constexpr int kDefaultBandCount = 10;
   static constexpr float kDefaultFrequencies[kDefaultBandCount] = {
-      100.0f,  200.0f,  300.0f,  600.0f,   1000.0f,
-      3000.0f, 5000.0f, 8000.0f, 12000.0f, 17000.0f};  // Hz
+      100.0f, 200.0f, 300.0f, 600.0f, 1000.0f, 3000.0f, 5000.0f, 8000.0f, 12000.0f, 17000.0f};  // Hz
 
   // A consistent copy of the bands, owned by the reader; it starts as the
   // ten default bands at 0 dB.
@@ -46,8 +45,7 @@ class Equaliser {
   // and the caller fills them with SetFrequency. With gains (dB) given they
   // are copied; without, every gain is 0 dB. Non-finite values are refused
   // (-1, nothing changed). Returns 1.
-  int SetBands(int count, const float* frequencies,
-               const float* gains = nullptr);
+  int SetBands(int count, const float* frequencies, const float* gains = nullptr);
 
   int BandCount() const;
   // Band k's centre frequency in Hz / gain in dB; 0 for k out of range.

@@ -1,8 +1,8 @@
 #include "params/ParameterFile.h"
 
-#include "params/VoiceParameters.h"
 #include "messages/MessageSink.h"
 #include "messages/MessageTable.h"
+#include "params/VoiceParameters.h"
 
 namespace plimo {
 
@@ -25,7 +25,8 @@ ParameterFileStatus ReadParameterStream(std::FILE* stream, VoiceParameters& reco
   return ParameterFileStatus::kParameterFileOk;
 }
 
-ParameterFileStatus ReadParameterFile(const std::string& path, VoiceParameters& record, MessageSink& messages) {
+ParameterFileStatus ReadParameterFile(const std::string& path, VoiceParameters& record,
+                                      MessageSink& messages) {
   std::FILE* stream = std::fopen(path.c_str(), "rb");
   if (stream == nullptr) {
     messages.ShowMessage(kMessageCannotFindSettingsFile, kMessageTypeOk);

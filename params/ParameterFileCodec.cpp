@@ -74,7 +74,8 @@ ParameterFileStatus Validate(const StoredParameters& s) {
     }
   }
   for (int32_t k = 0; k < kParameterFileBandCount; ++k) {
-    if (std::fabs(s.bandGains[k]) > kLargestBandGainDb) return ParameterFileStatus::kParameterFileGainOutOfRange;
+    if (std::fabs(s.bandGains[k]) > kLargestBandGainDb)
+      return ParameterFileStatus::kParameterFileGainOutOfRange;
   }
   if (!IsSupportedSamplingRate(s.samplingRate)) return ParameterFileStatus::kParameterFileBadSamplingRate;
   const int32_t switches[] = {s.meterDisplay, s.realTimeMode, s.robotVoiceOn,
@@ -105,13 +106,16 @@ const char* ParameterFileStatusText(ParameterFileStatus status) {
     case ParameterFileStatus::kParameterFileTooShort: return "the file is shorter than its fields and bands";
     case ParameterFileStatus::kParameterFileBadBandCount: return "the equaliser band count is not 10";
     case ParameterFileStatus::kParameterFileNotFinite: return "a value is not a finite number";
-    case ParameterFileStatus::kParameterFileBadSamplingRate: return "the sampling rate is not a supported rate";
+    case ParameterFileStatus::kParameterFileBadSamplingRate:
+      return "the sampling rate is not a supported rate";
     case ParameterFileStatus::kParameterFileBadSwitch: return "a switch is neither 0 nor 1";
     case ParameterFileStatus::kParameterFileBadSpeakerKind: return "the speaker kind is not 1, 2 or 3";
     case ParameterFileStatus::kParameterFileFactorOutOfRange:
       return "a pitch, duration or vocal tract factor is outside 0.1 to 10";
-    case ParameterFileStatus::kParameterFileRobotPitchOutOfRange: return "the robot pitch is outside 10 to 1000 Hz";
-    case ParameterFileStatus::kParameterFileGainOutOfRange: return "an equaliser gain is outside -100 to +100 dB";
+    case ParameterFileStatus::kParameterFileRobotPitchOutOfRange:
+      return "the robot pitch is outside 10 to 1000 Hz";
+    case ParameterFileStatus::kParameterFileGainOutOfRange:
+      return "an equaliser gain is outside -100 to +100 dB";
     case ParameterFileStatus::kParameterFileCannotCreate: return "the file cannot be created";
     case ParameterFileStatus::kParameterFileWriteFailed: return "writing the file failed";
     default: return "unknown status";
@@ -167,8 +171,7 @@ void ApplyStoredParameters(const StoredParameters& s, VoiceParameters& record) {
   record.chorusOn = s.chorusOn;
   record.chorusLevel = s.chorusLevel;
   // One step, so a frame being built sees the old bands or the new ones.
-  record.equaliser.SetBands(kParameterFileBandCount, s.bandFrequencies.data(),
-                            s.bandGains.data());
+  record.equaliser.SetBands(kParameterFileBandCount, s.bandFrequencies.data(), s.bandGains.data());
 }
 
 std::array<uint8_t, kParameterFileBytes> EncodeParameterFile(const StoredParameters& s) {

@@ -74,6 +74,7 @@ std::array<uint8_t, kParameterFileBytes> EncodeParameterFile(const StoredParamet
 // Bytes after the bands are ignored. Values
 // beyond the sliders' ranges are taken as they are. *stored is written only
 // on success.
-[[nodiscard]] ParameterFileStatus DecodeParameterFile(const uint8_t* bytes, uint64_t size, StoredParameters* stored);
+[[nodiscard]] ParameterFileStatus DecodeParameterFile(const uint8_t* bytes, uint64_t size,
+                                                      StoredParameters* stored);
 
 }  // namespace plimo

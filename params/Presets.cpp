@@ -8,30 +8,14 @@ namespace plimo {
 namespace {
 
 const MessagePair kPresetNames[kPresetCount] = {
-    {"Man 1", "Erkek 1"},
-    {"Man 2", "Erkek 2"},
-    {"Man 3", "Erkek 3"},
-    {"Man 4", "Erkek 4"},
-    {"Woman 1", "Kadın 1"},
-    {"Woman 2", "Kadın 2"},
-    {"Woman 3", "Kadın 3"},
-    {"Woman 4", "Kadın 4"},
-    {"Child 1", "Çocuk 1"},
-    {"Child 2", "Çocuk 2"},
-    {"Child 3", "Çocuk 3"},
-    {"Child 4", "Çocuk 4"},
-    {"Robot 1", "Robot 1"},
-    {"Robot 2", "Robot 2"},
-    {"Robot 3", "Robot 3"},
-    {"Robot 4", "Robot 4"},
-    {"Robot 5", "Robot 5"},
-    {"Robot 6", "Robot 6"},
-    {"Robot 7", "Robot 7"},
-    {"Robot 8", "Robot 8"},
-    {"Donald Duck 1", "Vakvak 1"},
-    {"Donald Duck 2", "Vakvak 2"},
-    {"Donald Duck 3", "Vakvak 3"},
-    {"Donald Duck 4", "Vakvak 4"},
+    {"Man 1", "Erkek 1"},          {"Man 2", "Erkek 2"},          {"Man 3", "Erkek 3"},
+    {"Man 4", "Erkek 4"},          {"Woman 1", "Kadın 1"},        {"Woman 2", "Kadın 2"},
+    {"Woman 3", "Kadın 3"},        {"Woman 4", "Kadın 4"},        {"Child 1", "Çocuk 1"},
+    {"Child 2", "Çocuk 2"},        {"Child 3", "Çocuk 3"},        {"Child 4", "Çocuk 4"},
+    {"Robot 1", "Robot 1"},        {"Robot 2", "Robot 2"},        {"Robot 3", "Robot 3"},
+    {"Robot 4", "Robot 4"},        {"Robot 5", "Robot 5"},        {"Robot 6", "Robot 6"},
+    {"Robot 7", "Robot 7"},        {"Robot 8", "Robot 8"},        {"Donald Duck 1", "Vakvak 1"},
+    {"Donald Duck 2", "Vakvak 2"}, {"Donald Duck 3", "Vakvak 3"}, {"Donald Duck 4", "Vakvak 4"},
     {"Normal", "Normal"},
 };
 
@@ -55,18 +39,12 @@ struct FactorPair {
 
 // Man, woman and child presets: [preset][speaker kind - 1].
 constexpr FactorPair kHumanPresets[kFirstRobotPreset][kSpeakerKindCount] = {
-    {{0.85f, 0.8f}, {0.7f, 0.7f}, {0.5f, 0.5f}},
-    {{0.95f, 0.9f}, {0.8f, 0.8f}, {0.6f, 0.6f}},
-    {{1.1f, 0.95f}, {0.85f, 0.8f}, {0.7f, 0.7f}},
-    {{1.2f, 1.05f}, {0.9f, 0.8f}, {0.8f, 0.8f}},
-    {{1.8f, 1.2f}, {0.85f, 0.8f}, {0.7f, 0.7f}},
-    {{2.0f, 1.2f}, {0.95f, 0.9f}, {0.8f, 0.8f}},
-    {{2.2f, 1.2f}, {1.1f, 0.95f}, {0.85f, 0.8f}},
-    {{2.0f, 1.15f}, {1.2f, 1.05f}, {0.8f, 0.9f}},
-    {{1.8f, 1.6f}, {1.4f, 1.4f}, {0.85f, 0.8f}},
-    {{1.9f, 1.8f}, {1.7f, 1.7f}, {0.95f, 0.9f}},
-    {{2.0f, 1.6f}, {1.8f, 1.6f}, {1.1f, 0.95f}},
-    {{2.0f, 2.0f}, {2.0f, 1.8f}, {1.2f, 1.05f}},
+    {{0.85f, 0.8f}, {0.7f, 0.7f}, {0.5f, 0.5f}},  {{0.95f, 0.9f}, {0.8f, 0.8f}, {0.6f, 0.6f}},
+    {{1.1f, 0.95f}, {0.85f, 0.8f}, {0.7f, 0.7f}}, {{1.2f, 1.05f}, {0.9f, 0.8f}, {0.8f, 0.8f}},
+    {{1.8f, 1.2f}, {0.85f, 0.8f}, {0.7f, 0.7f}},  {{2.0f, 1.2f}, {0.95f, 0.9f}, {0.8f, 0.8f}},
+    {{2.2f, 1.2f}, {1.1f, 0.95f}, {0.85f, 0.8f}}, {{2.0f, 1.15f}, {1.2f, 1.05f}, {0.8f, 0.9f}},
+    {{1.8f, 1.6f}, {1.4f, 1.4f}, {0.85f, 0.8f}},  {{1.9f, 1.8f}, {1.7f, 1.7f}, {0.95f, 0.9f}},
+    {{2.0f, 1.6f}, {1.8f, 1.6f}, {1.1f, 0.95f}},  {{2.0f, 2.0f}, {2.0f, 1.8f}, {1.2f, 1.05f}},
 };
 
 // "Woman 3" for a child leaves reverb and compressor as they were.
@@ -101,8 +79,7 @@ constexpr DuckPreset kDuckPresets[kNormalPreset - kFirstDuckPreset] = {
 
 void StoreEffectsChange(VoiceParameters& record, EffectsChange change) {
   switch (change) {
-    case EffectsChange::kKeep:
-      break;
+    case EffectsChange::kKeep: break;
     case EffectsChange::kOff:
       record.reverbOn = 0;
       record.compressorOn = 0;
@@ -151,8 +128,7 @@ int StorePresetValues(VoiceParameters& record, int32_t speakerKind, int32_t pres
     const RobotPreset& robot = kRobotPresets[presetIndex - kFirstRobotPreset];
     vocalTractFactor = robot.vocalTractFactor;
     robotVoiceOn = 1;
-    record.robotPitchHz =
-        speakerKind == kSpeakerChild ? robot.pitchChildHz : robot.pitchManOrWomanHz;
+    record.robotPitchHz = speakerKind == kSpeakerChild ? robot.pitchChildHz : robot.pitchManOrWomanHz;
     effects = robot.effects;
   } else if (presetIndex < kNormalPreset) {
     const DuckPreset& duck = kDuckPresets[presetIndex - kFirstDuckPreset];

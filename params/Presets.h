@@ -46,7 +46,7 @@ class SettingsRefresher {
 // index. The caller then copies the controls back with -1. Returns as
 // StorePresetValues.
 [[nodiscard]] int ApplyPreset(VoiceParameters& record, int32_t presetIndex, const SpeakerKindButtons& buttons,
-                SettingsRefresher* refresher);
+                              SettingsRefresher* refresher);
 
 // The record as the user meets a preset: defaults, the preset for
 // speakerKind, then the round trip through the settings window's controls

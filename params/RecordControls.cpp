@@ -67,8 +67,6 @@ bool RecordControls::IsChecked(int checkBoxId) const {
   }
 }
 
-std::string RecordControls::SelectedSamplingRateText() const {
-  return std::to_string(samplingRate);
-}
+std::string RecordControls::SelectedSamplingRateText() const { return std::to_string(samplingRate); }
 
 }  // namespace plimo

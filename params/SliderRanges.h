@@ -14,9 +14,9 @@ struct SliderRange {
   float Clamp(float value) const { return std::clamp(value, lowest, highest); }
 };
 
-inline constexpr SliderRange kPitchRange{0.6f, 3.0f};        // factor
-inline constexpr SliderRange kDurationRange{0.3f, 3.0f};     // factor
-inline constexpr SliderRange kVocalTractRange{0.3f, 3.0f};   // factor
+inline constexpr SliderRange kPitchRange{0.6f, 3.0f};          // factor
+inline constexpr SliderRange kDurationRange{0.3f, 3.0f};       // factor
+inline constexpr SliderRange kVocalTractRange{0.3f, 3.0f};     // factor
 inline constexpr SliderRange kRobotPitchRange{80.0f, 300.0f};  // Hz
 inline constexpr SliderRange kReverbLevelRange{0.0f, 1.0f};
 inline constexpr SliderRange kWhisperLevelRange{0.5f, 1.0f};

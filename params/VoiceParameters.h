@@ -30,7 +30,7 @@ class VoiceParameters {
   static constexpr float kDefaultReverbLevel = 0.5f;
   static constexpr float kDefaultWhisperLevel = 0.75f;
   static constexpr float kDefaultChorusLevel = 0.75f;
-  static constexpr float kDefaultThreshold = 0.5f;  // every dynamics effect
+  static constexpr float kDefaultThreshold = 0.5f;   // every dynamics effect
   static constexpr int32_t kDefaultPresetIndex = 4;  // "Woman 1"
   static constexpr float kDefaultReserved1 = 50.0f;
   static constexpr float kDefaultReserved2 = 500.0f;
@@ -104,8 +104,8 @@ class VoiceParameters {
   Relaxed<float> pitchOffsetHz;  // Hz
   Relaxed<float> durationFactor;
   Relaxed<float> vocalTractFactor;
-  Relaxed<float> reserved1;  // stored in parameter files, used nowhere
-  Relaxed<float> reserved2;  // stored in parameter files, used nowhere
+  Relaxed<float> reserved1;     // stored in parameter files, used nowhere
+  Relaxed<float> reserved2;     // stored in parameter files, used nowhere
   Relaxed<float> robotPitchHz;  // Hz
   Equaliser equaliser;
   DerivedEffects derivedEffects;

@@ -12,8 +12,8 @@ constexpr short kBrokenEvents = POLLERR | POLLHUP | POLLNVAL;
 
 MixerElement::~MixerElement() { Close(); }
 
-DeviceResult MixerElement::Open(const char* device, MixerDirection which,
-                                const char* const* names, size_t nameCount, bool anyVolume) {
+DeviceResult MixerElement::Open(const char* device, MixerDirection which, const char* const* names,
+                                size_t nameCount, bool anyVolume) {
   if (IsOpen()) return DeviceResult::kDeviceBusy;
   if (!wake.IsValid()) return DeviceResult::kDeviceNoDescriptor;
   std::lock_guard<std::mutex> lock(mutex);
@@ -169,8 +169,8 @@ void MixerElement::WatchChanges() {
       for (nfds_t i = 1; i < count; ++i) gone |= (pollSet[i].revents & kBrokenEvents) != 0;
       unsigned short revents = 0;
       gone = gone ||
-             snd_mixer_poll_descriptors_revents(mixer, pollSet.data() + 1,
-                                                static_cast<unsigned>(count - 1), &revents) < 0 ||
+             snd_mixer_poll_descriptors_revents(mixer, pollSet.data() + 1, static_cast<unsigned>(count - 1),
+                                                &revents) < 0 ||
              (revents & kBrokenEvents) != 0;
       if (!gone && revents != 0) gone = snd_mixer_handle_events(mixer) < 0;
       tell = changed;

@@ -40,8 +40,8 @@ class MixerElement {
   // anyVolume, the first element that has such a volume at all. A mixer
   // without one opens all the same (HasVolume is false); failing to open
   // the mixer is an error.
-  [[nodiscard]] DeviceResult Open(const char* device, MixerDirection direction,
-                                  const char* const* names, size_t nameCount, bool anyVolume);
+  [[nodiscard]] DeviceResult Open(const char* device, MixerDirection direction, const char* const* names,
+                                  size_t nameCount, bool anyVolume);
   void Close();
 
   bool IsOpen() const;

@@ -27,14 +27,14 @@ snd_pcm_format_t AlsaFormat(const PcmFormat& format);
 // errno values too and pass through AlsaResult as they are.
 enum class DeviceResult : int {
   kDeviceOk = 0,
-  kDeviceInvalid = -EINVAL,        // no such buffer or format
-  kDeviceBusy = -EBUSY,            // open already, or the buffer is with the device
-  kDeviceFull = -ENOSPC,           // the queue holds its capacity
+  kDeviceInvalid = -EINVAL,  // no such buffer or format
+  kDeviceBusy = -EBUSY,      // open already, or the buffer is with the device
+  kDeviceFull = -ENOSPC,     // the queue holds its capacity
   kDeviceNotOpen = -EBADFD,
-  kDeviceFailed = -EIO,            // the device failed and refuses buffers
-  kDeviceTimedOut = -ETIMEDOUT,    // the I/O thread did not answer in time
-  kDeviceNoDescriptor = -EMFILE,   // no wake event could be made
-  kDeviceNoElement = -ENOENT,      // the mixer has no such element or channel
+  kDeviceFailed = -EIO,           // the device failed and refuses buffers
+  kDeviceTimedOut = -ETIMEDOUT,   // the I/O thread did not answer in time
+  kDeviceNoDescriptor = -EMFILE,  // no wake event could be made
+  kDeviceNoElement = -ENOENT,     // the mixer has no such element or channel
 };
 
 // An ALSA call's result: its negative error code, or kDeviceOk for any

@@ -18,8 +18,8 @@ PcmStream::~PcmStream() {
   if (open) static_cast<void>(Close());
 }
 
-DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity,
-                                   unsigned periodUs, unsigned ringUs) {
+DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
+                                   unsigned ringUs) {
   if (open) return DeviceResult::kDeviceBusy;
   if (AlsaFormat(wanted) == SND_PCM_FORMAT_UNKNOWN || queueCapacity == 0) {
     return DeviceResult::kDeviceInvalid;
@@ -67,14 +67,16 @@ DeviceResult PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
   if (error < 0) return AlsaResult(error);
   // The default device converts rates and formats the card lacks.
   if ((error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return AlsaResult(error);
-  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0)
+    return AlsaResult(error);
   if ((error = snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0) return AlsaResult(error);
   if ((error = snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0) return AlsaResult(error);
   if ((error = snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0) return AlsaResult(error);
   unsigned ring = ringUs;
   if ((error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0) return AlsaResult(error);
   unsigned period = periodUs;
-  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0) return AlsaResult(error);
+  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0)
+    return AlsaResult(error);
   if ((error = snd_pcm_hw_params(pcm, hw)) < 0) return AlsaResult(error);
   snd_pcm_hw_params_get_period_size(hw, &periodFrames, nullptr);
   snd_pcm_hw_params_get_buffer_size(hw, &ringFrames);
@@ -95,7 +97,8 @@ DeviceResult PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
 }
 
 DeviceResult PcmStream::PrepareBuffer(WaveBuffer* buffer) const {
-  if (buffer == nullptr || (buffer->data == nullptr && buffer->length > 0)) return DeviceResult::kDeviceInvalid;
+  if (buffer == nullptr || (buffer->data == nullptr && buffer->length > 0))
+    return DeviceResult::kDeviceInvalid;
   if (buffer->inDevice.load(std::memory_order_acquire)) return DeviceResult::kDeviceBusy;
   buffer->prepared = true;
   buffer->done.store(false, std::memory_order_relaxed);
@@ -148,7 +151,8 @@ DeviceResult PcmStream::RunCommand(Command which, std::chrono::milliseconds limi
   commandBusy = true;
   commandPending.store(true, std::memory_order_release);
   wake.Signal();
-  if (!commandDone.wait_for(lock, limit, [this] { return !commandBusy; })) return DeviceResult::kDeviceTimedOut;
+  if (!commandDone.wait_for(lock, limit, [this] { return !commandBusy; }))
+    return DeviceResult::kDeviceTimedOut;
   return commandResult;
 }
 
@@ -223,8 +227,7 @@ void PcmStream::ThreadMain([[maybe_unused]] std::shared_ptr<PcmStream> keepAlive
     if (HasFailed()) continue;
     unsigned short revents = 0;
     if (wantPcm && ready > 0) {
-      snd_pcm_poll_descriptors_revents(pcm, pollSet.data() + 1, static_cast<unsigned>(all - 1),
-                                       &revents);
+      snd_pcm_poll_descriptors_revents(pcm, pollSet.data() + 1, static_cast<unsigned>(all - 1), &revents);
     }
     Service(revents);
   }

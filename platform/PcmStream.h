@@ -83,7 +83,7 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   // buffers, the device's own period and ring lengths, and starts the I/O
   // thread.
   [[nodiscard]] DeviceResult OpenStream(const PcmFormat& wanted, size_t queueCapacity, unsigned periodUs,
-                 unsigned ringUs);
+                                        unsigned ringUs);
 
   // Owner side: the buffer goes to the back of the queue.
   [[nodiscard]] DeviceResult Enqueue(WaveBuffer* buffer);
@@ -120,8 +120,8 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   WakeEvent wake;
   std::vector<pollfd> pollSet;  // the wake event first, then the PCM's
   std::thread thread;
-  bool open = false;       // owner side
-  bool shared = false;     // owner side: the thread holds the stream too
+  bool open = false;    // owner side
+  bool shared = false;  // owner side: the thread holds the stream too
   std::atomic<bool> abandoned{false};
   std::atomic<bool> failed{false};
   mutable EventCounter events;

@@ -59,8 +59,7 @@ bool WaveInDevice::Recover(int error) {
 void WaveInDevice::Service(unsigned short revents) {
   if (!started) return;
   bool gaveBack = false;
-  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN &&
-      !Recover(-EPIPE)) {
+  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
     Fail();
     return;
   }

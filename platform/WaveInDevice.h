@@ -30,7 +30,7 @@ class WaveInDevice : public PcmStream {
   [[nodiscard]] bool Recover(int error);
   void ShedBacklog();
 
-  bool started = false;  // I/O thread only
+  bool started = false;       // I/O thread only
   std::vector<uint8_t> shed;  // a period of sound nobody will hear
 };
 

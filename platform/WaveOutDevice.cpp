@@ -93,8 +93,7 @@ void WaveOutDevice::GiveBackPlayed() {
 }
 
 void WaveOutDevice::Service(unsigned short revents) {
-  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN &&
-      !Recover(-EPIPE)) {
+  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
     Fail();
     return;
   }

@@ -49,8 +49,8 @@ TEST(MuLawCodecTest, SymmetricAndMonotonicWithDoublingSteps) {
   for (int segment = 0; segment < 8; ++segment) {
     for (int step = 0; step < 15; ++step) {
       const int code = 0xFF - segment * 16 - step;
-      const int difference = MuLawCodec::Decode(static_cast<uint8_t>(code - 1)) -
-                             MuLawCodec::Decode(static_cast<uint8_t>(code));
+      const int difference =
+          MuLawCodec::Decode(static_cast<uint8_t>(code - 1)) - MuLawCodec::Decode(static_cast<uint8_t>(code));
       EXPECT_EQ(difference, 8 << segment) << code;
     }
   }

@@ -133,8 +133,7 @@ TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
   const double elapsed = MsSince(start);
   EXPECT_GE(elapsed, 800.0);
   EXPECT_LE(elapsed, 2000.0);
-  EXPECT_NEAR(MedianToneHz(std::vector<int16_t>(all.begin() + kRate / 2, all.end()), kRate), 1000.0,
-              60.0);
+  EXPECT_NEAR(MedianToneHz(std::vector<int16_t>(all.begin() + kRate / 2, all.end()), kRate), 1000.0, 60.0);
   EXPECT_EQ(source.Close(), SoundResult::kSoundDone);
 }
 
@@ -184,7 +183,7 @@ TEST_F(SoundOnServer, ASpeakerThatTakesNothingForTwoSecondsHasFailed) {
   const Clock::time_point again = Clock::now();
   EXPECT_EQ(sink.Write(tone.data(), static_cast<int>(tone.size())), SoundResult::kSoundFailed);
   EXPECT_EQ(sink.Flush(), SoundResult::kSoundFailed);
-  EXPECT_LT(MsSince(again), 1000.0);  // well short of another stall limit
+  EXPECT_LT(MsSince(again), 1000.0);                   // well short of another stall limit
   EXPECT_EQ(sink.Close(), SoundResult::kSoundFailed);  // its queue can no longer be played
   EXPECT_EQ(sink.IsOpen(), 0);
 }

@@ -16,8 +16,7 @@ const std::vector<int16_t> kRamp = {0, 100, -100, 2000, -2000, 32767, -32768, 7}
 using SoundFileOddHeaderTest = WavFileTest;
 
 TEST_F(SoundFileOddHeaderTest, WrongRiffSizeIsIgnored) {
-  const WavBuilder wav =
-      WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data(EncodeSamples(kWavPcm, 16, kRamp));
+  const WavBuilder wav = WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Data(EncodeSamples(kWavPcm, 16, kRamp));
   const uint32_t length = static_cast<uint32_t>(wav.Bytes().size());
   for (uint32_t riffSize : {0u, length, length + 1000, 0xFFFFFFFFu}) {
     auto file = OpenBytes(wav.BytesWithRiffSize(riffSize));
@@ -28,8 +27,7 @@ TEST_F(SoundFileOddHeaderTest, WrongRiffSizeIsIgnored) {
 }
 
 TEST_F(SoundFileOddHeaderTest, ChunksAroundFmtAreSkipped) {
-  const std::vector<uint8_t> list = {'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 4, 0, 0, 0,
-                                     'x', 'y', 'z', 0};
+  const std::vector<uint8_t> list = {'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T', 4, 0, 0, 0, 'x', 'y', 'z', 0};
   const std::vector<uint8_t> fact = {8, 0, 0, 0};
   const auto samples = EncodeSamples(kWavPcm, 16, kRamp);
   const std::vector<std::vector<uint8_t>> layouts = {
@@ -42,8 +40,7 @@ TEST_F(SoundFileOddHeaderTest, ChunksAroundFmtAreSkipped) {
     ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
     EXPECT_EQ(file->SampleRate(), 8000u);
     EXPECT_EQ(file->FrameCount(), static_cast<int64_t>(kRamp.size()));
-    EXPECT_EQ(file->DataStart() + static_cast<int64_t>(samples.size()),
-              static_cast<int64_t>(bytes.size()));
+    EXPECT_EQ(file->DataStart() + static_cast<int64_t>(samples.size()), static_cast<int64_t>(bytes.size()));
     EXPECT_EQ(file->DataSizePosition(), file->DataStart() - 4);
     EXPECT_EQ(ReadAll(*file, 3), kRamp);
   }
@@ -62,12 +59,17 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
     const std::vector<std::vector<uint8_t>> layouts = {
         WavBuilder().Chunk("LIST", odd, pad).Fmt(kWavPcm, 1, 16000, 16).Data(data).Bytes(),
         WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", odd, pad).Data(data).Bytes(),
-        WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("junk", {1}, pad).Chunk("LIST", odd, pad)
-            .Data(data).Bytes(),
+        WavBuilder()
+            .Fmt(kWavPcm, 1, 16000, 16)
+            .Chunk("junk", {1}, pad)
+            .Chunk("LIST", odd, pad)
+            .Data(data)
+            .Bytes(),
     };
     for (const auto& bytes : layouts) {
       auto file = OpenBytes(bytes);
-      ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading) << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
+      ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading)
+          << (pad == WavBuilder::Pad::kNone ? "unpadded" : "padded");
       EXPECT_EQ(ReadAll(*file, 319), samples);
     }
   }
@@ -123,7 +125,8 @@ TEST_F(SoundFileOddHeaderTest, ExtendedFmtChunkIsSkippedWhole) {
 TEST_F(SoundFileOddHeaderTest, DataBeyondTheFileIsCutToTheFile) {
   const auto data = EncodeSamples(kWavPcm, 16, kRamp);
   for (uint32_t claimed : {1000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
-    auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", claimed, data).Bytes());
+    auto file =
+        OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", claimed, data).Bytes());
     ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
     EXPECT_EQ(file->FrameCount(), static_cast<int64_t>(kRamp.size()));
     EXPECT_EQ(ReadAll(*file, 1000), kRamp);
@@ -185,30 +188,52 @@ std::vector<Refusal> Refusals() {
       {"empty file", {}, SoundFileStatus::kSoundFileHeaderReadFailed},
       {"truncated RIFF header", truncatedRiff, SoundFileStatus::kSoundFileHeaderReadFailed},
       {"not RIFF", notRiff, SoundFileStatus::kSoundFileNotRiff},
-      {"text file", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'}, SoundFileStatus::kSoundFileNotRiff},
+      {"text file",
+       {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'},
+       SoundFileStatus::kSoundFileNotRiff},
       {"not WAVE", notWave, SoundFileStatus::kSoundFileNotWave},
       {"ends after RIFF header", riffOnly, SoundFileStatus::kSoundFileNotWave},
       {"no chunks", WavBuilder().Bytes(), SoundFileStatus::kSoundFileNoFormat},
       {"only data", WavBuilder().Data(someData).Bytes(), SoundFileStatus::kSoundFileNoFormat},
-      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"rate above 768000 Hz", WavBuilder().Fmt(kWavPcm, 1, 768001, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"rate 2^32-1", WavBuilder().Fmt(kWavPcm, 1, 0xFFFFFFFF, 16).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"frame over 65535 bytes", WavBuilder().Fmt(kWavPcm, 21846, 8000, 24).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"65535 channels of 24 bits", WavBuilder().Fmt(kWavPcm, 65535, 8000, 24).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
-      {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(), SoundFileStatus::kSoundFileUnsupported},
+      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"rate above 768000 Hz", WavBuilder().Fmt(kWavPcm, 1, 768001, 16).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"rate 2^32-1", WavBuilder().Fmt(kWavPcm, 1, 0xFFFFFFFF, 16).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"frame over 65535 bytes", WavBuilder().Fmt(kWavPcm, 21846, 8000, 24).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"65535 channels of 24 bits", WavBuilder().Fmt(kWavPcm, 65535, 8000, 24).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
+      {"byte rate over 32 bits", WavBuilder().Fmt(kWavPcm, 65535, 96000, 8).Data(someData).Bytes(),
+       SoundFileStatus::kSoundFileUnsupported},
       {"fmt without tag", WithFmt({1}), SoundFileStatus::kSoundFileUnsupported},
       {"no data", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Bytes(), SoundFileStatus::kSoundFileNoData},
       {"chunk after fmt too long",
-       WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("LIST", 0xFFFFFFFF, {1, 2}).Data(someData).Bytes(),
+       WavBuilder()
+           .Fmt(kWavPcm, 1, 16000, 16)
+           .ChunkWithSize("LIST", 0xFFFFFFFF, {1, 2})
+           .Data(someData)
+           .Bytes(),
        SoundFileStatus::kSoundFileNoData},
       {"chunk before fmt too long",
-       WavBuilder().ChunkWithSize("LIST", 0xFFFFFFF8, {1, 2}).Fmt(kWavPcm, 1, 16000, 16).Data(someData).Bytes(),
+       WavBuilder()
+           .ChunkWithSize("LIST", 0xFFFFFFF8, {1, 2})
+           .Fmt(kWavPcm, 1, 16000, 16)
+           .Data(someData)
+           .Bytes(),
        SoundFileStatus::kSoundFileChunkTooLong},
       {"fmt longer than file",
        WavBuilder().ChunkWithSize("fmt ", 1000, FmtBody(kWavPcm, 1, 16000, 16)).Bytes(),
@@ -216,8 +241,10 @@ std::vector<Refusal> Refusals() {
       // The file ends inside a header the walk has to read.
       {"ends inside form type", riffAndHalfForm, SoundFileStatus::kSoundFileHeaderReadFailed},
       {"ends one byte into form type", riffAndFormByte, SoundFileStatus::kSoundFileHeaderReadFailed},
-      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(), SoundFileStatus::kSoundFileHeaderReadFailed},
-      {"fmt header cut short", WavBuilder().Raw({'f', 'm', 't', ' ', 16, 0}).Bytes(), SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"stray bytes, no fmt", WavBuilder().Raw({1, 2, 3}).Bytes(),
+       SoundFileStatus::kSoundFileHeaderReadFailed},
+      {"fmt header cut short", WavBuilder().Raw({'f', 'm', 't', ' ', 16, 0}).Bytes(),
+       SoundFileStatus::kSoundFileHeaderReadFailed},
       {"no data, stray bytes", WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Raw({'d', 'a', 't'}).Bytes(),
        SoundFileStatus::kSoundFileHeaderReadFailed},
   };
@@ -262,7 +289,8 @@ TEST_F(SoundFileRefusalTest, EmptyNameOpensNothing) {
 }
 
 TEST_F(SoundFileRefusalTest, MissingFileDirectoryAndFifoCannotBeOpened) {
-  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->Status(),
+            SoundFileStatus::kSoundFileCannotOpen);
   EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->Status(), SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO with no writer must neither block nor be taken for a file.
   const std::string fifo = dir.Path("fifo.wav");

@@ -91,7 +91,8 @@ TEST_F(SoundFileConversionTest, ManyChannelsStayInRange) {
 TEST_F(SoundFileConversionTest, EveryFormatCarriesTheSameToneWithinItsPrecision) {
   std::vector<int16_t> tone(800);
   for (size_t i = 0; i < tone.size(); ++i) {
-    tone[i] = static_cast<int16_t>(std::lround(20000.0 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 16000.0)));
+    tone[i] = static_cast<int16_t>(
+        std::lround(20000.0 * std::sin(2.0 * std::numbers::pi * 440.0 * static_cast<double>(i) / 16000.0)));
   }
   struct Format {
     uint16_t tag;
@@ -105,7 +106,8 @@ TEST_F(SoundFileConversionTest, EveryFormatCarriesTheSameToneWithinItsPrecision)
     const auto read = ReadAll(*file, 319);
     ASSERT_EQ(read.size(), tone.size());
     for (size_t i = 0; i < tone.size(); ++i) {
-      ASSERT_LE(std::abs(read[i] - tone[i]), f.tolerance) << "tag " << f.tag << " bits " << f.bits << " at " << i;
+      ASSERT_LE(std::abs(read[i] - tone[i]), f.tolerance)
+          << "tag " << f.tag << " bits " << f.bits << " at " << i;
     }
   }
 }

@@ -163,7 +163,8 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
                    Layout{768001, 16, 1, kWaveFormatPcm}, Layout{8000, 24, 21846, kWaveFormatPcm}}) {
     const std::string path = dir.Path("refused.wav");
     auto file = SoundFile::CreateForWriting(path, l.rate, l.bits, l.channels, l.tag);
-    EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileUnsupported) << l.rate << " Hz " << l.bits << " bits " << l.channels;
+    EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileUnsupported)
+        << l.rate << " Hz " << l.bits << " bits " << l.channels;
     EXPECT_EQ(file->Stream(), nullptr);
     struct stat info;
     EXPECT_NE(stat(path.c_str(), &info), 0) << "no file may be left behind";
@@ -173,14 +174,18 @@ TEST_F(SoundFileWriteTest, UnwritableLayoutsAreRefusedBeforeCreating) {
 }
 
 TEST_F(SoundFileWriteTest, UncreatableNamesGiveStatus4) {
-  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->Status(),
+  EXPECT_EQ(SoundFile::CreateForWriting(dir.Root(), 16000, 16, 1, kWaveFormatPcm)->Status(),
             SoundFileStatus::kSoundFileCannotOpen);
-  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(
+      SoundFile::CreateForWriting(dir.Path("no/such/folder.wav"), 16000, 16, 1, kWaveFormatPcm)->Status(),
+      SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting("", 16000, 16, 1, kWaveFormatPcm)->Status(),
+            SoundFileStatus::kSoundFileCannotOpen);
   // A FIFO nobody reads must not block the writer.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::CreateForWriting(fifo, 16000, 16, 1, kWaveFormatPcm)->Status(),
+            SoundFileStatus::kSoundFileCannotOpen);
 }
 
 TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
@@ -204,7 +209,8 @@ TEST_F(SoundFileWriteTest, FullDeviceIsAFailureNotASuccess) {
   const auto mono = Ramp(4000);
   const bool firstOk = file->Write(mono.data(), 1000) == 1000;
   const bool secondFails = file->Write(mono.data(), 4000) == -1;
-  const bool statusSaysSo = file->Status() == SoundFileStatus::kSoundFileWriteFailed && file->Stream() == nullptr;
+  const bool statusSaysSo =
+      file->Status() == SoundFileStatus::kSoundFileWriteFailed && file->Stream() == nullptr;
   const bool closeFails = !file->Close();
   std::exit(firstOk && secondFails && statusSaysSo && closeFails ? 0 : 1);
 }

@@ -73,8 +73,7 @@ TEST_F(SoundReadTest, StereoFileDeliversBothChannelsInterleavedThenZero) {
 TEST_F(SoundReadTest, MuLawFileIsDecodedToLinearSamples) {
   // Codes straight from the G.711 table: silence, the two extremes.
   const std::vector<uint8_t> codes = {0xFF, 0x00, 0x80, 0x7F};
-  const std::string path =
-      WriteWav(WavBuilder().Fmt(kWavMuLaw, 1, 8000, 8).Data(codes).Bytes());
+  const std::string path = WriteWav(WavBuilder().Fmt(kWavMuLaw, 1, 8000, 8).Data(codes).Bytes());
   SoundRead source;
   ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   EXPECT_EQ(source.FormatTag(), kWaveFormatMuLaw);
@@ -89,8 +88,7 @@ TEST_F(SoundReadTest, MuLawFileIsDecodedToLinearSamples) {
 
 TEST_F(SoundReadTest, EightAndTwentyFourBitSamplesAreWidenedLikeTheFileReader) {
   {
-    const std::string path =
-        WriteWav(WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 255, 0}).Bytes());
+    const std::string path = WriteWav(WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 255, 0}).Bytes());
     SoundRead source;
     ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
     int16_t samples[3] = {};
@@ -100,8 +98,8 @@ TEST_F(SoundReadTest, EightAndTwentyFourBitSamplesAreWidenedLikeTheFileReader) {
     EXPECT_EQ(samples[2], -32768);
   }
   {
-    const std::string path = WriteWav(
-        WavBuilder().Fmt(kWavPcm, 1, 8000, 24).Data(Encode24({0x7FFFFF, 0x800000, 0})).Bytes());
+    const std::string path =
+        WriteWav(WavBuilder().Fmt(kWavPcm, 1, 8000, 24).Data(Encode24({0x7FFFFF, 0x800000, 0})).Bytes());
     SoundRead source;
     ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
     int16_t samples[3] = {};
@@ -121,8 +119,7 @@ TEST_F(SoundReadTest, LongTwentyFourBitRequestArrivesWhole) {
     expected[i] = static_cast<int16_t>(static_cast<int>(i * 7 % 60000) - 30000);
     raw[i] = expected[i] * 256;  // the sample in the upper two bytes
   }
-  const std::string path =
-      WriteWav(WavBuilder().Fmt(kWavPcm, 1, 16000, 24).Data(Encode24(raw)).Bytes());
+  const std::string path = WriteWav(WavBuilder().Fmt(kWavPcm, 1, 16000, 24).Data(Encode24(raw)).Bytes());
   SoundRead source;
   ASSERT_EQ(source.OpenFile(path), SoundResult::kSoundOk);
   std::vector<int16_t> got(expected.size());

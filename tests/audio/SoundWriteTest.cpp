@@ -114,7 +114,7 @@ TEST_F(SoundWriteTest, FilesThatCannotBeCreatedOrDescribedAreRefused) {
 
   ASSERT_EQ(sink.OpenFile(dir.Path("once.wav")), SoundResult::kSoundOk);
   EXPECT_EQ(sink.OpenFile(dir.Path("twice.wav")), SoundResult::kSoundFailed);  // the open file is kept
-  sink.SetFormat(8000, 16, 2, kWaveFormatPcm);            // ignored while open
+  sink.SetFormat(8000, 16, 2, kWaveFormatPcm);                                 // ignored while open
   EXPECT_EQ(sink.SampleRate(), 16000);
   EXPECT_EQ(sink.Close(), SoundResult::kSoundDone);
 }
@@ -142,8 +142,7 @@ TEST_F(SoundWriteTest, OnlySixteenBitSamplesCanBeWritten) {
   const uint8_t raw[2] = {128, 200};
   EXPECT_EQ(sink.WriteBytes(raw, 2), 2);  // raw bytes are the caller's business
   ASSERT_EQ(sink.Close(), SoundResult::kSoundDone);
-  EXPECT_EQ(ReadBytes(dir.Path("eight.wav")),
-            WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 200}).Bytes());
+  EXPECT_EQ(ReadBytes(dir.Path("eight.wav")), WavBuilder().Fmt(kWavPcm, 1, 8000, 8).Data({128, 200}).Bytes());
 }
 
 }  // namespace

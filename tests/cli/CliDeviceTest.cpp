@@ -62,8 +62,8 @@ TEST_F(CliOnServer, VolumeSetsBothControlsAndPrintsThem) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.out, "speaker: 20000 (0 to 65536)\nmicrophone: 50000 (0 to 65536)\n");
   EXPECT_TRUE(Contains(SoundServer::Get().Pactl({"get-sink-volume", "speaker"}), "front-left: 20000"));
-  EXPECT_TRUE(Contains(SoundServer::Get().Pactl({"get-source-volume", "micfeed.monitor"}),
-                       "front-right: 50000"));
+  EXPECT_TRUE(
+      Contains(SoundServer::Get().Pactl({"get-source-volume", "micfeed.monitor"}), "front-right: 50000"));
   // A change by another program is what the next look shows.
   SoundServer::Get().Pactl({"set-sink-volume", "speaker", "65536"});
   SoundServer::Get().Pactl({"set-source-volume", "micfeed.monitor", "65536"});
@@ -97,8 +97,8 @@ TEST_F(CliOnServer, RecordMakesACompleteFileOfWhatTheMicrophoneHears) {
   if (probe.KeptTime()) {
     EXPECT_NEAR(MedianToneHz(middle, kRate), 800.0, 20.0);
   } else {
-    std::printf("record: tone not checked, threads waited %.0f ms, %.1f runnable\n",
-                probe.WorstLatenessMs(), probe.AverageRunnable());
+    std::printf("record: tone not checked, threads waited %.0f ms, %.1f runnable\n", probe.WorstLatenessMs(),
+                probe.AverageRunnable());
   }
 }
 
@@ -127,8 +127,8 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   const SchedulingProbe probe;
   auto heardIn = SoundServer::Get().RecordFrom("micfeed.monitor", kRate, "live-in");
   auto heardOut = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "live-out");
-  BackgroundProgram live({CliPath(), "live", "--speaker", "man", "--preset", "Woman 1",
-                          "--seconds", std::to_string(kLiveSeconds)},
+  BackgroundProgram live({CliPath(), "live", "--speaker", "man", "--preset", "Woman 1", "--seconds",
+                          std::to_string(kLiveSeconds)},
                          SoundServer::Get().Environment());
   ASSERT_TRUE(live.Started());
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -219,8 +219,8 @@ class CliOnAFailingServer : public ::testing::Test {
 
   TempDir dir;
   DisposableServer server;
-  BackgroundProgram live{{CliPath(), "live", "--preset", "Woman 1"}, server.Environment(),
-                         dir.Path("err.txt")};
+  BackgroundProgram live{
+      {CliPath(), "live", "--preset", "Woman 1"}, server.Environment(), dir.Path("err.txt")};
 };
 
 TEST_F(CliOnAFailingServer, CtrlCEndsALiveRunWhoseServerHangs) {
@@ -230,7 +230,8 @@ TEST_F(CliOnAFailingServer, CtrlCEndsALiveRunWhoseServerHangs) {
   live.Signal(SIGINT);
   int status = -1;
   const bool ended = live.WaitFor(std::chrono::seconds(10), &status);
-  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
   server.Resume();
   ASSERT_TRUE(ended) << "Ctrl-C did not end a live run whose sound server hangs";
   std::printf("live: ended %.0f ms after Ctrl-C with the server stopped\n", ms);

@@ -19,10 +19,10 @@ using test::TempDir;
 class CliInfo : public ::testing::Test {
  protected:
   TempDir dir;
-  std::string stereo = dir.Write("stereo.wav", MakeWav(test::kWavPcm, 2, 44100, 16,
-                                                       std::vector<int16_t>(2 * 22050, 100)));
-  std::string mulaw = dir.Write("phone.wav", MakeWav(test::kWavMuLaw, 1, 8000, 8,
-                                                     std::vector<int16_t>(4000, -500)));
+  std::string stereo =
+      dir.Write("stereo.wav", MakeWav(test::kWavPcm, 2, 44100, 16, std::vector<int16_t>(2 * 22050, 100)));
+  std::string mulaw =
+      dir.Write("phone.wav", MakeWav(test::kWavMuLaw, 1, 8000, 8, std::vector<int16_t>(4000, -500)));
   std::string notWav = dir.Write("notes.txt", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'});
 };
 
@@ -56,9 +56,8 @@ TEST_F(CliInfo, JsonCarriesEveryKeyForGoodAndBadFiles) {
   EXPECT_EQ(lines[0], "{\"file\":\"" + mulaw +
                           "\",\"ok\":true,\"status\":1,\"error\":\"\",\"format_tag\":7,"
                           "\"channels\":1,\"rate\":8000,\"bits\":8,\"frames\":4000,\"seconds\":0.5}");
-  for (const char* key : {"\"file\":", "\"ok\":false", "\"status\":5", "\"error\":\"",
-                          "\"format_tag\":", "\"channels\":", "\"rate\":", "\"bits\":",
-                          "\"frames\":", "\"seconds\":"}) {
+  for (const char* key : {"\"file\":", "\"ok\":false", "\"status\":5", "\"error\":\"", "\"format_tag\":",
+                          "\"channels\":", "\"rate\":", "\"bits\":", "\"frames\":", "\"seconds\":"}) {
     EXPECT_NE(lines[1].find(key), std::string::npos) << key;
   }
 }

@@ -12,8 +12,8 @@
 namespace plimo {
 namespace {
 
-using test::ReadBytes;
 using test::CliRun;
+using test::ReadBytes;
 using test::RunCliWords;
 using test::TempDir;
 
@@ -24,13 +24,11 @@ std::vector<JsonObject> ParseObjects(const std::string& json, std::vector<std::s
   static const std::regex kObject(R"(\{[^{}]*\})");
   static const std::regex kMember(R"re("(\w+)":("[^"]*"|[-+0-9.eE]+))re");
   std::vector<JsonObject> objects;
-  for (auto o = std::sregex_iterator(json.begin(), json.end(), kObject); o != std::sregex_iterator();
-       ++o) {
+  for (auto o = std::sregex_iterator(json.begin(), json.end(), kObject); o != std::sregex_iterator(); ++o) {
     JsonObject object;
     const std::string text = o->str();
     keyOrder->clear();
-    for (auto m = std::sregex_iterator(text.begin(), text.end(), kMember);
-         m != std::sregex_iterator(); ++m) {
+    for (auto m = std::sregex_iterator(text.begin(), text.end(), kMember); m != std::sregex_iterator(); ++m) {
       object[(*m)[1]] = (*m)[2];
       keyOrder->push_back((*m)[1]);
     }
@@ -52,10 +50,10 @@ TEST(CliPresets, JsonListsAllPresetsWithExactlyTheTwelveKeys) {
   std::vector<std::string> keys;
   const std::vector<JsonObject> presets = ParseObjects(run.out, &keys);
   ASSERT_EQ(presets.size(), 25u);
-  const std::vector<std::string> wanted = {
-      "index",        "name",     "pitchFactor", "pitchOffsetHz", "durationFactor",
-      "vocalTractFactor", "robotVoiceOn", "robotPitchHz", "reverbOn", "reverbLevel",
-      "compressorOn", "compressionThreshold"};
+  const std::vector<std::string> wanted = {"index",         "name",           "pitchFactor",
+                                           "pitchOffsetHz", "durationFactor", "vocalTractFactor",
+                                           "robotVoiceOn",  "robotPitchHz",   "reverbOn",
+                                           "reverbLevel",   "compressorOn",   "compressionThreshold"};
   EXPECT_EQ(keys, wanted);
   for (size_t i = 0; i < presets.size(); ++i) {
     EXPECT_EQ(presets[i].size(), 12u);
@@ -112,8 +110,8 @@ TEST(CliPresets, TextNamesEveryPresetOnItsOwnLine) {
 
 TEST(CliPresets, UsageErrorsExitTwoWithOneLine) {
   TempDir dir;
-  for (const char* arguments : {"presets --speaker robot", "presets --speaker", "presets extra",
-                                "presets --jsonx"}) {
+  for (const char* arguments :
+       {"presets --speaker robot", "presets --speaker", "presets extra", "presets --jsonx"}) {
     const CliRun run = RunCliWords(dir, arguments);
     EXPECT_EQ(run.exitStatus, 2) << arguments;
     EXPECT_TRUE(run.out.empty()) << arguments;

@@ -25,8 +25,8 @@ using test::ReadLittle16;
 using test::ReadLittle32;
 using test::RunCli;
 
-constexpr int kRate = 8000;   // Hz
-constexpr int kBlock = 159;   // 20 ms at 8000 Hz
+constexpr int kRate = 8000;  // Hz
+constexpr int kBlock = 159;  // 20 ms at 8000 Hz
 
 class CliRender : public ::testing::Test {
  protected:
@@ -70,8 +70,8 @@ TEST_F(CliRender, EveryPresetForEverySpeakerGivesAValidFileOfTheExpectedLength) 
   for (const char* speaker : {"man", "woman", "child"}) {
     for (int preset = 0; preset < 25; ++preset) {
       const std::string out = dir.Path("out.wav");
-      CliRun run = RunCli(dir, {"render", in, out, "--speaker", speaker, "--preset",
-                                std::to_string(preset), "--quiet"});
+      CliRun run = RunCli(
+          dir, {"render", in, out, "--speaker", speaker, "--preset", std::to_string(preset), "--quiet"});
       ASSERT_EQ(run.exitStatus, 0) << speaker << " " << preset << ": " << run.err;
       EXPECT_TRUE(run.err.empty()) << run.err;
       const long frames = FramesOf(ReadBytes(out), 1, 16);
@@ -87,8 +87,8 @@ TEST_F(CliRender, EveryPresetForEverySpeakerGivesAValidFileOfTheExpectedLength) 
 
 TEST_F(CliRender, SameSeedSameBytes) {
   const std::string in = SpeechFile("speech.wav");
-  const std::vector<std::string> settings = {"--preset", "Robot 3", "--whisper", "0.7",
-                                             "--chorus", "0.9", "--reverb", "0.4", "--quiet"};
+  const std::vector<std::string> settings = {"--preset", "Robot 3",  "--whisper", "0.7",    "--chorus",
+                                             "0.9",      "--reverb", "0.4",       "--quiet"};
   auto render = [&](const std::string& out, const char* seed) {
     std::vector<std::string> arguments = {"render", in, out, "--seed", seed};
     arguments.insert(arguments.end(), settings.begin(), settings.end());
@@ -183,9 +183,9 @@ TEST_F(CliRender, ValuesOutsideTheirRangeAreUsageErrorsNamingTheRange) {
     EXPECT_NE(run.err.find(c.range), std::string::npos) << run.err;
   }
   // The ends of every range are accepted.
-  CliRun ends = RunCli(dir, {"render", in, out, "--pitch", "0.6", "--duration", "0.3",
-                             "--vocal-tract", "3", "--robot", "300", "--whisper", "0.5",
-                             "--chorus", "1", "--pitch-offset", "-500", "--quiet"});
+  CliRun ends =
+      RunCli(dir, {"render", in, out, "--pitch", "0.6", "--duration", "0.3", "--vocal-tract", "3", "--robot",
+                   "300", "--whisper", "0.5", "--chorus", "1", "--pitch-offset", "-500", "--quiet"});
   EXPECT_EQ(ends.exitStatus, 0) << ends.err;
   std::remove(out.c_str());
   EXPECT_EQ(RunCli(dir, {"render", in}).exitStatus, 2);
@@ -207,11 +207,11 @@ TEST_F(CliRender, SettingsFileAndExplicitValuesAreApplied) {
     std::memcpy(&bits, &f, sizeof bits);
     put32(bits);
   };
-  put32(16000);  // samplingRate
-  put32(0);      // meterDisplay
-  put32(0);      // realTimeMode
-  put32(0);      // robotVoiceOn
-  put32(0);      // reserved0
+  put32(16000);      // samplingRate
+  put32(0);          // meterDisplay
+  put32(0);          // realTimeMode
+  put32(0);          // robotVoiceOn
+  put32(0);          // reserved0
   putFloat(2.0f);    // pitchFactor
   putFloat(0.0f);    // pitchOffsetHz
   putFloat(1.0f);    // durationFactor
@@ -227,8 +227,7 @@ TEST_F(CliRender, SettingsFileAndExplicitValuesAreApplied) {
   put32(0);          // chorusOn
   putFloat(0.75f);   // chorusLevel
   put32(10);         // bands
-  for (float hz : {100.0f, 200.0f, 300.0f, 600.0f, 1000.0f, 3000.0f, 5000.0f, 8000.0f, 12000.0f,
-                   17000.0f}) {
+  for (float hz : {100.0f, 200.0f, 300.0f, 600.0f, 1000.0f, 3000.0f, 5000.0f, 8000.0f, 12000.0f, 17000.0f}) {
     putFloat(hz);
   }
   for (int band = 0; band < 10; ++band) putFloat(0.0f);
@@ -236,8 +235,8 @@ TEST_F(CliRender, SettingsFileAndExplicitValuesAreApplied) {
 
   CliRun fromFile = RunCli(dir, {"render", in, dir.Path("file.wav"), "--settings", settings, "--quiet"});
   ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
-  CliRun overridden = RunCli(dir, {"render", in, dir.Path("explicit.wav"), "--settings", settings,
-                                   "--pitch", "1", "--quiet"});
+  CliRun overridden = RunCli(
+      dir, {"render", in, dir.Path("explicit.wav"), "--settings", settings, "--pitch", "1", "--quiet"});
   ASSERT_EQ(overridden.exitStatus, 0) << overridden.err;
   CliRun normal = RunCli(dir, {"render", in, dir.Path("normal.wav"), "--preset", "Normal", "--quiet"});
   ASSERT_EQ(normal.exitStatus, 0);

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "messages/RecordingMessageSink.h"
 #include "params/ParameterFile.h"
 #include "params/VoiceParameters.h"
 #include "support/CliRunner.h"
 #include "support/TempFiles.h"
-#include "messages/RecordingMessageSink.h"
 
 namespace plimo {
 namespace {
 
+using test::CliRun;
 using test::ReadBytes;
 using test::RecordingMessageSink;
-using test::CliRun;
 using test::RunCli;
 using test::RunCliWords;
 using test::TempDir;
@@ -55,17 +55,25 @@ std::string WriteUnusualFile(const TempDir& dir, VoiceParameters& record) {
 
 // The stored fields in file order, as float bit patterns or integers.
 std::vector<uint32_t> FieldBits(const StoredParameters& s) {
-  std::vector<uint32_t> bits = {
-      uint32_t(s.samplingRate),  uint32_t(s.meterDisplay),
-      uint32_t(s.realTimeMode),  uint32_t(s.robotVoiceOn),
-      uint32_t(s.reserved0),     std::bit_cast<uint32_t>(s.pitchFactor),
-      std::bit_cast<uint32_t>(s.pitchOffsetHz), std::bit_cast<uint32_t>(s.durationFactor),
-      std::bit_cast<uint32_t>(s.vocalTractFactor), std::bit_cast<uint32_t>(s.reserved1),
-      std::bit_cast<uint32_t>(s.reserved2), std::bit_cast<uint32_t>(s.robotPitchHz),
-      uint32_t(s.speakerKind),   uint32_t(s.reverbOn),
-      std::bit_cast<uint32_t>(s.reverbLevel), uint32_t(s.whisperOn),
-      std::bit_cast<uint32_t>(s.whisperLevel), uint32_t(s.chorusOn),
-      std::bit_cast<uint32_t>(s.chorusLevel)};
+  std::vector<uint32_t> bits = {uint32_t(s.samplingRate),
+                                uint32_t(s.meterDisplay),
+                                uint32_t(s.realTimeMode),
+                                uint32_t(s.robotVoiceOn),
+                                uint32_t(s.reserved0),
+                                std::bit_cast<uint32_t>(s.pitchFactor),
+                                std::bit_cast<uint32_t>(s.pitchOffsetHz),
+                                std::bit_cast<uint32_t>(s.durationFactor),
+                                std::bit_cast<uint32_t>(s.vocalTractFactor),
+                                std::bit_cast<uint32_t>(s.reserved1),
+                                std::bit_cast<uint32_t>(s.reserved2),
+                                std::bit_cast<uint32_t>(s.robotPitchHz),
+                                uint32_t(s.speakerKind),
+                                uint32_t(s.reverbOn),
+                                std::bit_cast<uint32_t>(s.reverbLevel),
+                                uint32_t(s.whisperOn),
+                                std::bit_cast<uint32_t>(s.whisperLevel),
+                                uint32_t(s.chorusOn),
+                                std::bit_cast<uint32_t>(s.chorusLevel)};
   for (float f : s.bandFrequencies) bits.push_back(std::bit_cast<uint32_t>(f));
   for (float g : s.bandGains) bits.push_back(std::bit_cast<uint32_t>(g));
   return bits;
@@ -104,15 +112,14 @@ std::vector<uint32_t> ParsePrinted(const std::vector<std::pair<std::string, std:
 }
 
 std::vector<std::string> SplitNumbers(const std::string& text, const std::regex& separator) {
-  return {std::sregex_token_iterator(text.begin(), text.end(), separator, -1),
-          std::sregex_token_iterator()};
+  return {std::sregex_token_iterator(text.begin(), text.end(), separator, -1), std::sregex_token_iterator()};
 }
 
-const char* const kFieldNames[] = {
-    "samplingRate", "meterDisplay",  "realTimeMode",   "robotVoiceOn",     "reserved0",
-    "pitchFactor",  "pitchOffsetHz", "durationFactor", "vocalTractFactor", "reserved1",
-    "reserved2",    "robotPitchHz",  "speakerKind",    "reverbOn",         "reverbLevel",
-    "whisperOn",    "whisperLevel",  "chorusOn",       "chorusLevel"};
+const char* const kFieldNames[] = {"samplingRate",     "meterDisplay", "realTimeMode",  "robotVoiceOn",
+                                   "reserved0",        "pitchFactor",  "pitchOffsetHz", "durationFactor",
+                                   "vocalTractFactor", "reserved1",    "reserved2",     "robotPitchHz",
+                                   "speakerKind",      "reverbOn",     "reverbLevel",   "whisperOn",
+                                   "whisperLevel",     "chorusOn",     "chorusLevel"};
 
 TEST(CliSettings, JsonHoldsEveryStoredFieldExactly) {
   TempDir dir;
@@ -123,16 +130,15 @@ TEST(CliSettings, JsonHoldsEveryStoredFieldExactly) {
 
   static const std::regex kScalar(R"re("(\w+)":([-+0-9.eE]+)[,}])re");
   std::vector<std::pair<std::string, std::string>> fields;
-  for (auto m = std::sregex_iterator(run.out.begin(), run.out.end(), kScalar);
-       m != std::sregex_iterator(); ++m) {
+  for (auto m = std::sregex_iterator(run.out.begin(), run.out.end(), kScalar); m != std::sregex_iterator();
+       ++m) {
     fields.emplace_back((*m)[1], (*m)[2]);
   }
   ASSERT_EQ(fields.size(), 19u) << run.out;
   for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i].first, kFieldNames[i]);
 
   std::smatch arrays;
-  static const std::regex kArrays(
-      R"re("bandFrequencies":\[([^\]]*)\],"bandGains":\[([^\]]*)\]\}\n$)re");
+  static const std::regex kArrays(R"re("bandFrequencies":\[([^\]]*)\],"bandGains":\[([^\]]*)\]\}\n$)re");
   ASSERT_TRUE(std::regex_search(run.out, arrays, kArrays)) << run.out;
   const std::regex comma(",");
   const auto frequencies = SplitNumbers(arrays[1], comma);
@@ -151,8 +157,8 @@ TEST(CliSettings, TextPrintsOneFieldPerLine) {
 
   static const std::regex kLine(R"((\w+): ([^\n]*)\n)");
   std::vector<std::pair<std::string, std::string>> lines;
-  for (auto m = std::sregex_iterator(run.out.begin(), run.out.end(), kLine);
-       m != std::sregex_iterator(); ++m) {
+  for (auto m = std::sregex_iterator(run.out.begin(), run.out.end(), kLine); m != std::sregex_iterator();
+       ++m) {
     lines.emplace_back((*m)[1], (*m)[2]);
   }
   ASSERT_EQ(lines.size(), 21u) << run.out;
@@ -176,8 +182,7 @@ TEST(CliSettings, ABadFileGetsItsMessageOnStderrAndExitOne) {
   EXPECT_TRUE(invalid.out.empty());
   EXPECT_NE(invalid.err.find("Invalid settings file!"), std::string::npos) << invalid.err;
 
-  const CliRun truncated =
-      RunCli(dir, {"settings", "--json", dir.Write("short.prm", {0x80, 0x3E, 0, 0})});
+  const CliRun truncated = RunCli(dir, {"settings", "--json", dir.Write("short.prm", {0x80, 0x3E, 0, 0})});
   EXPECT_EQ(truncated.exitStatus, 1);
   EXPECT_TRUE(truncated.out.empty());
   EXPECT_NE(truncated.err.find("Invalid settings file!"), std::string::npos);

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "support/MallocCounter.h"
 #include "dsp/Fft.h"
 #include "dsp/RandomGenerator.h"
+#include "support/MallocCounter.h"
 
 namespace plimo {
 namespace {

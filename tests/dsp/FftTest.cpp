@@ -74,8 +74,7 @@ TEST(ComplexFft, MatchesDirectSumInBothDirections) {
     for (int direction : {kFftForward, kFftBackward}) {
       std::vector<float> data = input;
       fft.Transform(data.data(), direction);
-      const std::vector<LongComplex> expected =
-          NaiveDft(ToComplex(input), direction == kFftForward ? -1 : 1);
+      const std::vector<LongComplex> expected = NaiveDft(ToComplex(input), direction == kFftForward ? -1 : 1);
       const long double tolerance = kRelativeTolerance * LargestMagnitude(expected);
       for (int k = 0; k < n; ++k) {
         ASSERT_NEAR(data[2 * k], expected[k].real(), tolerance)

@@ -61,13 +61,11 @@ TEST(Median, MiddleOfSortedCopyAndInputUntouched) {
 }
 
 TEST(Median, Median3AgreesWithMedianForEveryOrder) {
-  const float values[][3] = {{1, 2, 3}, {1, 3, 2}, {2, 1, 3}, {2, 3, 1},
-                             {3, 1, 2}, {3, 2, 1}, {0, 0, 125}, {125, 0, 0},
-                             {0, 125, 0}, {5, 5, 5}, {-1, 7, 7}};
+  const float values[][3] = {{1, 2, 3},   {1, 3, 2},   {2, 1, 3},   {2, 3, 1}, {3, 1, 2}, {3, 2, 1},
+                             {0, 0, 125}, {125, 0, 0}, {0, 125, 0}, {5, 5, 5}, {-1, 7, 7}};
   float scratch[3];
   for (const auto& v : values) {
-    EXPECT_EQ(Median3(v[0], v[1], v[2]), Median(v, 3, scratch))
-        << v[0] << " " << v[1] << " " << v[2];
+    EXPECT_EQ(Median3(v[0], v[1], v[2]), Median(v, 3, scratch)) << v[0] << " " << v[1] << " " << v[2];
   }
 }
 
@@ -205,8 +203,7 @@ TEST(LevinsonDurbin, PureToneAtHighOrderStaysFinite) {
   HammingWindow(window.data(), n);
   std::vector<float> x(n);
   for (int i = 0; i < n; ++i) {
-    x[i] = window[i] *
-           static_cast<float>(20000.0 * std::sin(2.0 * std::numbers::pi * 100.0 * i / 48000.0));
+    x[i] = window[i] * static_cast<float>(20000.0 * std::sin(2.0 * std::numbers::pi * 100.0 * i / 48000.0));
   }
   std::vector<double> r(p + 1);
   std::vector<double> a(p);

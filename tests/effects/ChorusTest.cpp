@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "effects/Chorus.h"
 #include "dsp/RandomGenerator.h"
+#include "effects/Chorus.h"
 
 namespace plimo {
 namespace {
@@ -24,8 +24,7 @@ std::vector<float> Delays(const Chorus& chorus) {
 std::vector<int16_t> TestSignal(int length) {
   std::vector<int16_t> x(static_cast<size_t>(length));
   for (int i = 0; i < length; ++i) {
-    x[i] = static_cast<int16_t>(9000.0 * std::sin(0.05 * i) +
-                                4000.0 * std::sin(0.23 * i));
+    x[i] = static_cast<int16_t>(9000.0 * std::sin(0.05 * i) + 4000.0 * std::sin(0.23 * i));
   }
   return x;
 }

@@ -21,8 +21,7 @@ std::vector<int16_t> TestSignal(int length, int offset) {
   std::vector<int16_t> x(static_cast<size_t>(length));
   for (int i = 0; i < length; ++i) {
     const double n = i + offset;
-    x[i] = static_cast<int16_t>(8000.0 * std::sin(0.07 * n) +
-                                3000.0 * std::sin(0.31 * n) + (n / 7 - 900));
+    x[i] = static_cast<int16_t>(8000.0 * std::sin(0.07 * n) + 3000.0 * std::sin(0.31 * n) + (n / 7 - 900));
   }
   return x;
 }

@@ -30,8 +30,8 @@ class DriverTest : public ::testing::Test {
 
   // The run's settings start as the record's defaults: pitch, duration and
   // formant factors 1, every effect off, a flat equaliser.
-  RunStatus Run(const std::string& input, const std::string& output,
-                RunObserver* observer = nullptr, uint32_t seed = 1) {
+  RunStatus Run(const std::string& input, const std::string& output, RunObserver* observer = nullptr,
+                uint32_t seed = 1) {
     record.workingFolder.clear();
     record.inputFileName = input;
     record.outputFileName = output;

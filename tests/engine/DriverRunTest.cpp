@@ -9,8 +9,8 @@
 
 #include "DriverFixture.h"
 #include "EngineMeasures.h"
-#include "support/AllocationCounter.h"
 #include "messages/MessageTable.h"
+#include "support/AllocationCounter.h"
 
 namespace plimo::test {
 namespace {
@@ -53,8 +53,7 @@ class Recorder : public RunObserver {
 class DriverRunTest : public DriverTest {
  protected:
   std::string VowelFile(const std::string& name, double seconds = 1.0) {
-    return WriteMono(name, WithLeadIn(Vowel(125.0, kRate, static_cast<int>(seconds * kRate)), kRate),
-                     kRate);
+    return WriteMono(name, WithLeadIn(Vowel(125.0, kRate, static_cast<int>(seconds * kRate)), kRate), kRate);
   }
 };
 

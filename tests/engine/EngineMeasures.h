@@ -43,7 +43,8 @@ inline double MeasureF0(const std::vector<int16_t>& x, int fs, size_t start, siz
   constexpr double kThreshold = 0.15;
   for (int lag = std::max(minLag, 2); lag <= maxLag; ++lag) {
     if (normalised[static_cast<size_t>(lag)] >= kThreshold) continue;
-    while (lag < maxLag && normalised[static_cast<size_t>(lag) + 1] < normalised[static_cast<size_t>(lag)]) ++lag;
+    while (lag < maxLag && normalised[static_cast<size_t>(lag) + 1] < normalised[static_cast<size_t>(lag)])
+      ++lag;
     const double a = normalised[static_cast<size_t>(lag) - 1];
     const double b = normalised[static_cast<size_t>(lag)];
     const double c = normalised[static_cast<size_t>(lag) + 1];
@@ -56,8 +57,7 @@ inline double MeasureF0(const std::vector<int16_t>& x, int fs, size_t start, siz
 
 // The frequency of the strongest peak of an LPC envelope of the given
 // order fitted to the Hamming-windowed segment, searched on a 1 Hz grid.
-inline double ResonanceHz(const std::vector<int16_t>& x, int fs, size_t start, size_t length,
-                          int order) {
+inline double ResonanceHz(const std::vector<int16_t>& x, int fs, size_t start, size_t length, int order) {
   std::vector<float> segment(length);
   std::vector<float> window(length);
   HammingWindow(window.data(), static_cast<int>(length));
@@ -88,8 +88,8 @@ inline double ResonanceHz(const std::vector<int16_t>& x, int fs, size_t start, s
 
 // The lag (y later than x by lag samples) in 0 .. maxLag that best aligns
 // y with x over x[from .. to).
-inline int BestLag(const std::vector<int16_t>& x, const std::vector<int16_t>& y, size_t from,
-                   size_t to, int maxLag) {
+inline int BestLag(const std::vector<int16_t>& x, const std::vector<int16_t>& y, size_t from, size_t to,
+                   int maxLag) {
   int best = 0;
   double bestCorrelation = -1e300;
   for (int lag = 0; lag <= maxLag; ++lag) {
@@ -107,8 +107,8 @@ inline int BestLag(const std::vector<int16_t>& x, const std::vector<int16_t>& y,
 
 // 10 log10 of signal energy over the energy of the difference, with y
 // shifted by lag, over x[from .. to).
-inline double SnrDb(const std::vector<int16_t>& x, const std::vector<int16_t>& y, size_t from,
-                    size_t to, int lag) {
+inline double SnrDb(const std::vector<int16_t>& x, const std::vector<int16_t>& y, size_t from, size_t to,
+                    int lag) {
   double signal = 0.0;
   double noise = 0.0;
   for (size_t i = from; i < to; ++i) {

@@ -15,8 +15,7 @@ constexpr float kRate = 16000.0f;  // Hz
 constexpr int kDefaultBands = 10;
 constexpr int kBuilds = 5000;        // curves built by the reading thread
 constexpr int kMaxWrites = 5000000;  // bound on the writing thread's loop
-constexpr float kDefaultHz[kDefaultBands] = {100,  200,  300,  600,   1000,
-                                             3000, 5000, 8000, 12000, 17000};
+constexpr float kDefaultHz[kDefaultBands] = {100, 200, 300, 600, 1000, 3000, 5000, 8000, 12000, 17000};
 
 std::vector<float> CurveOf(const EqualiserCurve& builder) {
   return std::vector<float>(builder.Curve(), builder.Curve() + builder.CurveLength());

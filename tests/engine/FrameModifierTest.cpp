@@ -60,13 +60,12 @@ TEST_F(FrameModifierTest, SizesFollowThePitchAndFormantFactors) {
     int warpedLength;
   };
   const Case cases[] = {
-      {2.0f, 1.0f, 129, 256, 80, 128},    // 257 / 2 = 128.5 rounds to 129
-      {1.5f, 1.0f, 171, 340, 106, 171},   // 340 = 4 * 5 * 17
-      {0.8f, 1.0f, 257, 512, 160, 257},   // below 1: not shortened
-      {1.0f, 1.0f, 257, 512, 160, 257},   // the identity
-      {1.0f, 1.2f, 257, 512, 160, 308},   // ceil(257 * 1.2 - 0.5)
-      {1.0f, 0.8f, 257, 512, 160, 206},
-      {1.494f, 1.0f, 171, 340, 106, 172}, // 172 is even, so K' = 171
+      {2.0f, 1.0f, 129, 256, 80, 128},                                       // 257 / 2 = 128.5 rounds to 129
+      {1.5f, 1.0f, 171, 340, 106, 171},                                      // 340 = 4 * 5 * 17
+      {0.8f, 1.0f, 257, 512, 160, 257},                                      // below 1: not shortened
+      {1.0f, 1.0f, 257, 512, 160, 257},                                      // the identity
+      {1.0f, 1.2f, 257, 512, 160, 308},                                      // ceil(257 * 1.2 - 0.5)
+      {1.0f, 0.8f, 257, 512, 160, 206}, {1.494f, 1.0f, 171, 340, 106, 172},  // 172 is even, so K' = 171
   };
   for (const Case& c : cases) {
     const FrameModifier::Sizes sizes = modifier.SizesFor(160, c.a, c.formant);
@@ -154,8 +153,8 @@ TEST_F(FrameModifierTest, RealTransformsMatchTheComplexComputation) {
     float formant;
     int whisperOn;
   };
-  for (Case c : {Case{1.0f, 1.0f, 0}, Case{1.5f, 1.2f, 0}, Case{2.0f, 0.8f, 0},
-                 Case{0.7f, 1.3f, 0}, Case{3.0f, 1.0f, 0}, Case{1.8f, 1.2f, 1}}) {
+  for (Case c : {Case{1.0f, 1.0f, 0}, Case{1.5f, 1.2f, 0}, Case{2.0f, 0.8f, 0}, Case{0.7f, 1.3f, 0},
+                 Case{3.0f, 1.0f, 0}, Case{1.8f, 1.2f, 1}}) {
     const std::vector<float> input = WindowedFrame(160);
     std::vector<float> frame = input;
     RandomGenerator referenceRandom(99);
@@ -216,8 +215,7 @@ TEST_F(FrameModifierTest, WhisperKeepsMagnitudesAndBinZeroPhase) {
   const std::vector<float> input = WindowedFrame(160);
   std::vector<float> plain = input;
   modifier.ModifyFrame(plain.data(), 160, 1.5f, 1.0f, 0, 1.0f);
-  const std::vector<std::complex<float>> voiced(modifier.spectrum.begin(),
-                                                modifier.spectrum.begin() + 171);
+  const std::vector<std::complex<float>> voiced(modifier.spectrum.begin(), modifier.spectrum.begin() + 171);
   std::vector<float> whispered = input;
   modifier.ModifyFrame(whispered.data(), 160, 1.5f, 1.0f, 1, 1.0f);
   EXPECT_EQ(modifier.spectrum[0].imag(), 0.0f);

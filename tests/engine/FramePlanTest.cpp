@@ -28,8 +28,8 @@ TEST(RunGeometry, SizesFollowTheRate) {
   EXPECT_EQ(LpcOrderFor(16000), 18);
   EXPECT_EQ(LpcOrderFor(44100), 46);
   EXPECT_EQ(UnvoicedHopFor(8000), 48);
-  EXPECT_EQ(UnvoicedHopFor(44100), 264);  // truncated, unlike the first hop
-  EXPECT_EQ(SmallestInverseBinCount(257), 85);   // 257 / 3 = 85.7 rounds to 86
+  EXPECT_EQ(UnvoicedHopFor(44100), 264);        // truncated, unlike the first hop
+  EXPECT_EQ(SmallestInverseBinCount(257), 85);  // 257 / 3 = 85.7 rounds to 86
   EXPECT_EQ(SmallestInverseBinCount(1025), 341);
 }
 

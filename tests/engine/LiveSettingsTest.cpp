@@ -53,8 +53,7 @@ TEST(LiveSettingsTest, SettersDuringARunKeepBlocksValid) {
   std::vector<int16_t> block(kBlock);
   for (int b = 0; b < kBlocks; ++b) {
     for (int i = 0; i < kBlock; ++i) {
-      block[i] =
-          static_cast<int16_t>(30000.0 * std::sin(0.01 * (b * kBlock + i)));
+      block[i] = static_cast<int16_t>(30000.0 * std::sin(0.01 * (b * kBlock + i)));
     }
     chain.ApplyEffects(block.data(), kBlock);
     for (int16_t s : block) {

@@ -13,9 +13,7 @@ namespace {
 // Keeps every block it is given.
 class CollectBlocks : public BlockSink {
  public:
-  void TakeBlock(int16_t* block, int length) override {
-    blocks.emplace_back(block, block + length);
-  }
+  void TakeBlock(int16_t* block, int length) override { blocks.emplace_back(block, block + length); }
   std::vector<int16_t> All() const {
     std::vector<int16_t> all;
     for (const auto& block : blocks) all.insert(all.end(), block.begin(), block.end());

@@ -12,8 +12,7 @@ namespace {
 using test::Tone;
 
 // Runs the tracker over consecutive L-sample buffers of x, hop samples apart.
-std::vector<float> Track(PitchTracker& tracker, const std::vector<float>& x, int hop,
-                         int frames) {
+std::vector<float> Track(PitchTracker& tracker, const std::vector<float>& x, int hop, int frames) {
   std::vector<float> results;
   for (int k = 0; k < frames; ++k) {
     results.push_back(tracker.EstimatePitch(x.data() + static_cast<size_t>(k) * hop));

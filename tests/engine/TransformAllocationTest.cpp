@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "support/MallocCounter.h"
-#include "params/Equaliser.h"
-#include "engine/FrameModifier.h"
-#include "engine/RunGeometry.h"
 #include "dsp/Fft.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/FrameModifier.h"
+#include "engine/RunGeometry.h"
+#include "params/Equaliser.h"
+#include "support/MallocCounter.h"
 
 namespace plimo {
 namespace {
@@ -51,8 +51,7 @@ TEST(TransformAllocation, FramesAtEveryPitchFactorAllocateNothing) {
     RandomGenerator random;
     FrameModifier modifier;
     const int frameLength = FftSizeFor(rate) / 2;
-    ASSERT_EQ(modifier.Configure(rate, FftSizeFor(rate), LpcOrderFor(rate), frameLength,
-                                 equaliser, random),
+    ASSERT_EQ(modifier.Configure(rate, FftSizeFor(rate), LpcOrderFor(rate), frameLength, equaliser, random),
               1);
     std::vector<float> frame(static_cast<size_t>(frameLength));
     long calls = 0;

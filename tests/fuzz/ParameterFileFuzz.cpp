@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "params/ParameterFile.h"
-#include "params/VoiceParameters.h"
 #include "messages/MessageSink.h"
 #include "messages/MessageTable.h"
+#include "params/ParameterFile.h"
+#include "params/VoiceParameters.h"
 
 namespace {
 

@@ -59,9 +59,8 @@ void RoundTrip(const SoundFile& input, const std::vector<int16_t>& samples) {
   // Widening µ-law to 16 bits can make the frame or the byte rate too big
   // for their header fields, which the writer then rightly refuses.
   const uint64_t widenedAlign = uint64_t{input.Channels()} * bits / 8;
-  const bool widenedTooFar =
-      bits != input.BitsPerSample() &&
-      (widenedAlign > UINT16_MAX || widenedAlign * input.SampleRate() > UINT32_MAX);
+  const bool widenedTooFar = bits != input.BitsPerSample() &&
+                             (widenedAlign > UINT16_MAX || widenedAlign * input.SampleRate() > UINT32_MAX);
   if (widenedTooFar) {
     Check(out->Status() == plimo::SoundFileStatus::kSoundFileUnsupported);
     return;

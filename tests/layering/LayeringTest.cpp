@@ -122,7 +122,8 @@ std::string ExternalLibraryOf(const std::string& header) {
   if (header == "fftw3.h") return "FFTW3";
   if (header.rfind("alsa/", 0) == 0) return "ALSA";
   if (header.rfind("pulse/", 0) == 0) return "libpulse";
-  if (header.size() > 1 && header[0] == 'Q' && std::isupper(static_cast<unsigned char>(header[1]))) return "Qt6::Gui";
+  if (header.size() > 1 && header[0] == 'Q' && std::isupper(static_cast<unsigned char>(header[1])))
+    return "Qt6::Gui";
   if (header.rfind("QtCore/", 0) == 0 || header.rfind("QtGui/", 0) == 0) return "Qt6::Gui";
   if (header.rfind("QtWidgets/", 0) == 0) return "Qt6::Widgets";
   if (header.rfind("benchmark/", 0) == 0) return "benchmark";

@@ -12,13 +12,19 @@ namespace plimo {
 namespace {
 
 const MessagePair kAllPairs[] = {
-    kMessageNoInputFile,           kMessageSameInputOutput,
-    kMessageNoSoundCard,           kMessageNoMicrophone,
-    kMessageCannotCreateRecording, kMessageCannotOpenMicrophone,
+    kMessageNoInputFile,
+    kMessageSameInputOutput,
+    kMessageNoSoundCard,
+    kMessageNoMicrophone,
+    kMessageCannotCreateRecording,
+    kMessageCannotOpenMicrophone,
     kMessageCannotOpenSpeaker,
-    kMessageCannotFindSettingsFile, kMessageCannotCreateSettingsFile,
-    kMessageInvalidSettingsFile,   kMessageCannotWriteOutputFile,
-    kMessageCannotProcessInputFile, kMessageCannotFindHelpFile,
+    kMessageCannotFindSettingsFile,
+    kMessageCannotCreateSettingsFile,
+    kMessageInvalidSettingsFile,
+    kMessageCannotWriteOutputFile,
+    kMessageCannotProcessInputFile,
+    kMessageCannotFindHelpFile,
     kTextProgress,
     kTextAbout,
 };
@@ -81,8 +87,8 @@ TEST(MessageTable, EnglishTextsArePlainAsciiAndTurkishTextsUseOnlyTurkishLetters
     ASSERT_TRUE(DecodeUtf8(pair.turkish, &turkish)) << pair.turkish;
     ASSERT_FALSE(turkish.empty());
     for (char32_t c : turkish) {
-      EXPECT_TRUE(IsAsciiOrTurkishLetter(c)) << pair.turkish << " has U+" << std::hex
-                                             << static_cast<uint32_t>(c);
+      EXPECT_TRUE(IsAsciiOrTurkishLetter(c))
+          << pair.turkish << " has U+" << std::hex << static_cast<uint32_t>(c);
     }
   }
 }
@@ -90,8 +96,7 @@ TEST(MessageTable, EnglishTextsArePlainAsciiAndTurkishTextsUseOnlyTurkishLetters
 TEST(MessageTable, TurkishLettersArriveIntactAsUtf8) {
   // Bytes of the dotless i, s-cedilla and capital dotted I: a source file
   // saved in another encoding would change them.
-  EXPECT_EQ(std::string(kMessageCannotFindSettingsFile.turkish),
-            "Ayar dosyas\xC4\xB1 bulunam\xC4\xB1yor!");
+  EXPECT_EQ(std::string(kMessageCannotFindSettingsFile.turkish), "Ayar dosyas\xC4\xB1 bulunam\xC4\xB1yor!");
   EXPECT_EQ(std::string(kMessageCannotCreateSettingsFile.turkish),
             "Ayar dosyas\xC4\xB1 olu\xC5\x9Fturulam\xC4\xB1yor!");
   EXPECT_EQ(std::string(kTextProgress.turkish), "\xC4\xB0\xC5\x9Flem: % ");

@@ -9,14 +9,14 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
-#include "support/RecordingControls.h"
 #include "params/Presets.h"
 #include "params/VoiceParameters.h"
+#include "support/RecordingControls.h"
 #include "support/Signals.h"
 #include "support/SoundEnvironment.h"
 #include "support/TempFiles.h"
@@ -119,8 +119,7 @@ TEST_F(OperationsOnFileCard, AStopAtAnyMomentWritesOnlyWhatTheMicrophoneDelivere
     if (!std::filesystem::exists(path)) continue;
     const std::vector<int16_t> recorded = CompleteWavSamples(path);
     EXPECT_EQ(recorded.size() % 64, 0u) << "take " << take;
-    EXPECT_TRUE(IsMicrophoneFromStart(recorded))
-        << "take " << take;
+    EXPECT_TRUE(IsMicrophoneFromStart(recorded)) << "take " << take;
   }
   EXPECT_TRUE(messages.Shown().empty());
   // Whether a take began or not, nothing but the takes is left behind.
@@ -294,7 +293,8 @@ TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWhol
   const std::vector<uint8_t> played = card.Played();
   EXPECT_FALSE(played.empty());
   EXPECT_EQ(played.size() % (319 * 2), 0u);  // 20 ms blocks at 16000 Hz
-  EXPECT_EQ(controls.Calls(), (std::vector<std::string>{"modification started with level", "modification done"}));
+  EXPECT_EQ(controls.Calls(),
+            (std::vector<std::string>{"modification started with level", "modification done"}));
   EXPECT_GT(controls.Levels(), 0);
   EXPECT_TRUE(messages.Shown().empty());
 }
@@ -319,8 +319,9 @@ TEST(OperationsWithoutSoundCard, RecordingAndRealTimeRunsTellTheUserAndEnd) {
   EXPECT_FALSE(operations.flags.Any());
   EXPECT_EQ(messages.Shown(),
             (std::vector<std::string>{"Cannot open microphone!", "Cannot open microphone!"}));
-  EXPECT_EQ(controls.Calls(), (std::vector<std::string>{"recording started with level", "recording failed",
-                                                        "modification started with level", "modification failed"}));
+  EXPECT_EQ(controls.Calls(),
+            (std::vector<std::string>{"recording started with level", "recording failed",
+                                      "modification started with level", "modification failed"}));
 }
 
 }  // namespace

@@ -9,8 +9,7 @@ namespace plimo {
 namespace {
 
 constexpr int kDefaultBands = 10;
-constexpr float kDefaultHz[kDefaultBands] = {100,  200,  300,  600,   1000,
-                                             3000, 5000, 8000, 12000, 17000};
+constexpr float kDefaultHz[kDefaultBands] = {100, 200, 300, 600, 1000, 3000, 5000, 8000, 12000, 17000};
 
 TEST(EqualiserTest, RefusedBandsChangeNothing) {
   Equaliser equaliser;

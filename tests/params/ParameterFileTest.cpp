@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "RecordSnapshot.h"
+#include "messages/RecordingMessageSink.h"
 #include "params/ParameterFile.h"
 #include "params/VoiceParameters.h"
 #include "support/TempFiles.h"
-#include "messages/RecordingMessageSink.h"
 
 namespace plimo {
 namespace {
@@ -91,7 +91,8 @@ TEST(ParameterFile, SaveThenLoadRestoresEveryStoredFieldBitForBit) {
   loaded.gatingThreshold = 0.4f;
   loaded.presetIndex = 13;
   loaded.inputFileName = "talk.wav";
-  ASSERT_EQ(ReadParameterFile(saved.settingsFileName, loaded, messages), ParameterFileStatus::kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(saved.settingsFileName, loaded, messages),
+            ParameterFileStatus::kParameterFileOk);
   EXPECT_TRUE(messages.shown.empty());
 
   EXPECT_EQ(loaded.settingsFileName, saved.settingsFileName);
@@ -101,8 +102,7 @@ TEST(ParameterFile, SaveThenLoadRestoresEveryStoredFieldBitForBit) {
   const auto savedBytes = EncodeParameterFile(StoredParametersOf(saved));
   const auto loadedBytes = EncodeParameterFile(StoredParametersOf(loaded));
   EXPECT_EQ(savedBytes, loadedBytes);
-  EXPECT_EQ(ReadBytes(saved.settingsFileName),
-            std::vector<uint8_t>(savedBytes.begin(), savedBytes.end()));
+  EXPECT_EQ(ReadBytes(saved.settingsFileName), std::vector<uint8_t>(savedBytes.begin(), savedBytes.end()));
 
   EXPECT_EQ(int32_t(loaded.compressorOn), 1);
   EXPECT_EQ(float(loaded.compressionThreshold), 0.1f);
@@ -221,7 +221,8 @@ TEST(ParameterFile, ValuesBeyondTheSlidersAndTrailingBytesAreAccepted) {
   bytes.push_back(0xAB);
   VoiceParameters record;
   RecordingMessageSink messages;
-  ASSERT_EQ(ReadParameterFile(dir.Write("wide.prm", bytes), record, messages), ParameterFileStatus::kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(dir.Write("wide.prm", bytes), record, messages),
+            ParameterFileStatus::kParameterFileOk);
   EXPECT_EQ(float(record.pitchFactor), 0.5f);
   EXPECT_EQ(float(record.robotPitchHz), 900.0f);
   EXPECT_EQ(float(record.reverbLevel), 4.0f);
@@ -237,7 +238,8 @@ TEST(ParameterFile, AMissingFileShowsCannotFindAndChangesNothing) {
   record.settingsFileName = "previous.prm";
   const RecordSnapshot before(record);
   RecordingMessageSink messages;
-  EXPECT_EQ(ReadParameterFile(dir.Path("absent.prm"), record, messages), ParameterFileStatus::kParameterFileCannotOpen);
+  EXPECT_EQ(ReadParameterFile(dir.Path("absent.prm"), record, messages),
+            ParameterFileStatus::kParameterFileCannotOpen);
   // A folder opens but cannot be read as a file.
   EXPECT_LT(static_cast<int>(ReadParameterFile(dir.Root(), record, messages)), 0);
   EXPECT_TRUE(RecordSnapshot(record) == before);
@@ -280,10 +282,10 @@ TEST(ParameterFile, ReadingCallsNoEffectSetter) {
   PutFloat(bytes, 56, 1.0f);  // reverb on at level 1
   VoiceParameters record;
   RecordingMessageSink messages;
-  ASSERT_EQ(ReadParameterFile(dir.Write("reverb.prm", bytes), record, messages), ParameterFileStatus::kParameterFileOk);
+  ASSERT_EQ(ReadParameterFile(dir.Write("reverb.prm", bytes), record, messages),
+            ParameterFileStatus::kParameterFileOk);
   EXPECT_EQ(int32_t(record.reverbOn), 1);
-  EXPECT_TRUE(std::isnan(float(record.derivedEffects.reverbLevel)))
-      << "derived only by the controls";
+  EXPECT_TRUE(std::isnan(float(record.derivedEffects.reverbLevel))) << "derived only by the controls";
 }
 
 }  // namespace

@@ -7,12 +7,12 @@
 #include <string>
 #include <thread>
 
+#include "messages/RecordingMessageSink.h"
 #include "params/ParameterFile.h"
 #include "params/Presets.h"
 #include "params/SamplingRates.h"
 #include "params/VoiceParameters.h"
 #include "support/TempFiles.h"
-#include "messages/RecordingMessageSink.h"
 
 namespace plimo {
 namespace {
@@ -76,8 +76,7 @@ TEST(VoiceParametersThreads, FramesReadConsistentSettingsWhileTheUserChangesThem
 
   const ManButtons man;
   const auto start = std::chrono::steady_clock::now();
-  for (int round = 0; round < kUserRounds && std::chrono::steady_clock::now() - start < kTimeLimit;
-       ++round) {
+  for (int round = 0; round < kUserRounds && std::chrono::steady_clock::now() - start < kTimeLimit; ++round) {
     if (ReadParameterFile(loudFile, record, messages) != ParameterFileStatus::kParameterFileOk) break;
     if (ApplyPreset(record, round % kPresetCount, man, nullptr) != 1) break;
     record.equaliser.SetGain(round % 10, (round % 2 == 0) ? 20.0f : -20.0f);

@@ -100,8 +100,7 @@ void MarkUntouchedMembers(VoiceParameters& record) {
 TEST(Presets, EveryPairStoresItsTableRowAndNothingElse) {
   for (int32_t kind = kSpeakerMan; kind <= kSpeakerChild; ++kind) {
     for (int32_t preset = 0; preset < kPresetCount; ++preset) {
-      SCOPED_TRACE(std::string(PresetName(preset)->english) + " for speaker " +
-                   std::to_string(kind));
+      SCOPED_TRACE(std::string(PresetName(preset)->english) + " for speaker " + std::to_string(kind));
       const Expected& want = kTable[preset][kind - 1];
       VoiceParameters record;
       MarkUntouchedMembers(record);
@@ -126,8 +125,7 @@ TEST(Presets, EveryPairStoresItsTableRowAndNothingElse) {
       EXPECT_EQ(int32_t(record.whisperOn), 1);
       EXPECT_EQ(float(record.whisperLevel), 0.6f);
       EXPECT_EQ(int32_t(record.chorusOn), 1);
-      EXPECT_EQ(int32_t(record.expanderOn) + int32_t(record.limiterOn) + int32_t(record.gaterOn),
-                3);
+      EXPECT_EQ(int32_t(record.expanderOn) + int32_t(record.limiterOn) + int32_t(record.gaterOn), 3);
       EXPECT_EQ(float(record.gatingThreshold), 0.1f);
       EXPECT_EQ(int32_t(record.samplingRate), 22050);
       EXPECT_EQ(int32_t(record.presetIndex), 17);

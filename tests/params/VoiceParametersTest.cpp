@@ -35,8 +35,7 @@ TEST(VoiceParameters, ResetRestoresScalarsAndBandsButKeepsNamesAndEffectObjects)
   EXPECT_EQ(reset.bits, fresh.bits);
   EXPECT_EQ(record.inputFileName, "in.wav");
   EXPECT_EQ(record.settingsFileName, "voice.prm");
-  EXPECT_EQ(float(record.derivedEffects.limitingThreshold), 1.0f)
-      << "the limiter keeps what it derived";
+  EXPECT_EQ(float(record.derivedEffects.limitingThreshold), 1.0f) << "the limiter keeps what it derived";
 }
 
 // One effect group: its check box, its slider and the record's members.
@@ -61,8 +60,7 @@ const EffectGroup kEffectGroups[] = {
      &VoiceParameters::expansionThreshold},
     {"limiter", kLimiterCheckBox, kLimitingSlider, &VoiceParameters::limiterOn,
      &VoiceParameters::limitingThreshold},
-    {"gater", kGaterCheckBox, kGatingSlider, &VoiceParameters::gaterOn,
-     &VoiceParameters::gatingThreshold},
+    {"gater", kGaterCheckBox, kGatingSlider, &VoiceParameters::gaterOn, &VoiceParameters::gatingThreshold},
 };
 
 TEST(CopyControlsToParameters, ASliderMovedWhileItsBoxIsClearChangesNothing) {

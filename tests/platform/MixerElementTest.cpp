@@ -7,8 +7,8 @@
 #include <time.h>
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -55,7 +55,8 @@ class CountingListener : public MixerListener {
 
 TEST_F(MixerOnServer, MasterVolumeIsTheDefaultSinkVolumeOnEveryChannel) {
   MixerElement master;
-  ASSERT_EQ(master.Open("default", MixerDirection::kPlayback, kMasterNames, 1, true), DeviceResult::kDeviceOk);
+  ASSERT_EQ(master.Open("default", MixerDirection::kPlayback, kMasterNames, 1, true),
+            DeviceResult::kDeviceOk);
   ASSERT_TRUE(master.HasVolume());
   EXPECT_STREQ(master.Name(), "Master");
   long minimum = -1, maximum = -1;
@@ -89,7 +90,8 @@ TEST_F(MixerOnServer, MicrophoneVolumeIsTheDefaultSourceVolume) {
 
 TEST_F(MixerOnServer, AChangeByAnotherProgramReachesTheListener) {
   MixerElement master;
-  ASSERT_EQ(master.Open("default", MixerDirection::kPlayback, kMasterNames, 1, true), DeviceResult::kDeviceOk);
+  ASSERT_EQ(master.Open("default", MixerDirection::kPlayback, kMasterNames, 1, true),
+            DeviceResult::kDeviceOk);
   CountingListener listener;
   master.SetListener(&listener);
   const int before = listener.calls.load();
@@ -130,7 +132,8 @@ TEST(MixerOfAServerThatDies, KeepsItsLastValueAndItsWatcherGoesQuiet) {
   if (server.Environment().empty()) GTEST_SKIP() << "no PulseAudio server could be started";
   test::SoundVariablesScope use(server.Environment());
   auto master = std::make_unique<MixerElement>();
-  ASSERT_EQ(master->Open("default", MixerDirection::kPlayback, kMasterNames, 1, true), DeviceResult::kDeviceOk);
+  ASSERT_EQ(master->Open("default", MixerDirection::kPlayback, kMasterNames, 1, true),
+            DeviceResult::kDeviceOk);
   ASSERT_EQ(master->SetVolume(30000), DeviceResult::kDeviceOk);
   ASSERT_TRUE(server.Crash());
 

@@ -1,15 +1,15 @@
 // The wave devices against ALSA's file plugin: exact bytes, no timing.
 
-#include <chrono>
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include <cerrno>
 #include <numeric>
 
 #include "platform/WaveInDevice.h"
 #include "platform/WaveOutDevice.h"
-#include "support/WaveBuffers.h"
 #include "support/SoundEnvironment.h"
+#include "support/WaveBuffers.h"
 
 namespace plimo {
 namespace {
@@ -55,7 +55,8 @@ TEST(WaveInDeviceOnFiles, FillsBuffersWithTheInputInTheOrderTheyWereAdded) {
   buffers.WaitAllDone(device);
   const size_t at = got.size();
   std::vector<uint8_t> next;
-  for (size_t i : {5u, 2u, 9u}) next.insert(next.end(), buffers[i].data, buffers[i].data + kCaptureBufferBytes);
+  for (size_t i : {5u, 2u, 9u})
+    next.insert(next.end(), buffers[i].data, buffers[i].data + kCaptureBufferBytes);
   EXPECT_EQ(next, std::vector<uint8_t>(input.begin() + at, input.begin() + at + next.size()));
   EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ops/OperationControls.h"
 #include "messages/MessageSink.h"
+#include "ops/OperationControls.h"
 
 namespace plimo::test {
 

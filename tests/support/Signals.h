@@ -11,8 +11,7 @@ namespace plimo::test {
 inline std::vector<float> Tone(double hz, double amplitude, int fs, int n, double phase = 0.0) {
   std::vector<float> x(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
-    x[i] = static_cast<float>(amplitude *
-                              std::sin(2.0 * std::numbers::pi * hz * i / fs + phase));
+    x[i] = static_cast<float>(amplitude * std::sin(2.0 * std::numbers::pi * hz * i / fs + phase));
   }
   return x;
 }

@@ -23,8 +23,8 @@ namespace plimo::test {
 // The variables through which ALSA and PulseAudio clients find their
 // configuration and server.
 inline const std::vector<std::string>& SoundVariables() {
-  static const std::vector<std::string> names{"HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER",
-                                              "PULSE_CLIENTCONFIG", "ALSA_CONFIG_PATH"};
+  static const std::vector<std::string> names{"HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER", "PULSE_CLIENTCONFIG",
+                                              "ALSA_CONFIG_PATH"};
   return names;
 }
 
@@ -82,9 +82,12 @@ class FileSoundCard {
     std::ofstream rc(dir.Path(".asoundrc"));
     rc << "pcm.!default {\n"
           "  type asym\n"
-          "  playback.pcm { type file slave.pcm null format raw file \"" << playbackPath << "\" }\n"
+          "  playback.pcm { type file slave.pcm null format raw file \""
+       << playbackPath
+       << "\" }\n"
           "  capture.pcm { type file slave.pcm null format raw file \"/dev/null\" infile \""
-       << inputPath << "\" }\n"
+       << inputPath
+       << "\" }\n"
           "}\n";
     rc.close();
     snd_config_update_free_global();

@@ -191,18 +191,18 @@ class SoundServer {
   // Plays 16-bit mono samples at rate into a sink and returns at once. The
   // player keeps kFeedLatencyMs ahead, so a busy machine does not put gaps
   // into what the program under test hears.
-  std::unique_ptr<BackgroundProgram> PlayInto(const std::string& sink,
-                                              const std::vector<int16_t>& samples, int rate,
-                                              const std::string& name) const {
+  std::unique_ptr<BackgroundProgram> PlayInto(const std::string& sink, const std::vector<int16_t>& samples,
+                                              int rate, const std::string& name) const {
     std::vector<uint8_t> bytes(samples.size() * 2);
     for (size_t i = 0; i < samples.size(); ++i) {
       bytes[2 * i] = static_cast<uint8_t>(samples[i]);
       bytes[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(samples[i]) >> 8);
     }
     const std::string path = dir.Write(name + ".raw", bytes);
-    return std::make_unique<BackgroundProgram>(std::vector<std::string>{
-        "pacat", "-p", "-d", sink, "--raw", "--format=s16le", "--channels=1",
-        "--rate=" + std::to_string(rate), "--latency-msec=" + std::to_string(kFeedLatencyMs), path},
+    return std::make_unique<BackgroundProgram>(
+        std::vector<std::string>{"pacat", "-p", "-d", sink, "--raw", "--format=s16le", "--channels=1",
+                                 "--rate=" + std::to_string(rate),
+                                 "--latency-msec=" + std::to_string(kFeedLatencyMs), path},
         variables);
   }
 
@@ -210,9 +210,10 @@ class SoundServer {
   // the returned program is stopped; read it with Recorded(name).
   std::unique_ptr<BackgroundProgram> RecordFrom(const std::string& source, int rate,
                                                 const std::string& name) const {
-    return std::make_unique<BackgroundProgram>(std::vector<std::string>{
-        "parecord", "-d", source, "--raw", "--format=s16le", "--channels=1",
-        "--rate=" + std::to_string(rate), "--latency-msec=10", dir.Path(name + ".raw")},
+    return std::make_unique<BackgroundProgram>(
+        std::vector<std::string>{"parecord", "-d", source, "--raw", "--format=s16le", "--channels=1",
+                                 "--rate=" + std::to_string(rate), "--latency-msec=10",
+                                 dir.Path(name + ".raw")},
         variables);
   }
 
@@ -237,8 +238,9 @@ class SoundServer {
     }
     const std::string log = dir.Path("start.log");
     if (RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}, log) != 0) {
-      failure = "scripts/sound-server could not start PulseAudio (is it installed? "
-                "scripts/install-deps installs it)";
+      failure =
+          "scripts/sound-server could not start PulseAudio (is it installed? "
+          "scripts/install-deps installs it)";
       return;
     }
     variables = ServerEnvironment(dir);
@@ -259,8 +261,7 @@ class SoundServer {
 class DisposableServer {
  public:
   DisposableServer() {
-    if (dir.Root().empty() ||
-        RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
+    if (dir.Root().empty() || RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) != 0) {
       return;
     }
     variables = ServerEnvironment(dir);

@@ -29,8 +29,7 @@ inline void AppendId(std::vector<uint8_t>& out, std::string_view id) {
 
 inline uint32_t ReadLittle32(const std::vector<uint8_t>& bytes, size_t at) {
   return static_cast<uint32_t>(bytes.at(at)) | static_cast<uint32_t>(bytes.at(at + 1)) << 8 |
-         static_cast<uint32_t>(bytes.at(at + 2)) << 16 |
-         static_cast<uint32_t>(bytes.at(at + 3)) << 24;
+         static_cast<uint32_t>(bytes.at(at + 2)) << 16 | static_cast<uint32_t>(bytes.at(at + 3)) << 24;
 }
 
 inline uint16_t ReadLittle16(const std::vector<uint8_t>& bytes, size_t at) {
@@ -60,8 +59,7 @@ inline uint8_t MuLawEncode(int16_t sample) {
 
 // The 16-byte body of a plain fmt chunk with consistent block align and
 // byte rate.
-inline std::vector<uint8_t> FmtBody(uint16_t formatTag, uint16_t channels, uint32_t rate,
-                                    uint16_t bits) {
+inline std::vector<uint8_t> FmtBody(uint16_t formatTag, uint16_t channels, uint32_t rate, uint16_t bits) {
   std::vector<uint8_t> body;
   const uint32_t blockAlign = static_cast<uint32_t>(channels) * bits / 8;
   AppendLittle16(body, formatTag);
@@ -113,14 +111,13 @@ class WavBuilder {
 
   // A chunk whose stated size is the body's size; odd bodies get the
   // standard zero pad byte unless pad is kNone.
-  WavBuilder& Chunk(std::string_view id, const std::vector<uint8_t>& body,
-                    Pad pad = Pad::kStandard) {
+  WavBuilder& Chunk(std::string_view id, const std::vector<uint8_t>& body, Pad pad = Pad::kStandard) {
     return ChunkWithSize(id, static_cast<uint32_t>(body.size()), body, pad);
   }
 
   // A chunk whose header states statedSize whatever the body holds.
-  WavBuilder& ChunkWithSize(std::string_view id, uint32_t statedSize,
-                            const std::vector<uint8_t>& body, Pad pad = Pad::kStandard) {
+  WavBuilder& ChunkWithSize(std::string_view id, uint32_t statedSize, const std::vector<uint8_t>& body,
+                            Pad pad = Pad::kStandard) {
     AppendId(chunks, id);
     AppendLittle32(chunks, statedSize);
     chunks.insert(chunks.end(), body.begin(), body.end());
@@ -141,9 +138,7 @@ class WavBuilder {
   }
 
   // The file with the RIFF size that matches its length.
-  std::vector<uint8_t> Bytes() const {
-    return BytesWithRiffSize(static_cast<uint32_t>(chunks.size() + 4));
-  }
+  std::vector<uint8_t> Bytes() const { return BytesWithRiffSize(static_cast<uint32_t>(chunks.size() + 4)); }
 
   std::vector<uint8_t> BytesWithRiffSize(uint32_t riffSize) const {
     std::vector<uint8_t> out;
@@ -159,8 +154,8 @@ class WavBuilder {
 };
 
 // The common case: a canonical 44-byte header and the interleaved samples.
-inline std::vector<uint8_t> MakeWav(uint16_t formatTag, uint16_t channels, uint32_t rate,
-                                    uint16_t bits, const std::vector<int16_t>& interleaved) {
+inline std::vector<uint8_t> MakeWav(uint16_t formatTag, uint16_t channels, uint32_t rate, uint16_t bits,
+                                    const std::vector<int16_t>& interleaved) {
   return WavBuilder()
       .Fmt(formatTag, channels, rate, bits)
       .Data(EncodeSamples(formatTag, bits, interleaved))

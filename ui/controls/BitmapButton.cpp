@@ -6,8 +6,7 @@
 
 namespace plimo {
 
-BitmapButton::BitmapButton(int controlId, QWidget* parent)
-    : QAbstractButton(parent), controlId(controlId) {
+BitmapButton::BitmapButton(int controlId, QWidget* parent) : QAbstractButton(parent), controlId(controlId) {
   setObjectName(QString::number(controlId));
   setFocusPolicy(Qt::StrongFocus);
 }

@@ -24,9 +24,8 @@ bool QtFileChooser::ChooseFileToOpen(QWidget* owner, const QString& filter, QStr
   return RunDialog(dialog, path);
 }
 
-bool QtFileChooser::ChooseFileToSave(QWidget* owner, const QString& filter,
-                                     const QString& defaultSuffix, const QString& initialName,
-                                     QString* path) {
+bool QtFileChooser::ChooseFileToSave(QWidget* owner, const QString& filter, const QString& defaultSuffix,
+                                     const QString& initialName, QString* path) {
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

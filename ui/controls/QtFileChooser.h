@@ -10,8 +10,7 @@ class QtFileChooser : public FileChooser {
   bool ChooseFileToOpen(QWidget* owner, const QString& filter, QString* path) override;
   bool ChooseFileToSave(QWidget* owner, const QString& filter, const QString& defaultSuffix,
                         const QString& initialName, QString* path) override;
-  bool ChooseFolder(QWidget* owner, const QString& title, const QString& startFolder,
-                    QString* path) override;
+  bool ChooseFolder(QWidget* owner, const QString& title, const QString& startFolder, QString* path) override;
 };
 
 }  // namespace plimo

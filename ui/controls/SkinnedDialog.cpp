@@ -16,8 +16,7 @@ namespace {
 constexpr qreal kCornerEllipse = 15.0;  // px, width and height of the corner ellipse
 }  // namespace
 
-SkinnedDialog::SkinnedDialog(int backgroundBitmap, const QColor& face, QWidget* owner,
-                             Qt::WindowFlags flags)
+SkinnedDialog::SkinnedDialog(int backgroundBitmap, const QColor& face, QWidget* owner, Qt::WindowFlags flags)
     : QDialog(owner, flags | Qt::FramelessWindowHint), backgroundBitmap(backgroundBitmap) {
   QPalette colours = palette();
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
@@ -31,9 +30,7 @@ SkinnedDialog::SkinnedDialog(int backgroundBitmap, const QColor& face, QWidget* 
   setSizeGripEnabled(false);
 }
 
-void SkinnedDialog::ApplyFrame() {
-  setFixedSize(skin::BitmapSize(backgroundBitmap));
-}
+void SkinnedDialog::ApplyFrame() { setFixedSize(skin::BitmapSize(backgroundBitmap)); }
 
 bool SkinnedDialog::ClaimSurfacePress(const QPoint&) { return false; }
 
@@ -75,8 +72,7 @@ void SkinnedDialog::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
       event->accept();  // the windows never close by keyboard
       return;
-    default:
-      QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
   }
 }
 

@@ -14,8 +14,8 @@
 namespace plimo {
 
 namespace {
-constexpr int kPageFactor = 10;          // a page key steps ten key steps
-constexpr int kWheelNotch = 120;         // eighths of a degree per wheel notch
+constexpr int kPageFactor = 10;   // a page key steps ten key steps
+constexpr int kWheelNotch = 120;  // eighths of a degree per wheel notch
 }  // namespace
 
 ValueSlider::ValueSlider(int controlId, QWidget* parent)
@@ -33,8 +33,7 @@ void ValueSlider::SetUp(const ValueSliderSetup& setup) {
   channelAboveBitmap = setup.channelAboveBitmap;
   channelBelowBitmap = setup.channelBelowBitmap;
   resize(skin::BitmapSize(channelBelowBitmap));
-  mapping = SliderMapping(setup.minPos, setup.maxPos, setup.lo, setup.hi, setup.centred,
-                          setup.centreValue);
+  mapping = SliderMapping(setup.minPos, setup.maxPos, setup.lo, setup.hi, setup.centred, setup.centreValue);
   setRange(setup.minPos, setup.maxPos);
   keyStep = setup.keyStep;
   display = setup.display;

@@ -90,7 +90,7 @@ class ValueSlider : public QSlider {
   ValueSliderListener* listener = nullptr;
   bool pressed = false;
   bool draggingThumb = false;
-  int grabOffset = 0;    // px from the thumb's top to the pointer
+  int grabOffset = 0;      // px from the thumb's top to the pointer
   int wheelRemainder = 0;  // eighths of a degree not yet stepped
 };
 

@@ -12,11 +12,11 @@ namespace plimo::skin {
 
 namespace {
 
-constexpr qreal kFaceRadius = 4.0;       // px
-constexpr qreal kPressOffset = 1.0;      // px the glyph sinks when pressed
-constexpr qreal kGlyphShare = 0.62;      // of the face's height
-constexpr int kCaptionPixelSize = 11;    // px
-constexpr qreal kCaptionGap = 4.0;       // px between glyph and caption
+constexpr qreal kFaceRadius = 4.0;     // px
+constexpr qreal kPressOffset = 1.0;    // px the glyph sinks when pressed
+constexpr qreal kGlyphShare = 0.62;    // of the face's height
+constexpr int kCaptionPixelSize = 11;  // px
+constexpr qreal kCaptionGap = 4.0;     // px between glyph and caption
 
 struct Ink {
   QColor main;
@@ -68,8 +68,7 @@ void Badge(QPainter& painter, const QRectF& box, const QColor& colour) {
   const qreal radius = box.width() * 0.2;
   painter.setPen(QPen(kFrameLight, 1.0));
   painter.setBrush(colour);
-  painter.drawEllipse(QPointF(box.right() - radius * 0.4, box.bottom() - radius * 0.4), radius,
-                      radius);
+  painter.drawEllipse(QPointF(box.right() - radius * 0.4, box.bottom() - radius * 0.4), radius, radius);
 }
 
 void Stroke(QPainter& painter, const QColor& colour, qreal width) {
@@ -104,17 +103,17 @@ void PaintDisk(QPainter& painter, const QRectF& box, const QColor& colour) {
   painter.setBrush(QColor(colour.red(), colour.green(), colour.blue(), 60));
   painter.drawRoundedRect(box, 1.5, 1.5);
   painter.setBrush(colour);
-  painter.drawRect(QRectF(box.left() + box.width() * 0.25, box.top(), box.width() * 0.5,
-                          box.height() * 0.32));
+  painter.drawRect(
+      QRectF(box.left() + box.width() * 0.25, box.top(), box.width() * 0.5, box.height() * 0.32));
   painter.setBrush(kFrameLight);
-  painter.drawRect(QRectF(box.left() + box.width() * 0.2, box.top() + box.height() * 0.55,
-                          box.width() * 0.6, box.height() * 0.45));
+  painter.drawRect(QRectF(box.left() + box.width() * 0.2, box.top() + box.height() * 0.55, box.width() * 0.6,
+                          box.height() * 0.45));
 }
 
 void PaintRevertArrow(QPainter& painter, const QRectF& box, const QColor& colour) {
   Stroke(painter, colour, box.width() * 0.14);
-  const QRectF ring = box.adjusted(box.width() * 0.1, box.height() * 0.1, -box.width() * 0.1,
-                                   -box.height() * 0.1);
+  const QRectF ring =
+      box.adjusted(box.width() * 0.1, box.height() * 0.1, -box.width() * 0.1, -box.height() * 0.1);
   constexpr int kStartAngle = 100 * 16;  // sixteenths of a degree
   constexpr int kSpanAngle = 260 * 16;
   painter.drawArc(ring, kStartAngle, kSpanAngle);
@@ -135,30 +134,29 @@ void PaintSliders(QPainter& painter, const QRectF& box, const QColor& colour) {
     painter.drawLine(QPointF(x, box.top()), QPointF(x, box.bottom()));
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
-    painter.drawRoundedRect(QRectF(x - box.width() * 0.13, box.top() + box.height() * kKnobHeights[i] - 2,
-                                   box.width() * 0.26, 4),
-                            1, 1);
+    painter.drawRoundedRect(
+        QRectF(x - box.width() * 0.13, box.top() + box.height() * kKnobHeights[i] - 2, box.width() * 0.26, 4),
+        1, 1);
   }
 }
 
 void PaintSpeaker(QPainter& painter, const QRectF& box, const QColor& colour) {
   const qreal w = box.width();
   const qreal h = box.height();
-  FillPolygon(painter,
-              QPolygonF({QPointF(box.left(), box.top() + h * 0.35),
-                         QPointF(box.left() + w * 0.22, box.top() + h * 0.35),
-                         QPointF(box.left() + w * 0.5, box.top() + h * 0.1),
-                         QPointF(box.left() + w * 0.5, box.top() + h * 0.9),
-                         QPointF(box.left() + w * 0.22, box.top() + h * 0.65),
-                         QPointF(box.left(), box.top() + h * 0.65)}),
-              colour);
+  FillPolygon(
+      painter,
+      QPolygonF(
+          {QPointF(box.left(), box.top() + h * 0.35), QPointF(box.left() + w * 0.22, box.top() + h * 0.35),
+           QPointF(box.left() + w * 0.5, box.top() + h * 0.1),
+           QPointF(box.left() + w * 0.5, box.top() + h * 0.9),
+           QPointF(box.left() + w * 0.22, box.top() + h * 0.65), QPointF(box.left(), box.top() + h * 0.65)}),
+      colour);
   Stroke(painter, colour, w * 0.08);
   constexpr int kArcStart = -45 * 16;  // sixteenths of a degree
   constexpr int kArcSpan = 90 * 16;
   painter.drawArc(QRectF(box.left() + w * 0.3, box.top() + h * 0.28, w * 0.44, h * 0.44), kArcStart,
                   kArcSpan);
-  painter.drawArc(QRectF(box.left() + w * 0.2, box.top() + h * 0.1, w * 0.8, h * 0.8), kArcStart,
-                  kArcSpan);
+  painter.drawArc(QRectF(box.left() + w * 0.2, box.top() + h * 0.1, w * 0.8, h * 0.8), kArcStart, kArcSpan);
 }
 
 // Draws the glyph into box; returns nothing, the caption is drawn apart.
@@ -167,15 +165,15 @@ void PaintGlyph(QPainter& painter, const QRectF& box, Glyph glyph, const Ink& in
     case Glyph::kRecord:
       painter.setPen(Qt::NoPen);
       painter.setBrush(ink.record);
-      painter.drawEllipse(box.adjusted(box.width() * 0.1, box.height() * 0.1, -box.width() * 0.1,
-                                       -box.height() * 0.1));
+      painter.drawEllipse(
+          box.adjusted(box.width() * 0.1, box.height() * 0.1, -box.width() * 0.1, -box.height() * 0.1));
       break;
     case Glyph::kStop:
       painter.setPen(Qt::NoPen);
       painter.setBrush(ink.main);
-      painter.drawRoundedRect(box.adjusted(box.width() * 0.14, box.height() * 0.14,
-                                           -box.width() * 0.14, -box.height() * 0.14),
-                              1.5, 1.5);
+      painter.drawRoundedRect(
+          box.adjusted(box.width() * 0.14, box.height() * 0.14, -box.width() * 0.14, -box.height() * 0.14),
+          1.5, 1.5);
       break;
     case Glyph::kPlayRecording:
       FillPolygon(painter, PlayTriangle(box), ink.main);
@@ -186,8 +184,7 @@ void PaintGlyph(QPainter& painter, const QRectF& box, Glyph glyph, const Ink& in
       Badge(painter, box, ink.go);
       break;
     case Glyph::kStart: {
-      const QRectF wave(box.left(), box.top() + box.height() * 0.2, box.width() * 0.7,
-                        box.height() * 0.6);
+      const QRectF wave(box.left(), box.top() + box.height() * 0.2, box.width() * 0.7, box.height() * 0.6);
       PaintVoiceWave(painter, wave, ink.main, box.width() * 0.09);
       const qreal y = box.center().y();
       FillPolygon(painter,
@@ -197,9 +194,7 @@ void PaintGlyph(QPainter& painter, const QRectF& box, Glyph glyph, const Ink& in
                   ink.go);
       break;
     }
-    case Glyph::kVolume:
-      PaintSpeaker(painter, box, ink.main);
-      break;
+    case Glyph::kVolume: PaintSpeaker(painter, box, ink.main); break;
     case Glyph::kHelp:
       painter.setPen(QPen(ink.main, box.width() * 0.09));
       painter.setBrush(Qt::NoBrush);
@@ -207,19 +202,18 @@ void PaintGlyph(QPainter& painter, const QRectF& box, Glyph glyph, const Ink& in
       painter.setFont(SkinFont(qRound(box.height() * 0.75), true));
       painter.drawText(box, Qt::AlignCenter, QStringLiteral("?"));
       break;
-    case Glyph::kSettings:
-      PaintSliders(painter, box, ink.main);
-      break;
+    case Glyph::kSettings: PaintSliders(painter, box, ink.main); break;
     case Glyph::kClose:
     case Glyph::kCancel:
-      PaintCross(painter, box.adjusted(box.width() * 0.2, box.height() * 0.2, -box.width() * 0.2,
-                                       -box.height() * 0.2),
+      PaintCross(painter,
+                 box.adjusted(box.width() * 0.2, box.height() * 0.2, -box.width() * 0.2, -box.height() * 0.2),
                  glyph == Glyph::kClose ? ink.main : ink.record, box.width() * 0.12);
       break;
     case Glyph::kCloseBox:
-      PaintCross(painter, box.adjusted(box.width() * 0.12, box.height() * 0.12,
-                                       -box.width() * 0.12, -box.height() * 0.12),
-                 ink.main, 1.4);
+      PaintCross(
+          painter,
+          box.adjusted(box.width() * 0.12, box.height() * 0.12, -box.width() * 0.12, -box.height() * 0.12),
+          ink.main, 1.4);
       break;
     case Glyph::kMinimise:
       Stroke(painter, ink.main, 1.6);
@@ -238,19 +232,14 @@ void PaintGlyph(QPainter& painter, const QRectF& box, Glyph glyph, const Ink& in
                     ink.go);
       }
       break;
-    case Glyph::kSave:
-      PaintDisk(painter, box, ink.main);
-      break;
-    case Glyph::kRevert:
-      PaintRevertArrow(painter, box, ink.main);
-      break;
+    case Glyph::kSave: PaintDisk(painter, box, ink.main); break;
+    case Glyph::kRevert: PaintRevertArrow(painter, box, ink.main); break;
     case Glyph::kOk: {
       Stroke(painter, ink.go, box.width() * 0.14);
-      painter.drawPolyline(QPolygonF({QPointF(box.left() + box.width() * 0.12, box.center().y()),
-                                      QPointF(box.left() + box.width() * 0.42,
-                                              box.bottom() - box.height() * 0.15),
-                                      QPointF(box.right() - box.width() * 0.1,
-                                              box.top() + box.height() * 0.15)}));
+      painter.drawPolyline(
+          QPolygonF({QPointF(box.left() + box.width() * 0.12, box.center().y()),
+                     QPointF(box.left() + box.width() * 0.42, box.bottom() - box.height() * 0.15),
+                     QPointF(box.right() - box.width() * 0.1, box.top() + box.height() * 0.15)}));
       break;
     }
   }
@@ -278,8 +267,7 @@ void PaintButton(QPainter& painter, QSizeF size, Glyph glyph, ButtonState state)
 
   const MessagePair* caption = CaptionOf(glyph);
   if (caption == nullptr) {
-    const QRectF box(face.center().x() - side / 2 + shift, face.center().y() - side / 2 + shift,
-                     side, side);
+    const QRectF box(face.center().x() - side / 2 + shift, face.center().y() - side / 2 + shift, side, side);
     PaintGlyph(painter, box, glyph, ink);
     return;
   }

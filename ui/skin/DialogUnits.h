@@ -8,8 +8,8 @@ namespace plimo {
 // template font, whose base units are 6 x 13 pixels: four horizontal units
 // make 6 pixels and eight vertical units make 13. Edges are converted one by
 // one with rounding, so neighbouring controls never overlap or gap.
-inline constexpr int kDialogBaseX = 6;  // pixels per 4 horizontal units
-inline constexpr int kDialogBaseY = 13; // pixels per 8 vertical units
+inline constexpr int kDialogBaseX = 6;   // pixels per 4 horizontal units
+inline constexpr int kDialogBaseY = 13;  // pixels per 8 vertical units
 
 inline int DialogX(int units) { return (units * kDialogBaseX + 2) / 4; }
 inline int DialogY(int units) { return (units * kDialogBaseY + 4) / 8; }

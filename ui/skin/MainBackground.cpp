@@ -12,12 +12,12 @@ namespace {
 
 namespace t = tmpl::main_window;
 
-constexpr qreal kTitleHeight = 28;       // px
-constexpr qreal kPanelMargin = 6;        // px around the controls of a group
-constexpr qreal kLabelGap = 4;           // px between a control and its label
-constexpr qreal kComboHeight = 22;       // px of the closed preset list
-constexpr qreal kModeLabelShare = 0.4;   // of the width: the mode labels' click zone
-constexpr qreal kKindLabelShare = 0.2;   // of the width: the speaker labels' click zone
+constexpr qreal kTitleHeight = 28;      // px
+constexpr qreal kPanelMargin = 6;       // px around the controls of a group
+constexpr qreal kLabelGap = 4;          // px between a control and its label
+constexpr qreal kComboHeight = 22;      // px of the closed preset list
+constexpr qreal kModeLabelShare = 0.4;  // of the width: the mode labels' click zone
+constexpr qreal kKindLabelShare = 0.2;  // of the width: the speaker labels' click zone
 
 QRectF Grown(const QRect& rect, qreal margin) {
   return QRectF(rect).adjusted(-margin, -margin, margin, margin);
@@ -44,8 +44,7 @@ void PaintMainBackground(QPainter& painter, QSizeF size) {
   // Target voice, to the right of its list.
   const QRect list = t::kPresetList.Rect();
   PaintLabel(painter,
-             QRectF(list.right() + kLabelGap * 2, list.top(), size.width() - list.right() - 20,
-                    kComboHeight),
+             QRectF(list.right() + kLabelGap * 2, list.top(), size.width() - list.right() - 20, kComboHeight),
              LocalText(kLabelTargetVoice), Qt::AlignLeft | Qt::AlignVCenter, true);
 
   // Run mode.
@@ -71,13 +70,11 @@ void PaintMainBackground(QPainter& painter, QSizeF size) {
   PaintLabel(painter, LabelRightOf(t::kChild, kindZone), LocalText(kLabelChild));
 
   // Files.
-  const QRectF files =
-      Grown(t::kWorkingFolder.Rect().united(t::kBrowseOutput.Rect()), kPanelMargin);
+  const QRectF files = Grown(t::kWorkingFolder.Rect().united(t::kBrowseOutput.Rect()), kPanelMargin);
   PaintPanel(painter, QRectF(10, files.top(), width - 20, files.height()), kMainPanel);
   const auto fileLabel = [&](const tmpl::Control& edit, const MessagePair& text) {
     const QRect box = edit.Rect();
-    PaintLabel(painter, QRectF(16, box.top(), box.left() - 16 - kLabelGap, box.height()),
-               LocalText(text));
+    PaintLabel(painter, QRectF(16, box.top(), box.left() - 16 - kLabelGap, box.height()), LocalText(text));
   };
   fileLabel(t::kWorkingFolder, kLabelWorkingFolder);
   fileLabel(t::kInputFile, kLabelInputFile);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QtCore/qnamespace.h>
 #include <QColor>
 #include <QRectF>
 #include <QSizeF>
-#include <QtCore/qnamespace.h>
 
 class QPainter;
 class QString;

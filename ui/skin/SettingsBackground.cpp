@@ -28,8 +28,8 @@ void LabelAbove(QPainter& painter, const tmpl::Control& slider, const MessagePai
   const QRectF box(slider.Rect());
   constexpr qreal kWidth = 62;  // px, centred on the slider
   constexpr qreal kRise = 22;   // px above the slider's top
-  PaintLabel(painter, QRectF(box.center().x() - kWidth / 2, box.top() - kLabelHeight - kRise, kWidth,
-                             kLabelHeight),
+  PaintLabel(painter,
+             QRectF(box.center().x() - kWidth / 2, box.top() - kLabelHeight - kRise, kWidth, kLabelHeight),
              LocalText(text), Qt::AlignCenter, true);
 }
 
@@ -77,9 +77,10 @@ void PaintSettingsBackground(QPainter& painter, QSizeF size) {
                t::kGaterBox.Rect().left() - t::kLimiterBox.Rect().right() - 2 * kLabelGap - 1);
   LabelRightOf(painter, t::kGaterBox, kLabelGater, width - t::kGaterBox.Rect().right() - 14);
   const QRect rate = t::kSamplingRate.Rect();
-  PaintLabel(painter, QRectF(rate.left() - 4, rate.top() - kLabelHeight - kLabelGap, width - rate.left() - 8,
-                             kLabelHeight),
-             LocalText(kLabelSamplingRate), Qt::AlignLeft | Qt::AlignVCenter);
+  PaintLabel(
+      painter,
+      QRectF(rate.left() - 4, rate.top() - kLabelHeight - kLabelGap, width - rate.left() - 8, kLabelHeight),
+      LocalText(kLabelSamplingRate), Qt::AlignLeft | Qt::AlignVCenter);
 
   // Equaliser: ten bands with their frequencies and the gain scale.
   const QRect firstBand = t::kBands[0].Rect();

@@ -11,8 +11,18 @@ namespace plimo::skin {
 
 namespace {
 
-enum class Kind { kButton, kMainBackground, kSettingsBackground, kVolumeBackground,
-                  kMessageBackground, kThumb, kChannelAbove, kChannelBelow, kIcon, kAbout };
+enum class Kind {
+  kButton,
+  kMainBackground,
+  kSettingsBackground,
+  kVolumeBackground,
+  kMessageBackground,
+  kThumb,
+  kChannelAbove,
+  kChannelBelow,
+  kIcon,
+  kAbout
+};
 
 struct Entry {
   int id;
@@ -22,9 +32,9 @@ struct Entry {
   ButtonState state;
 };
 
-constexpr int kIconSide = 32;                    // px of the window icon
-constexpr QSize kAboutSize{194, 82};             // px
-constexpr QSize kMainBackgroundSize{337, 413};   // px
+constexpr int kIconSide = 32;                   // px of the window icon
+constexpr QSize kAboutSize{194, 82};            // px
+constexpr QSize kMainBackgroundSize{337, 413};  // px
 constexpr QSize kSettingsBackgroundSize{303, 498};
 constexpr QSize kVolumeBackgroundSize{133, 238};
 constexpr QSize kMessageBackgroundSize{282, 186};
@@ -33,8 +43,8 @@ constexpr QSize kVolumeThumbSize{20, 11};
 constexpr int kIconSides[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 // A button bitmap takes the size of the control it was made for.
-void AddButton(QList<Entry>& entries, const tmpl::Control& control, Glyph glyph, int normal,
-               int pressed, int disabled) {
+void AddButton(QList<Entry>& entries, const tmpl::Control& control, Glyph glyph, int normal, int pressed,
+               int disabled) {
   const QSize size = control.Rect().size();
   entries.append({normal, Kind::kButton, size, glyph, ButtonState::kNormal});
   entries.append({pressed, Kind::kButton, size, glyph, ButtonState::kPressed});
@@ -47,41 +57,35 @@ QList<Entry> BuildEntries() {
   namespace v = tmpl::volume;
   namespace b = tmpl::message;
   QList<Entry> entries;
-  AddButton(entries, m::kRecord, Glyph::kRecord, kBitmapRecord, kBitmapRecordPressed,
-            kBitmapRecordDisabled);
+  AddButton(entries, m::kRecord, Glyph::kRecord, kBitmapRecord, kBitmapRecordPressed, kBitmapRecordDisabled);
   AddButton(entries, m::kStop, Glyph::kStop, kBitmapStop, kBitmapStopPressed, kBitmapStopDisabled);
   AddButton(entries, m::kPlayRecording, Glyph::kPlayRecording, kBitmapPlayRecording,
             kBitmapPlayRecordingPressed, kBitmapPlayRecordingDisabled);
-  AddButton(entries, m::kStart, Glyph::kStart, kBitmapStart, kBitmapStartPressed,
-            kBitmapStartDisabled);
-  AddButton(entries, m::kPlayOutput, Glyph::kPlayOutput, kBitmapPlayOutput,
-            kBitmapPlayOutputPressed, kBitmapPlayOutputDisabled);
-  AddButton(entries, m::kVolume, Glyph::kVolume, kBitmapVolume, kBitmapVolumePressed,
-            kBitmapVolumeDisabled);
+  AddButton(entries, m::kStart, Glyph::kStart, kBitmapStart, kBitmapStartPressed, kBitmapStartDisabled);
+  AddButton(entries, m::kPlayOutput, Glyph::kPlayOutput, kBitmapPlayOutput, kBitmapPlayOutputPressed,
+            kBitmapPlayOutputDisabled);
+  AddButton(entries, m::kVolume, Glyph::kVolume, kBitmapVolume, kBitmapVolumePressed, kBitmapVolumeDisabled);
   AddButton(entries, m::kHelp, Glyph::kHelp, kBitmapHelp, kBitmapHelpPressed, kBitmapHelpDisabled);
   AddButton(entries, m::kSettings, Glyph::kSettings, kBitmapSettings, kBitmapSettingsPressed,
             kBitmapSettingsDisabled);
   // Shared by the main window's Exit and the settings window's Close.
-  AddButton(entries, m::kExit, Glyph::kClose, kBitmapClose, kBitmapClosePressed,
-            kBitmapCloseDisabled);
-  AddButton(entries, m::kCloseBox, Glyph::kCloseBox, kBitmapMainCloseBox,
-            kBitmapMainCloseBoxPressed, kBitmapMainCloseBoxDisabled);
+  AddButton(entries, m::kExit, Glyph::kClose, kBitmapClose, kBitmapClosePressed, kBitmapCloseDisabled);
+  AddButton(entries, m::kCloseBox, Glyph::kCloseBox, kBitmapMainCloseBox, kBitmapMainCloseBoxPressed,
+            kBitmapMainCloseBoxDisabled);
   AddButton(entries, m::kMinimise, Glyph::kMinimise, kBitmapMinimise, kBitmapMinimisePressed,
             kBitmapMinimiseDisabled);
   AddButton(entries, m::kBrowseFolder, Glyph::kBrowse, kBitmapBrowse, kBitmapBrowsePressed,
             kBitmapBrowseDisabled);
   AddButton(entries, s::kLoad, Glyph::kLoad, kBitmapLoad, kBitmapLoadPressed, kBitmapLoadDisabled);
   AddButton(entries, s::kSave, Glyph::kSave, kBitmapSave, kBitmapSavePressed, kBitmapSaveDisabled);
-  AddButton(entries, s::kRevert, Glyph::kRevert, kBitmapRevert, kBitmapRevertPressed,
-            kBitmapRevertDisabled);
-  AddButton(entries, s::kCloseBox, Glyph::kCloseBox, kBitmapSettingsCloseBox,
-            kBitmapSettingsCloseBoxPressed, kBitmapSettingsCloseBoxDisabled);
-  AddButton(entries, v::kClose, Glyph::kCloseBox, kBitmapVolumeCloseBox,
-            kBitmapVolumeCloseBoxPressed, kBitmapVolumeCloseBoxDisabled);
-  AddButton(entries, b::kOk, Glyph::kOk, kBitmapMessageOk, kBitmapMessageOkPressed,
-            kBitmapMessageOkDisabled);
-  AddButton(entries, b::kCancel, Glyph::kCancel, kBitmapMessageCancel,
-            kBitmapMessageCancelPressed, kBitmapMessageCancelDisabled);
+  AddButton(entries, s::kRevert, Glyph::kRevert, kBitmapRevert, kBitmapRevertPressed, kBitmapRevertDisabled);
+  AddButton(entries, s::kCloseBox, Glyph::kCloseBox, kBitmapSettingsCloseBox, kBitmapSettingsCloseBoxPressed,
+            kBitmapSettingsCloseBoxDisabled);
+  AddButton(entries, v::kClose, Glyph::kCloseBox, kBitmapVolumeCloseBox, kBitmapVolumeCloseBoxPressed,
+            kBitmapVolumeCloseBoxDisabled);
+  AddButton(entries, b::kOk, Glyph::kOk, kBitmapMessageOk, kBitmapMessageOkPressed, kBitmapMessageOkDisabled);
+  AddButton(entries, b::kCancel, Glyph::kCancel, kBitmapMessageCancel, kBitmapMessageCancelPressed,
+            kBitmapMessageCancelDisabled);
 
   const auto add = [&](int id, Kind kind, QSize size) {
     entries.append({id, kind, size, Glyph::kOk, ButtonState::kNormal});

@@ -10,11 +10,11 @@
 namespace plimo::skin {
 
 namespace {
-constexpr qreal kPanelRadius = 6.0;   // px
-constexpr qreal kFrameWidth = 1.5;    // px
-constexpr int kLabelPixelSize = 11;   // px
-constexpr int kTitlePixelSize = 12;   // px
-constexpr qreal kTitleInset = 14.0;   // px from the left edge
+constexpr qreal kPanelRadius = 6.0;  // px
+constexpr qreal kFrameWidth = 1.5;   // px
+constexpr int kLabelPixelSize = 11;  // px
+constexpr int kTitlePixelSize = 12;  // px
+constexpr qreal kTitleInset = 14.0;  // px from the left edge
 constexpr int kWaveCycles = 3;
 constexpr int kWavePoints = 48;
 }  // namespace
@@ -33,8 +33,7 @@ void PaintWindowFace(QPainter& painter, QSizeF size, const QColor& face) {
 
 void PaintTitleBand(QPainter& painter, qreal width, qreal height, const QString& title) {
   QPainterPath band;
-  band.addRoundedRect(QRectF(0, 0, width, height + kPanelRadius * 2), kPanelRadius + 1,
-                      kPanelRadius + 1);
+  band.addRoundedRect(QRectF(0, 0, width, height + kPanelRadius * 2), kPanelRadius + 1, kPanelRadius + 1);
   QPainterPath below;
   below.addRect(QRectF(0, height, width, kPanelRadius * 2));
   QLinearGradient gradient(0, 0, 0, height);
@@ -42,8 +41,8 @@ void PaintTitleBand(QPainter& painter, qreal width, qreal height, const QString&
   gradient.setColorAt(1.0, kFrameDark);
   painter.fillPath(band.subtracted(below), gradient);
   painter.setPen(kFrameLight);
-  DrawFittedText(painter, QRectF(kTitleInset, 0, width / 2, height), title,
-                 Qt::AlignLeft | Qt::AlignVCenter, kTitlePixelSize, true);
+  DrawFittedText(painter, QRectF(kTitleInset, 0, width / 2, height), title, Qt::AlignLeft | Qt::AlignVCenter,
+                 kTitlePixelSize, true);
 }
 
 void PaintPanel(QPainter& painter, const QRectF& rect, const QColor& fill) {
@@ -70,8 +69,7 @@ void PaintVoiceWave(QPainter& painter, const QRectF& rect, const QColor& colour,
   for (int i = 0; i <= kWavePoints; ++i) {
     const qreal t = static_cast<qreal>(i) / kWavePoints;
     const qreal envelope = qSin(t * M_PI);
-    const qreal y = rect.center().y() -
-                    envelope * qSin(t * kWaveCycles * 2 * M_PI) * rect.height() / 2;
+    const qreal y = rect.center().y() - envelope * qSin(t * kWaveCycles * 2 * M_PI) * rect.height() / 2;
     const QPointF point(rect.left() + t * rect.width(), y);
     if (i == 0) {
       wave.moveTo(point);

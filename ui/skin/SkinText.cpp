@@ -11,8 +11,8 @@ constexpr int kSmallestPixelSize = 7;  // px; below this the text is elided
 
 QFont SkinFont(int pixelSize, bool bold) {
   QFont font;
-  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                    QStringLiteral("Sans Serif")});
+  font.setFamilies(
+      {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Sans Serif")});
   font.setPixelSize(qMax(1, pixelSize));
   font.setBold(bold);
   font.setHintingPreference(QFont::PreferNoHinting);

@@ -19,13 +19,13 @@ void PaintMicrophone(QPainter& painter, const QRectF& box) {
   painter.setPen(QPen(kFrameDark, 1.4, Qt::SolidLine, Qt::RoundCap));
   painter.setBrush(kFrameDark);
   const qreal capsuleWidth = box.width() * 0.4;
-  painter.drawRoundedRect(QRectF(box.center().x() - capsuleWidth / 2, box.top(), capsuleWidth,
-                                 box.height() * 0.6),
-                          capsuleWidth / 2, capsuleWidth / 2);
+  painter.drawRoundedRect(
+      QRectF(box.center().x() - capsuleWidth / 2, box.top(), capsuleWidth, box.height() * 0.6),
+      capsuleWidth / 2, capsuleWidth / 2);
   painter.setBrush(Qt::NoBrush);
   constexpr int kHalfTurn = 180 * 16;  // sixteenths of a degree
-  painter.drawArc(QRectF(box.left() + box.width() * 0.15, box.top() + box.height() * 0.15,
-                         box.width() * 0.7, box.height() * 0.6),
+  painter.drawArc(QRectF(box.left() + box.width() * 0.15, box.top() + box.height() * 0.15, box.width() * 0.7,
+                         box.height() * 0.6),
                   kHalfTurn, kHalfTurn);
   painter.drawLine(QPointF(box.center().x(), box.top() + box.height() * 0.75),
                    QPointF(box.center().x(), box.bottom()));
@@ -46,8 +46,7 @@ void PaintSpeakerMark(QPainter& painter, const QRectF& box) {
   painter.setBrush(Qt::NoBrush);
   constexpr int kArcStart = -50 * 16;  // sixteenths of a degree
   constexpr int kArcSpan = 100 * 16;
-  painter.drawArc(QRectF(box.left() + w * 0.4, box.top() + h * 0.2, w * 0.5, h * 0.6), kArcStart,
-                  kArcSpan);
+  painter.drawArc(QRectF(box.left() + w * 0.4, box.top() + h * 0.2, w * 0.5, h * 0.6), kArcStart, kArcSpan);
 }
 
 }  // namespace
@@ -64,19 +63,21 @@ void PaintVolumeBackground(QPainter& painter, QSizeF size) {
   const QRectF microphone(t::kMicrophone.Rect());
   constexpr qreal kColumnGap = 10;  // px between the two labels
   const qreal columnWidth = size.width() / 2 - kColumnGap;
-  PaintPanel(painter, QRectF(6, kVolumeTitleHeight + 6, size.width() - 12,
-                             speaker.bottom() + 28 - kVolumeTitleHeight - 6),
-             kToolPanel);
+  PaintPanel(
+      painter,
+      QRectF(6, kVolumeTitleHeight + 6, size.width() - 12, speaker.bottom() + 28 - kVolumeTitleHeight - 6),
+      kToolPanel);
   PaintSpeakerMark(painter, QRectF(speaker.center().x() - kGlyphSide / 2, speaker.top() - kGlyphSide - 6,
                                    kGlyphSide, kGlyphSide));
-  PaintMicrophone(painter, QRectF(microphone.center().x() - kGlyphSide / 2,
-                                  microphone.top() - kGlyphSide - 6, kGlyphSide, kGlyphSide));
-  PaintLabel(painter, QRectF(speaker.center().x() - columnWidth / 2, speaker.bottom() + 6, columnWidth,
-                             kLabelHeight),
+  PaintMicrophone(painter, QRectF(microphone.center().x() - kGlyphSide / 2, microphone.top() - kGlyphSide - 6,
+                                  kGlyphSide, kGlyphSide));
+  PaintLabel(painter,
+             QRectF(speaker.center().x() - columnWidth / 2, speaker.bottom() + 6, columnWidth, kLabelHeight),
              LocalText(kLabelSpeaker), Qt::AlignCenter);
-  PaintLabel(painter, QRectF(microphone.center().x() - columnWidth / 2, microphone.bottom() + 6,
-                             columnWidth, kLabelHeight),
-             LocalText(kLabelMicrophone), Qt::AlignCenter);
+  PaintLabel(
+      painter,
+      QRectF(microphone.center().x() - columnWidth / 2, microphone.bottom() + 6, columnWidth, kLabelHeight),
+      LocalText(kLabelMicrophone), Qt::AlignCenter);
 }
 
 void PaintMessageBackground(QPainter& painter, QSizeF size) {

@@ -15,6 +15,7 @@
 
 #include "audio/SoundFile.h"
 #include "engine/SoundBoard.h"
+#include "messages/MessageTable.h"
 #include "ops/FileNames.h"
 #include "params/SamplingRates.h"
 #include "params/VoiceParameters.h"
@@ -23,7 +24,6 @@
 #include "ui/controls/LevelMeter.h"
 #include "ui/controls/ManualRadioButton.h"
 #include "ui/help/HelpBook.h"
-#include "messages/MessageTable.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/Skin.h"
 #include "ui/skin/SkinColours.h"
@@ -48,8 +48,7 @@ constexpr ButtonBitmaps kRecordLook{skin::kBitmapRecord, skin::kBitmapRecordPres
 constexpr ButtonBitmaps kStopLook{skin::kBitmapStop, skin::kBitmapStopPressed, skin::kBitmapStop,
                                   skin::kBitmapStopDisabled};
 constexpr ButtonBitmaps kPlayRecordingLook{skin::kBitmapPlayRecording, skin::kBitmapPlayRecordingPressed,
-                                           skin::kBitmapPlayRecording,
-                                           skin::kBitmapPlayRecordingDisabled};
+                                           skin::kBitmapPlayRecording, skin::kBitmapPlayRecordingDisabled};
 constexpr ButtonBitmaps kStartLook{skin::kBitmapStart, skin::kBitmapStartPressed, skin::kBitmapStart,
                                    skin::kBitmapStartDisabled};
 constexpr ButtonBitmaps kPlayOutputLook{skin::kBitmapPlayOutput, skin::kBitmapPlayOutputPressed,
@@ -69,11 +68,11 @@ constexpr ButtonBitmaps kMinimiseLook{skin::kBitmapMinimise, skin::kBitmapMinimi
 constexpr ButtonBitmaps kBrowseLook{skin::kBitmapBrowse, skin::kBitmapBrowsePressed, skin::kBitmapBrowse,
                                     skin::kBitmapBrowseDisabled};
 
-constexpr int kProgressRange = 100;         // percent
-constexpr qreal kModeLabelShare = 0.4;      // of the width: a mode label's click zone
-constexpr qreal kKindLabelShare = 0.2;      // of the width: a speaker label's click zone
-constexpr int kFieldPixelSize = 11;         // px
-constexpr int kLevelMeterZone = 25;         // segments in each of green, yellow and red
+constexpr int kProgressRange = 100;     // percent
+constexpr qreal kModeLabelShare = 0.4;  // of the width: a mode label's click zone
+constexpr qreal kKindLabelShare = 0.2;  // of the width: a speaker label's click zone
+constexpr int kFieldPixelSize = 11;     // px
+constexpr int kLevelMeterZone = 25;     // segments in each of green, yellow and red
 
 using Widgets = std::initializer_list<QWidget*>;
 
@@ -219,20 +218,31 @@ void MainWindow::SetUp() {
 
 void MainWindow::SetToolTips() {
   setToolTip(QString::fromLatin1(texts::kMainSurface));
-  const std::pair<QWidget*, MessagePair> tips[] = {
-      {recordButton, texts::kRecord},         {playRecordingButton, texts::kPlayRecording},
-      {startButton, texts::kStart},           {playOutputButton, texts::kPlayOutput},
-      {stopButton, texts::kStop},             {volumeButton, texts::kVolume},
-      {helpButton, texts::kHelp},             {settingsButton, texts::kSettings},
-      {exitButton, texts::kExit},             {closeBox, texts::kExit},
-      {minimiseButton, texts::kMinimise},     {browseOutputButton, texts::kBrowseOutput},
-      {browseFolderButton, texts::kBrowseFolder}, {browseInputButton, texts::kBrowseInput},
-      {presetList, texts::kTargetVoice},      {manButton, texts::kMan},
-      {childButton, texts::kChild},           {womanButton, texts::kWoman},
-      {fileModeButton, texts::kFileMode},     {realTimeButton, texts::kRealTime},
-      {folderEdit, texts::kWorkingFolder},    {progressBar, texts::kProgress},
-      {progressMessage, texts::kMessage},     {inputEdit, texts::kInputFile},
-      {outputEdit, texts::kOutputFile}};
+  const std::pair<QWidget*, MessagePair> tips[] = {{recordButton, texts::kRecord},
+                                                   {playRecordingButton, texts::kPlayRecording},
+                                                   {startButton, texts::kStart},
+                                                   {playOutputButton, texts::kPlayOutput},
+                                                   {stopButton, texts::kStop},
+                                                   {volumeButton, texts::kVolume},
+                                                   {helpButton, texts::kHelp},
+                                                   {settingsButton, texts::kSettings},
+                                                   {exitButton, texts::kExit},
+                                                   {closeBox, texts::kExit},
+                                                   {minimiseButton, texts::kMinimise},
+                                                   {browseOutputButton, texts::kBrowseOutput},
+                                                   {browseFolderButton, texts::kBrowseFolder},
+                                                   {browseInputButton, texts::kBrowseInput},
+                                                   {presetList, texts::kTargetVoice},
+                                                   {manButton, texts::kMan},
+                                                   {childButton, texts::kChild},
+                                                   {womanButton, texts::kWoman},
+                                                   {fileModeButton, texts::kFileMode},
+                                                   {realTimeButton, texts::kRealTime},
+                                                   {folderEdit, texts::kWorkingFolder},
+                                                   {progressBar, texts::kProgress},
+                                                   {progressMessage, texts::kMessage},
+                                                   {inputEdit, texts::kInputFile},
+                                                   {outputEdit, texts::kOutputFile}};
   for (const auto& [control, tip] : tips) control->setToolTip(LocalText(tip));
 }
 
@@ -253,14 +263,9 @@ void MainWindow::RunMenuCommand(int command) {
       about.exec();
       break;
     }
-    case kRestoreCommand:
-      showNormal();
-      break;
-    case kCloseCommand:
-      Exit();
-      break;
-    default:
-      break;
+    case kRestoreCommand: showNormal(); break;
+    case kCloseCommand: Exit(); break;
+    default: break;
   }
 }
 
@@ -336,8 +341,8 @@ void MainWindow::ApplyModeEnabling() {
 void MainWindow::EnableForMode() { EnableFileControls(record.realTimeMode == 0); }
 
 void MainWindow::EnableFileControls(bool enabled) {
-  for (QWidget* control : Widgets{recordButton, inputEdit, browseInputButton, outputEdit,
-                                  browseOutputButton, playRecordingButton, playOutputButton}) {
+  for (QWidget* control : Widgets{recordButton, inputEdit, browseInputButton, outputEdit, browseOutputButton,
+                                  playRecordingButton, playOutputButton}) {
     control->setEnabled(enabled);
   }
 }
@@ -590,8 +595,7 @@ void MainWindow::ShowProgress(double fraction, const QString& text) {
 void MainWindow::RestoreAfterOperation() {
   meter->hide();
   EnableForMode();
-  for (QWidget* control :
-       Widgets{realTimeButton, fileModeButton, startButton, settingsButton, exitButton}) {
+  for (QWidget* control : Widgets{realTimeButton, fileModeButton, startButton, settingsButton, exitButton}) {
     control->setEnabled(true);
   }
   stopButton->Collapse();

@@ -78,14 +78,9 @@ void MessageDialog::reject() {
 void MessageDialog::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      (cancelButton->hasFocus() ? cancelButton : okButton)->click();
-      return;
-    case Qt::Key_Escape:
-      reject();
-      return;
-    default:
-      SkinnedDialog::keyPressEvent(event);
+    case Qt::Key_Enter: (cancelButton->hasFocus() ? cancelButton : okButton)->click(); return;
+    case Qt::Key_Escape: reject(); return;
+    default: SkinnedDialog::keyPressEvent(event);
   }
 }
 
@@ -94,8 +89,6 @@ int myMessageBox::Show(const QString& text, int type) {
   return dialog.exec() == QDialog::Accepted ? kMessageAnswerOk : kMessageAnswerNotOk;
 }
 
-int myMessageBox::ShowMessage(const MessagePair& message, int type) {
-  return Show(LocalText(message), type);
-}
+int myMessageBox::ShowMessage(const MessagePair& message, int type) { return Show(LocalText(message), type); }
 
 }  // namespace plimo

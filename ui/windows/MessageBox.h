@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "ui/controls/SkinnedDialog.h"
 #include "messages/MessageSink.h"
+#include "ui/controls/SkinnedDialog.h"
 
 class QLabel;
 class QTimer;

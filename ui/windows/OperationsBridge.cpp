@@ -4,22 +4,21 @@
 #include <QThread>
 #include <cmath>
 
+#include "messages/MessageTable.h"
 #include "params/VoiceParameters.h"
 #include "ui/controls/LevelMeter.h"
-#include "messages/MessageTable.h"
 #include "ui/skin/SkinText.h"
 #include "ui/windows/MainWindow.h"
 
 namespace plimo {
 
 namespace {
-constexpr int kPollMs = 33;            // about the pace of the screen
-constexpr uint32_t kRunSeed = 1;       // each run draws the same noise
+constexpr int kPollMs = 33;       // about the pace of the screen
+constexpr uint32_t kRunSeed = 1;  // each run draws the same noise
 constexpr double kPercent = 100.0;
 }  // namespace
 
-OperationsBridge::OperationsBridge(VoiceParameters& record)
-    : record(record), operations(*this, *this) {
+OperationsBridge::OperationsBridge(VoiceParameters& record) : record(record), operations(*this, *this) {
   poll.setInterval(kPollMs);
   QObject::connect(&poll, &QTimer::timeout, [this] { ShowStoredValues(); });
 }
@@ -109,7 +108,8 @@ void OperationsBridge::ShowStoredValues() {
   }
   if (progressShown) {
     const double fraction = progress.load();
-    window->ShowProgress(fraction, LocalText(kTextProgress) + QString::asprintf("%3.1f", fraction * kPercent));
+    window->ShowProgress(fraction,
+                         LocalText(kTextProgress) + QString::asprintf("%3.1f", fraction * kPercent));
   }
 }
 

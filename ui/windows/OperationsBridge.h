@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <atomic>
 
+#include "messages/MessageSink.h"
 #include "ops/OperationControls.h"
 #include "ops/Operations.h"
-#include "messages/MessageSink.h"
 #include "ui/windows/OperationsPort.h"
 
 namespace plimo {

@@ -46,8 +46,7 @@ const SliderRow kSliderRows[] = {
     {&t::kDuration, 30, 3000, 5, kDurationRange, true, kUnity, &t::kDurationDisplay, "%1.2f",
      texts::kDuration, [](const VoiceParameters& r) { return static_cast<float>(r.durationFactor); }},
     {&t::kVocalTract, 30, 3000, 5, kVocalTractRange, false, 0.0f, &t::kVocalTractDisplay, "%1.2f",
-     texts::kVocalTract,
-     [](const VoiceParameters& r) { return static_cast<float>(r.vocalTractFactor); }},
+     texts::kVocalTract, [](const VoiceParameters& r) { return static_cast<float>(r.vocalTractFactor); }},
     {&t::kRobotPitch, 80, 3000, 5, kRobotPitchRange, false, 0.0f, &t::kRobotPitchDisplay, "%3.0f Hz.",
      texts::kRobotGender, [](const VoiceParameters& r) { return static_cast<float>(r.robotPitchHz); }},
     {&t::kReverbLevel, 0, 100, 1, kReverbLevelRange, false, 0.0f, nullptr, nullptr, texts::kReverbLevel,
@@ -127,10 +126,9 @@ constexpr skin::ButtonBitmaps kRevertLook{skin::kBitmapRevert, skin::kBitmapReve
                                           skin::kBitmapRevert, skin::kBitmapRevertDisabled};
 constexpr skin::ButtonBitmaps kCloseLook{skin::kBitmapClose, skin::kBitmapClosePressed, skin::kBitmapClose,
                                          skin::kBitmapCloseDisabled};
-constexpr skin::ButtonBitmaps kCloseBoxLook{skin::kBitmapSettingsCloseBox,
-                                            skin::kBitmapSettingsCloseBoxPressed,
-                                            skin::kBitmapSettingsCloseBox,
-                                            skin::kBitmapSettingsCloseBoxDisabled};
+constexpr skin::ButtonBitmaps kCloseBoxLook{
+    skin::kBitmapSettingsCloseBox, skin::kBitmapSettingsCloseBoxPressed, skin::kBitmapSettingsCloseBox,
+    skin::kBitmapSettingsCloseBoxDisabled};
 
 // The control's window rectangle in screen coordinates, widened by zone;
 // its far edges count as inside.
@@ -189,8 +187,7 @@ void SettingsWindow::BuildControls() {
     box->move(row.box->Rect().topLeft());
     box->resize(box->sizeHint().expandedTo(row.box->Rect().size()));
     box->setToolTip(LocalText(row.toolTip));
-    QLabel* display =
-        row.display == nullptr ? nullptr : findChild<QLabel*>(QString::number(row.display->id));
+    QLabel* display = row.display == nullptr ? nullptr : findChild<QLabel*>(QString::number(row.display->id));
     switches.append({box, sliders.value(row.slider), display});
     const Switch effect = switches.back();
     connect(box, &QCheckBox::clicked, this, [this, effect] { RunSwitchHandler(effect); });
@@ -240,8 +237,7 @@ void SettingsWindow::RefreshFromParameters() {
 
 void SettingsWindow::FillControls() {
   for (const SliderRow& row : kSliderRows) {
-    QLabel* display =
-        row.display == nullptr ? nullptr : findChild<QLabel*>(QString::number(row.display->id));
+    QLabel* display = row.display == nullptr ? nullptr : findChild<QLabel*>(QString::number(row.display->id));
     sliders.value(row.control->id)
         ->SetUp({row.minPos, row.maxPos, row.keyStep, row.values.lowest, row.values.highest,
                  row.parameter(record), row.centred, row.centre, display, row.format, QString(),
@@ -250,9 +246,9 @@ void SettingsWindow::FillControls() {
   }
   for (const tmpl::Control& band : t::kBands) {
     sliders.value(band.id)->SetUp({kBandMinPos, kBandMaxPos, kBandKeyStep, kBandGainRange.lowest,
-                                   kBandGainRange.highest, 0.0f, false, 0.0f, nullptr, nullptr,
-                                   QString(), skin::kBitmapSettingsThumb,
-                                   skin::kBitmapSettingsChannelAbove, skin::kBitmapSettingsChannelBelow});
+                                   kBandGainRange.highest, 0.0f, false, 0.0f, nullptr, nullptr, QString(),
+                                   skin::kBitmapSettingsThumb, skin::kBitmapSettingsChannelAbove,
+                                   skin::kBitmapSettingsChannelBelow});
   }
   SelectRecordRate();
   for (int i = 0; i < switches.size(); ++i) {
@@ -314,7 +310,8 @@ bool SettingsWindow::ClaimSurfacePress(const QPoint& global) {
   }
   QList<ValueSlider*> candidates;
   for (int id : {kDurationSlider, kVocalTractSlider, kPitchSlider}) {
-    if (ScreenZone(*sliders.value(id), kUpperSliderZone).contains(global)) candidates.append(sliders.value(id));
+    if (ScreenZone(*sliders.value(id), kUpperSliderZone).contains(global))
+      candidates.append(sliders.value(id));
   }
   for (const tmpl::Control& band : t::kBands) {
     if (ScreenZone(*sliders.value(band.id), kBandSliderZone).contains(global)) {

@@ -1,9 +1,9 @@
 #include "ui/windows/VolumeWindow.h"
 
 #include "audio/VolumeControl.h"
-#include "ui/controls/BitmapButton.h"
 #include "messages/MessageSink.h"
 #include "messages/MessageTable.h"
+#include "ui/controls/BitmapButton.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/SkinColours.h"
 #include "ui/skin/SkinText.h"
@@ -26,8 +26,7 @@ const GainRow kGainRows[] = {{&t::kSpeaker, texts::kSpeakerGain, kMessageNoSound
                              {&t::kMicrophone, texts::kMicrophoneGain, kMessageNoMicrophone}};
 
 constexpr skin::ButtonBitmaps kCloseLook{skin::kBitmapVolumeCloseBox, skin::kBitmapVolumeCloseBoxPressed,
-                                         skin::kBitmapVolumeCloseBox,
-                                         skin::kBitmapVolumeCloseBoxDisabled};
+                                         skin::kBitmapVolumeCloseBox, skin::kBitmapVolumeCloseBoxDisabled};
 constexpr int kKeyStep = 1;  // one unit of the control
 
 bool Usable(const VolumeControl* control) { return control != nullptr && control->HasVolumeControl(); }
@@ -62,8 +61,8 @@ VolumeWindow::Gain VolumeWindow::SetUpGain(int controlId, VolumeControl* control
   const int minimum = usable ? control->Minimum() : 0;
   const int maximum = usable ? control->Maximum() : 1;
   const float level = usable ? static_cast<float>(control->GetVolume()) : 0.0f;
-  slider->SetUp({minimum, maximum, kKeyStep, static_cast<float>(minimum), static_cast<float>(maximum),
-                 level, false, 0.0f, nullptr, nullptr, QString(), skin::kBitmapVolumeThumb,
+  slider->SetUp({minimum, maximum, kKeyStep, static_cast<float>(minimum), static_cast<float>(maximum), level,
+                 false, 0.0f, nullptr, nullptr, QString(), skin::kBitmapVolumeThumb,
                  skin::kBitmapVolumeChannelAbove, skin::kBitmapVolumeChannelBelow});
   slider->setEnabled(usable);
   if (!usable) messages.ShowMessage(row.missing, kMessageTypeOk);

@@ -14,8 +14,7 @@ class VolumeControl;
 // works. A level is set when the user lets go of its slider.
 class VolumeWindow : public SkinnedDialog, public ValueSliderListener {
  public:
-  VolumeWindow(VolumeControl* speaker, VolumeControl* microphone, MessageSink& messages,
-               QWidget* owner);
+  VolumeWindow(VolumeControl* speaker, VolumeControl* microphone, MessageSink& messages, QWidget* owner);
 
   // ValueSliderListener: keys and the wheel move the thumb only.
   void SliderKeyPressed(int) override {}

@@ -64,7 +64,7 @@ inline constexpr MessagePair kSaveSettings{"Save settings file", "Ayarları dosy
 inline constexpr MessagePair kRevert{"Revert to default settings", "İlk ayarları yükle"};
 inline constexpr MessagePair kCloseSettings{"Close settings dialog", "Ayarlar penceresini kapat"};
 // The band sliders' tips are the same in both languages.
-inline constexpr const char* kBandTips[] = {"0.1 KHz", "0.2 KHz", "0.3 KHz", "0.6 KHz", "1.0 KHz",
+inline constexpr const char* kBandTips[] = {"0.1 KHz", "0.2 KHz", "0.3 KHz", "0.6 KHz",  "1.0 KHz",
                                             "3.0 KHz", "5.0 KHz", "8.0 KHz", "12.0 KHz", "17.0 KHz"};
 
 // Volume window.

@@ -12,8 +12,8 @@ namespace {
 
 constexpr skin::ButtonBitmaps kRecordLook{skin::kBitmapRecord, skin::kBitmapRecordPressed,
                                           skin::kBitmapRecord, skin::kBitmapRecordDisabled};
-constexpr skin::ButtonBitmaps kStopLook{skin::kBitmapStop, skin::kBitmapStopPressed,
-                                        skin::kBitmapStop, skin::kBitmapStopDisabled};
+constexpr skin::ButtonBitmaps kStopLook{skin::kBitmapStop, skin::kBitmapStopPressed, skin::kBitmapStop,
+                                        skin::kBitmapStopDisabled};
 
 class BitmapButtonTest : public ::testing::Test {
  protected:
@@ -35,7 +35,8 @@ class BitmapButtonTest : public ::testing::Test {
   static QImage Inside(const QImage& image) {
     constexpr int kEdge = 3;  // px
     return image.convertToFormat(QImage::Format_RGB32)
-        .copy(QRect(QPoint(0, 0), image.deviceIndependentSize().toSize()).adjusted(kEdge, kEdge, -kEdge, -kEdge));
+        .copy(QRect(QPoint(0, 0), image.deviceIndependentSize().toSize())
+                  .adjusted(kEdge, kEdge, -kEdge, -kEdge));
   }
 
   QWidget window;

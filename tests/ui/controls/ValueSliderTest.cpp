@@ -22,8 +22,19 @@ struct RecordingListener : ValueSliderListener {
 };
 
 ValueSliderSetup PitchSetup(QLabel* display, float value) {
-  return {60,   3000,    5,       0.6f, 3.0f, value, true, 1.0f, display, "%1.2f", QString(),
-          skin::kBitmapSettingsThumb, skin::kBitmapSettingsChannelAbove,
+  return {60,
+          3000,
+          5,
+          0.6f,
+          3.0f,
+          value,
+          true,
+          1.0f,
+          display,
+          "%1.2f",
+          QString(),
+          skin::kBitmapSettingsThumb,
+          skin::kBitmapSettingsChannelAbove,
           skin::kBitmapSettingsChannelBelow};
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QPointer>
-#include <functional>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 class QWidget;
 

@@ -42,8 +42,7 @@ TEST(HelpBook, AMissingBookIsLookedForOnceOnly) {
   HelpBook help({QString::fromStdString(folder.Root())});
   EXPECT_EQ(help.Open(nullptr), nullptr);
   // The book appearing later changes nothing: the failure is remembered.
-  QFile::copy(kBook + QStringLiteral("/index.html"),
-              QString::fromStdString(folder.Path("index.html")));
+  QFile::copy(kBook + QStringLiteral("/index.html"), QString::fromStdString(folder.Path("index.html")));
   EXPECT_EQ(help.Open(nullptr), nullptr);
   HelpBook fresh({QString::fromStdString(folder.Root())});
   QWidget* window = fresh.Open(nullptr);

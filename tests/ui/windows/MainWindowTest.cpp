@@ -145,7 +145,8 @@ TEST_F(MainWindowTest, EveryWindowOfTheProgramForTheScreenshots) {
 TEST_F(MainWindowTest, ToolTipsAndPresetNamesAreInTheBuiltLanguage) {
   EXPECT_EQ(window.toolTip(), "Corvane Varnel 3.0");
   EXPECT_EQ(Button(kRecordId)->toolTip(), test::InLanguage("Save", "Kaydet"));
-  EXPECT_EQ(Button(kPlayOutputId)->toolTip(), test::InLanguage("Play toutput file", "Çıktı ses dosyasını çal"));
+  EXPECT_EQ(Button(kPlayOutputId)->toolTip(),
+            test::InLanguage("Play toutput file", "Çıktı ses dosyasını çal"));
   EXPECT_EQ(Radio(kRealTimeId)->toolTip(),
             test::InLanguage("Real-time voice modification", "Sesimi konuşurken değiştir"));
   EXPECT_EQ(Child<QWidget>(1077)->toolTip(), test::InLanguage("Minimize", "Küçült"));
@@ -279,7 +280,8 @@ TEST_F(MainWindowTest, AnInputWithoutExtensionIsTakenAsItIsWhenOnlyThatExists) {
   EXPECT_EQ(operations.modifications, 1);
   EXPECT_EQ(record.inputFileName, "take1");
   // The empty output became a time-stamped name.
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{14}\\.wav$")).match(Edit(kOutputId)->text()).hasMatch());
+  EXPECT_TRUE(
+      QRegularExpression(QStringLiteral("^\\d{14}\\.wav$")).match(Edit(kOutputId)->text()).hasMatch());
 }
 
 TEST_F(MainWindowTest, RealTimeWithAnEmptyOutputRunsFromMicrophoneToSpeaker) {
@@ -300,7 +302,8 @@ TEST_F(MainWindowTest, RecordingWithAnEmptyInputNamesTheFileByTheTime) {
   record.samplingRate = 22050;
   Click(kRecordId);
   const QString name = Edit(kInputId)->text();
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^20\\d{12}\\.wav$")).match(name).hasMatch()) << name.toStdString();
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^20\\d{12}\\.wav$")).match(name).hasMatch())
+      << name.toStdString();
   ASSERT_EQ(operations.recordings.size(), 1u);
   EXPECT_EQ(operations.recordings[0], folder.Root() + "/" + name.toStdString());
   EXPECT_EQ(operations.recordingRate, 22050);
@@ -479,7 +482,8 @@ TEST_F(MainWindowTest, TheAboutBoxNamesTheProgramInTheBuiltLanguage) {
     text = about.findChild<QLabel*>(QStringLiteral("1030"))->text();
   });
   answerer.ScreenshotNextAs(QStringLiteral("about-box"));
-  QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(300, 390), window.mapToGlobal(QPoint(300, 390)));
+  QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(300, 390),
+                                window.mapToGlobal(QPoint(300, 390)));
   QApplication::sendEvent(&window, &menuRequest);
   QMenu* menu = window.findChild<QMenu*>();
   ASSERT_NE(menu, nullptr);
@@ -512,8 +516,8 @@ TEST(MainWindowHelp, AMissingBookIsReportedOnEachPress) {
   QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("1034")), Qt::LeftButton);
   QTest::mouseClick(window.findChild<QWidget*>(QStringLiteral("1034")), Qt::LeftButton);
   ASSERT_EQ(answerer.Texts().size(), 2);
-  EXPECT_EQ(answerer.Texts()[0], test::InLanguage("Cannot find help file Varnel.chm!",
-                                                  "Yardım dosyası Varnel.chm bulunamıyor!"));
+  EXPECT_EQ(answerer.Texts()[0],
+            test::InLanguage("Cannot find help file Varnel.chm!", "Yardım dosyası Varnel.chm bulunamıyor!"));
 }
 
 }  // namespace

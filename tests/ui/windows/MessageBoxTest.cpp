@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QTest>
 
-#include "ui/controls/BitmapButton.h"
 #include "messages/MessageTable.h"
+#include "ui/controls/BitmapButton.h"
 #include "ui/skin/Templates.h"
 #include "ui/support/Language.h"
 #include "ui/support/ModalAnswerer.h"

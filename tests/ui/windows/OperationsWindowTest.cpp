@@ -109,7 +109,8 @@ class OperationsWindowTest : public ::testing::Test {
     QCoreApplication::processEvents();
   }
   bool Idle() {
-    return !bridge.IsBusy() && Button(kStopId)->geometry() == QRect(0, 0, 0, 0) && !window->Meter().isVisible();
+    return !bridge.IsBusy() && Button(kStopId)->geometry() == QRect(0, 0, 0, 0) &&
+           !window->Meter().isVisible();
   }
   void ExpectEverythingBack() {
     for (int id : {kRecordId, kPlayRecordingId, kStartId, kPlayOutputId, 1043, 1057, 1044, 1039}) {
@@ -165,10 +166,10 @@ TEST_F(OperationsWindowTest, AFileModificationShowsItsProgressAndWritesTheOutput
   Open();
   RememberPlaces();
   folder.Write("talk.wav", test::MakeWav(test::kWavPcm, 2, kRate, 16, [] {
-    std::vector<int16_t> stereo;
-    for (int16_t s : Voice(1.0)) stereo.insert(stereo.end(), {s, s});
-    return stereo;
-  }()));
+                 std::vector<int16_t> stereo;
+                 for (int16_t s : Voice(1.0)) stereo.insert(stereo.end(), {s, s});
+                 return stereo;
+               }()));
   Edit(1000)->setText(QStringLiteral("talk.wav"));
   Edit(1001)->setText(QStringLiteral("talk-woman"));
   History stop(Button(kStopId));

@@ -73,7 +73,7 @@ class SettingsWindowTest : public ::testing::Test {
 TEST_F(SettingsWindowTest, OpensWithTheRecordsValuesAndOnlyTheUpperAndBandSlidersShown) {
   test::SaveScreenshot(window, QStringLiteral("settings-window"));
   EXPECT_EQ(window.size(), QSize(303, 498));
-  EXPECT_EQ(Display(kPitchSlider + 19), "1.00");   // 1021
+  EXPECT_EQ(Display(kPitchSlider + 19), "1.00");  // 1021
   EXPECT_EQ(Display(1023), "1.00");
   EXPECT_EQ(Display(1024), "1.00");
   EXPECT_EQ(Display(1026), "100 Hz.");

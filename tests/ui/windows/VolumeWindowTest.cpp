@@ -82,7 +82,8 @@ TEST(VolumeWindow, WithoutASoundCardBothGainsAreReportedInOrder) {
   test::ModalAnswerer answerer;
   VolumeWindow window(mixer.speaker.get(), mixer.microphone.get(), messages, nullptr);
   ASSERT_EQ(answerer.Texts().size(), 2);
-  EXPECT_EQ(answerer.Texts()[0], test::InLanguage("Cannot initialize sound card!", "Ses kartına erişilemedi!"));
+  EXPECT_EQ(answerer.Texts()[0],
+            test::InLanguage("Cannot initialize sound card!", "Ses kartına erişilemedi!"));
   EXPECT_EQ(answerer.Texts()[1], test::InLanguage("Cannot initialize microphone!", "Mikrofon bulunamadı!"));
   EXPECT_FALSE(SliderOf(window, kSpeakerSliderId)->isEnabled());
   EXPECT_FALSE(SliderOf(window, kMicrophoneSliderId)->isEnabled());
@@ -99,8 +100,8 @@ TEST(VolumeWindow, TheCloseBoxHidesItAndTipsAreInTheBuiltLanguage) {
   EXPECT_EQ(SliderOf(window, kMicrophoneSliderId)->toolTip(),
             test::InLanguage("Microphone recording gain", "Mikrofon kayıt seviyesi"));
   QWidget* close = window.findChild<QWidget*>(QStringLiteral("1075"));
-  EXPECT_EQ(close->toolTip(), test::InLanguage("Close volume setting dialog",
-                                               "Ses seviyesi ayarları penceresini kapat"));
+  EXPECT_EQ(close->toolTip(),
+            test::InLanguage("Close volume setting dialog", "Ses seviyesi ayarları penceresini kapat"));
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_TRUE(window.isVisible());
   QTest::mouseClick(close, Qt::LeftButton);
