@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "engine/LiveDelay.h"
 #include "messages/MessagePair.h"
 
 namespace plimo {
@@ -26,6 +27,10 @@ class RunObserver {
   // Every analysed frame: its index from 0, the absolute input position of
   // its analysis buffer (samples) and its F0 (Hz, 0 when unvoiced).
   virtual void OnFrameAnalysed(int64_t /*frame*/, int64_t /*position*/, float /*f0*/) {}
+
+  // Live runs, once both devices run and then about four times a second:
+  // the delay from the microphone to the speaker and what kept it down.
+  virtual void OnLiveDelay(const LiveDelay& /*delay*/) {}
 
   // The run could not do its job (the output file cannot be created or
   // written, the input cannot be read); the message is for the user.

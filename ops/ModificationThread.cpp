@@ -19,6 +19,7 @@ class ControlsObserver : public RunObserver {
       : controls(controls), messages(messages) {}
   void OnProgress(double fraction, const char* text) override { controls.SetProgress(fraction, text); }
   void OnInputLevel(double level) override { controls.SetLevel(level); }
+  void OnLiveDelay(const LiveDelay& delay) override { controls.SetDelay(delay); }
   void OnRunFailure(const MessagePair& message) override {
     failed = true;
     messages.ShowMessage(message, kMessageTypeOk);

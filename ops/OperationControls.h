@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "engine/LiveDelay.h"
+
 namespace plimo {
 
 // The operations. Operations::activeOperation holds the playback or
@@ -44,6 +46,10 @@ class OperationControls {
   // A file modification's fraction done (0 .. 1) and its status text.
   // Every frame.
   virtual void SetProgress(double fraction, const char* text) = 0;
+
+  // A live modification's delay from the microphone to the speaker, once
+  // both devices run and then about four times a second.
+  virtual void SetDelay(const LiveDelay& /*delay*/) {}
 
   // The last report of an operation: nothing of it runs any more but the
   // end of its worker thread.

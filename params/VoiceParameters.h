@@ -5,6 +5,7 @@
 #include <string>
 
 #include "params/Equaliser.h"
+#include "params/LatencyProfile.h"
 #include "params/Relaxed.h"
 
 namespace plimo {
@@ -109,6 +110,9 @@ class VoiceParameters {
   Relaxed<float> robotPitchHz;  // Hz
   Equaliser equaliser;
   DerivedEffects derivedEffects;
+  // The live run's buffering, the session's choice: stored in no
+  // parameter file and kept by ResetToDefaults, presets and loads.
+  Relaxed<LatencyProfile> latencyProfile{LatencyProfile::kStandard};
 };
 
 }  // namespace plimo
