@@ -31,6 +31,7 @@ int OverlapAdd::Prepare(int ring, int blockSamples) {
   block.assign(static_cast<size_t>(blockSamples), 0);
   outputPosition = 0;
   blockFill = 0;
+  blockGiven = 0;
   return 1;
 }
 
@@ -67,12 +68,19 @@ void OverlapAdd::Emit(double limit, int chunk, int64_t end, BlockSink& sink) {
       weightRing[static_cast<size_t>(index)] = 0.0f;
       if (++index == ringSize) index = 0;
       if (++blockFill == blockLength) {
-        sink.TakeBlock(block.data(), blockLength);
+        sink.TakeBlock(block.data() + blockGiven, blockLength - blockGiven);
         blockFill = 0;
+        blockGiven = 0;
       }
     }
     outputPosition += count;
   }
+}
+
+void OverlapAdd::EmitGathered(BlockSink& sink) {
+  if (blockFill == blockGiven) return;
+  sink.TakeBlock(block.data() + blockGiven, blockFill - blockGiven);
+  blockGiven = blockFill;
 }
 
 }  // namespace plimo

@@ -50,8 +50,16 @@ class OverlapAdd {
   // more.
   void Emit(double limit, int chunk, int64_t end, BlockSink& sink);
 
+  // Hands what the block has gathered and not yet given out to sink ahead
+  // of the rest: the block's next hand-over, partial or full, begins after
+  // it. For a listener who cannot wait for whole blocks; the blocks stay
+  // cut where they are, so an effect that keeps to blocks is handed the
+  // rest of one.
+  void EmitGathered(BlockSink& sink);
+
   int64_t outputPosition = 0;  // P_o, samples
   int blockFill = 0;           // F, samples in the block
+  int blockGiven = 0;          // samples of the block already handed out
   int ringSize = 0;            // samples
   int blockLength = 0;         // B, samples
   std::vector<float> sumRing;

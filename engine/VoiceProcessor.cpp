@@ -47,7 +47,9 @@ int VoiceProcessor::Prepare(bool analysisOnlyRun) {
        overlapAdd.Prepare(kRingSize, blockLength) < 0)) {
     return -1;
   }
-  durationScale = LimitDuration(record.durationFactor);
+  // Live output at another duration would drift ever further from the
+  // input; at low latency there is no cushion to hide it in.
+  durationScale = lowLatency ? 1.0f : LimitDuration(record.durationFactor);
 
   analysisLength = frameLength;
   previousHop = pitchTracker.Hop();
@@ -139,11 +141,15 @@ void VoiceProcessor::SynthesiseFrame(const FramePlan& plan) {
                                                  PlacementStep(plan.hop, plan.pitchFactor), !plan.voiced);
 
   // Output trails the synthesis position by about 20 ms less one hop, but
-  // never passes it: later frames still add to the positions beyond.
-  const double limit =
-      static_cast<double>(synthesisPosition) + previousHop - kOutputLagSeconds * samplingRate;
+  // never passes it: later frames still add to the positions beyond. At
+  // low latency it runs up to it.
+  const double end = static_cast<double>(synthesisPosition);
+  const double limit = lowLatency ? end : end + previousHop - kOutputLagSeconds * samplingRate;
   overlapAdd.Emit(limit, previousHop, synthesisPosition, *this);
+  if (lowLatency && !BlockEffectsOn()) overlapAdd.EmitGathered(*this);
 }
+
+bool VoiceProcessor::BlockEffectsOn() const { return record.reverbOn == 1 || record.chorusOn == 1; }
 
 void VoiceProcessor::Drain(BlockSink& sink) {
   if (analysisOnly) return;
@@ -161,6 +167,15 @@ int VoiceProcessor::LatencySamples() const {
   if (blockLength == 0) return 0;
   const int c = previousHop;
   const int lookAhead = pitchTracker.FrameLength() - static_cast<int>(std::lround(lastPitchFactor * c));
+  if (lowLatency) {
+    // The newest frame's window still reaches back to the previous
+    // synthesis position, which it left at least a * c past that frame's
+    // start: the sample there waits for the whole L.
+    const int lowLookAhead = lookAhead + c;
+    // A block waits for its last sample, which leaves with the frame that
+    // passes it.
+    return BlockEffectsOn() ? lowLookAhead + blockLength - 1 : lowLookAhead;
+  }
   const int lagChunks = static_cast<int>(kOutputLagSeconds * samplingRate) / c;
   // A hop longer than the lag lets output run up to the synthesis position.
   const int outputLag = std::max(lagChunks - 1, 0) * c;

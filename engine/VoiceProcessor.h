@@ -53,6 +53,10 @@ struct FrameAnalysis {
 //   - the block: a block's first sample waits for the B - 1 samples after
 //     it, which arrive in chunks of c, up to c - gcd(B, c) past the block's
 //     end, so the longest wait is B + c - gcd(B, c).
+// At low latency there is no output lag, and the look-ahead is the whole
+// L plus (1 - a) * c: a sample just at the last synthesis position waits
+// for the next frame, which still adds to it. While reverb or chorus is on
+// a block waits for its last sample, B - 1 more.
 // With a steady hop (h = c) that is the delay a listener needs for the
 // output never to run dry; a pitch factor other than 1 moves the synthesis
 // position by up to one placement step more.
@@ -71,6 +75,14 @@ class VoiceProcessor : private BlockSink {
   [[nodiscard]] int Configure(int rate, double frameSeconds, double hopSeconds);
   // Lets the next Configure set the LPC order for its rate.
   void ClearLpcOrder() { lpcOrder = 0; }
+
+  // Low latency, for a listener waiting on the other end (set before
+  // Prepare): every sample leaves as soon as no later frame can change it,
+  // in pieces smaller than a block while the effects that work on whole
+  // blocks (reverb, chorus) are off, and the duration is held at 1. The
+  // samples are the same as without it; only when they leave differs.
+  void SetLowLatency(bool on) { lowLatency = on; }
+  bool LowLatency() const { return lowLatency; }
 
   // Makes the run's buffers, transforms and tables and starts the time
   // lines at 0. With analysisOnly, frames are analysed but nothing is
@@ -106,6 +118,8 @@ class VoiceProcessor : private BlockSink {
 
  private:
   void LoadFrameParameters();
+  // Reverb or chorus, which keep to whole blocks, is on.
+  bool BlockEffectsOn() const;
   void SynthesiseFrame(const FramePlan& plan);
   void TakeBlock(int16_t* block, int length) override;
 
@@ -125,6 +139,7 @@ class VoiceProcessor : private BlockSink {
   int lpcOrder = 0;      // p
   int blockLength = 0;   // B
   bool analysisOnly = false;
+  bool lowLatency = false;
 
   // Positions on the input and output time lines, in samples from the
   // start of the run.
