@@ -101,6 +101,16 @@ void PaintSettingsBackground(QPainter& painter, QSizeF size) {
             Qt::AlignRight | Qt::AlignVCenter);
   SmallMark(painter, QRectF(12, firstBand.bottom() - 10, scaleRight - 12, 12), QStringLiteral("-20"),
             Qt::AlignRight | Qt::AlignVCenter);
+
+  // The live run's delay: two choices side by side.
+  const QRectF standard(t::kStandardDelay.Rect());
+  const qreal delayTop = eqBottom + 3;
+  PaintPanel(painter, QRectF(8, delayTop, width - 16, standard.bottom() + 6 - delayTop), kToolPanel);
+  PaintLabel(painter, QRectF(16, delayTop + 2, width - 32, kLabelHeight), LocalText(kLabelLiveDelay),
+             Qt::AlignLeft | Qt::AlignVCenter, true);
+  LabelRightOf(painter, t::kStandardDelay, kLabelStandardDelay,
+               t::kLowDelay.Rect().left() - standard.right() - 2 * kLabelGap);
+  LabelRightOf(painter, t::kLowDelay, kLabelLowDelay, width - t::kLowDelay.Rect().right() - 14);
 }
 
 }  // namespace plimo::skin

@@ -37,6 +37,9 @@ inline constexpr MessagePair kLabelLimiter{"Limiter", "Sınırlama"};
 inline constexpr MessagePair kLabelGater{"Gater", "Engelleme"};
 inline constexpr MessagePair kLabelSamplingRate{"Rate (Hz)", "Örnekleme (Hz)"};
 inline constexpr MessagePair kLabelEqualiser{"Equaliser (kHz)", "Ekolayzer (kHz)"};
+inline constexpr MessagePair kLabelLiveDelay{"Real-time", "Gerçek zamanlı"};
+inline constexpr MessagePair kLabelStandardDelay{"Standard delay", "Standart gecikme"};
+inline constexpr MessagePair kLabelLowDelay{"Low delay", "Düşük gecikme"};
 
 // Volume window.
 inline constexpr MessagePair kLabelVolume{"Volume", "Ses seviyesi"};

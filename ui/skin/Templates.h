@@ -54,10 +54,11 @@ inline constexpr Control kInputFile{1000, 73, 188, 122, 13};
 inline constexpr Control kOutputFile{1001, 73, 204, 122, 13};
 }  // namespace main_window
 
-// Settings window, 202 x 307 units.
+// Settings window, 202 x 327 units: the live run's delay has a row of its
+// own below the equaliser, clear of the band sliders' press zones.
 namespace settings {
 inline constexpr int kWidth = 202;
-inline constexpr int kHeight = 307;
+inline constexpr int kHeight = 327;
 inline constexpr Control kPitch{kPitchSlider, 40, 46, 8, 35};
 inline constexpr Control kDuration{kDurationSlider, 87, 46, 8, 35};
 inline constexpr Control kVocalTract{kVocalTractSlider, 135, 46, 8, 35};
@@ -89,10 +90,12 @@ inline constexpr Control kCompressorBox{kCompressorCheckBox, 60, 161, 9, 8};
 inline constexpr Control kLimiterBox{kLimiterCheckBox, 110, 161, 9, 8};
 inline constexpr Control kGaterBox{kGaterCheckBox, 156, 161, 9, 8};
 inline constexpr Control kSamplingRate{kSamplingRateList, 151, 129, 41, 61};
-inline constexpr Control kLoad{1048, 6, 283, 20, 15};
-inline constexpr Control kSave{1049, 36, 283, 35, 15};
-inline constexpr Control kRevert{1041, 81, 283, 52, 15};
-inline constexpr Control kClose{1075, 158, 283, 28, 15};
+inline constexpr Control kStandardDelay{1068, 9, 286, 9, 8};
+inline constexpr Control kLowDelay{1069, 101, 286, 9, 8};
+inline constexpr Control kLoad{1048, 6, 303, 20, 15};
+inline constexpr Control kSave{1049, 36, 303, 35, 15};
+inline constexpr Control kRevert{1041, 81, 303, 52, 15};
+inline constexpr Control kClose{1075, 158, 303, 28, 15};
 inline constexpr Control kCloseBox{1076, 185, 5, 8, 8};
 }  // namespace settings
 

@@ -11,6 +11,7 @@
 #include "params/VoiceParameters.h"
 #include "ui/controls/BitmapButton.h"
 #include "ui/controls/FileChooser.h"
+#include "ui/controls/ManualRadioButton.h"
 #include "ui/skin/BitmapIds.h"
 #include "ui/skin/SkinColours.h"
 #include "ui/skin/SkinText.h"
@@ -114,6 +115,7 @@ const DisplayRow kDisplayRows[] = {{&t::kPitchDisplay, nullptr},
 constexpr QMargins kUpperSliderZone{50, 20, 5, 20};  // left, up, right, down
 constexpr QMargins kBandSliderZone{0, 20, 0, 40};
 constexpr int kCheckBoxZone = 40;  // px to the right: the painted label
+constexpr int kDelayZone = 100;    // px to the right of a delay choice: its label
 
 constexpr int kDisplayPixelSize = 9;  // px
 constexpr int kListPixelSize = 11;    // px
@@ -201,6 +203,18 @@ void SettingsWindow::BuildControls() {
   samplingRates->setToolTip(LocalText(texts::kSamplingRate));
   connect(samplingRates, &QComboBox::activated, this, [this] { ChooseSamplingRate(); });
 
+  const auto delayChoice = [this](const tmpl::Control& control, const MessagePair& toolTip,
+                                  LatencyProfile profile) {
+    auto* made = new ManualRadioButton(control.id, this);
+    made->move(control.Rect().topLeft());
+    made->resize(made->sizeHint().expandedTo(control.Rect().size()));
+    made->setToolTip(LocalText(toolTip));
+    connect(made, &QAbstractButton::clicked, this, [this, profile] { ChooseLatencyProfile(profile); });
+    return made;
+  };
+  standardDelay = delayChoice(t::kStandardDelay, texts::kStandardDelay, LatencyProfile::kStandard);
+  lowDelay = delayChoice(t::kLowDelay, texts::kLowDelay, LatencyProfile::kLow);
+
   const auto button = [this](const tmpl::Control& control, const skin::ButtonBitmaps& look,
                              const MessagePair& toolTip, void (SettingsWindow::*command)()) {
     auto* made = new BitmapButton(control.id, this);
@@ -251,6 +265,7 @@ void SettingsWindow::FillControls() {
                                    skin::kBitmapSettingsChannelBelow});
   }
   SelectRecordRate();
+  ShowLatencyProfile();
   for (int i = 0; i < switches.size(); ++i) {
     switches[i].box->setChecked(kSwitchRows[i].parameter(record) != 0);
     RunSwitchHandler(switches[i]);
@@ -300,7 +315,27 @@ void SettingsWindow::ChooseSamplingRate() {
   CopyControlsToParameters(kSamplingRateList);
 }
 
+void SettingsWindow::ShowLatencyProfile() {
+  const bool low = record.latencyProfile == LatencyProfile::kLow;
+  standardDelay->setChecked(!low);
+  lowDelay->setChecked(low);
+}
+
+void SettingsWindow::ChooseLatencyProfile(LatencyProfile profile) {
+  // A live run sets its devices and buffers up for the profile when it
+  // starts: while one runs the choice stays on the profile in use, as the
+  // rate list does.
+  if (!host.IsOperationRunning()) record.latencyProfile = profile;
+  ShowLatencyProfile();
+}
+
 bool SettingsWindow::ClaimSurfacePress(const QPoint& global) {
+  for (ManualRadioButton* choice : {standardDelay, lowDelay}) {
+    if (ScreenZone(*choice, QMargins(0, 0, kDelayZone, 0)).contains(global)) {
+      choice->click();
+      return true;
+    }
+  }
   for (const Switch& effect : switches) {
     if (ScreenZone(*effect.box, QMargins(0, 0, kCheckBoxZone, 0)).contains(global)) {
       effect.box->toggle();

@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "params/LatencyProfile.h"
 #include "params/Presets.h"
 #include "params/SettingsControls.h"
 #include "ui/controls/SkinnedDialog.h"
@@ -15,6 +16,7 @@ namespace plimo {
 
 class BitmapButton;
 class FileChooser;
+class ManualRadioButton;
 class MessageSink;
 class SettingsHost;
 class VoiceParameters;
@@ -74,6 +76,10 @@ class SettingsWindow : public SkinnedDialog,
   void FocusSlider(ValueSlider* slider);
   void SelectRecordRate();
   void ChooseSamplingRate();
+  // The live run's buffering, a session choice of the record's that no
+  // file, preset or revert changes.
+  void ShowLatencyProfile();
+  void ChooseLatencyProfile(LatencyProfile profile);
   void RevertToDefaults();
   void LoadParameterFile();
   void SaveParameterFile();
@@ -88,6 +94,8 @@ class SettingsWindow : public SkinnedDialog,
   // limiter, gater.
   QList<Switch> switches;
   QComboBox* samplingRates = nullptr;
+  ManualRadioButton* standardDelay = nullptr;
+  ManualRadioButton* lowDelay = nullptr;
 };
 
 }  // namespace plimo

@@ -59,6 +59,10 @@ inline constexpr MessagePair kAddCompressor{"Add/Cancel compressor", "Sıkışt�
 inline constexpr MessagePair kAddLimiter{"Add/Cancel limiter", "Sınırlama ekle/iptal"};
 inline constexpr MessagePair kAddGater{"Add/Cancel gater", "Engelleme ekle/iptal"};
 inline constexpr MessagePair kSamplingRate{"Sampling rate (Hz)", "Örnekleme sıklığı (Hz)"};
+inline constexpr MessagePair kStandardDelay{"Real-time with a safe cushion against dropouts",
+                                            "Gerçek zamanlı, kesintilere karşı güvenli tampon"};
+inline constexpr MessagePair kLowDelay{"Real-time at conversation speed (duration 1.00)",
+                                       "Gerçek zamanlı, konuşma hızında (süre 1.00)"};
 inline constexpr MessagePair kLoadSettings{"Load settings file", "Ayar dosyası yükle"};
 inline constexpr MessagePair kSaveSettings{"Save settings file", "Ayarları dosyaya kaydet"};
 inline constexpr MessagePair kRevert{"Revert to default settings", "İlk ayarları yükle"};

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -72,7 +73,7 @@ class SettingsWindowTest : public ::testing::Test {
 
 TEST_F(SettingsWindowTest, OpensWithTheRecordsValuesAndOnlyTheUpperAndBandSlidersShown) {
   test::SaveScreenshot(window, QStringLiteral("settings-window"));
-  EXPECT_EQ(window.size(), QSize(303, 498));
+  EXPECT_EQ(window.size(), QSize(303, 531));
   EXPECT_EQ(Display(kPitchSlider + 19), "1.00");  // 1021
   EXPECT_EQ(Display(1023), "1.00");
   EXPECT_EQ(Display(1024), "1.00");
@@ -231,6 +232,32 @@ TEST_F(SettingsWindowTest, SamplingRateChangesOnlyWhileNothingRuns) {
   host.running = false;
   QTest::keyClick(rates, Qt::Key_Up);
   EXPECT_EQ(record.samplingRate, 16000);
+}
+
+TEST_F(SettingsWindowTest, TheDelayChoiceOutlivesRevertAndPresetsAndWaitsWhileAnOperationRuns) {
+  auto* standard = Child<QRadioButton>(1068);
+  auto* low = Child<QRadioButton>(1069);
+  EXPECT_TRUE(standard->isChecked());
+  EXPECT_EQ(low->toolTip(), test::InLanguage("Real-time at conversation speed (duration 1.00)",
+                                             "Gerçek zamanlı, konuşma hızında (süre 1.00)"));
+  Click(1069);
+  EXPECT_EQ(record.latencyProfile, LatencyProfile::kLow);
+  EXPECT_TRUE(low->isChecked());
+  EXPECT_FALSE(standard->isChecked());
+  Click(1041);
+  window.RefreshFromParameters();  // as after a preset
+  EXPECT_EQ(record.latencyProfile, LatencyProfile::kLow);
+  EXPECT_TRUE(low->isChecked());
+  host.running = true;
+  ClickRightOf(standard, 60);  // on its painted label
+  EXPECT_EQ(record.latencyProfile, LatencyProfile::kLow);
+  EXPECT_TRUE(low->isChecked());
+  EXPECT_FALSE(standard->isChecked());
+  host.running = false;
+  ClickRightOf(standard, 60);
+  EXPECT_EQ(record.latencyProfile, LatencyProfile::kStandard);
+  EXPECT_TRUE(standard->isChecked());
+  EXPECT_FALSE(low->isChecked());
 }
 
 TEST_F(SettingsWindowTest, SaveThenLoadRestoresTheFileAndKeepsTheDynamics) {
