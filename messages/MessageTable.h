@@ -34,6 +34,12 @@ inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!", "
 // real-time run or a playback was using it.
 inline constexpr MessagePair kMessageSoundDeviceFailed{"Sound device failed!", "Ses aygıtı çalışmıyor!"};
 
+// A live run starts in the low-delay profile with a duration other than 1:
+// it runs at 1, since its output cannot fall behind or run ahead of the
+// microphone.
+inline constexpr MessagePair kMessageLowDelayDuration{"Low delay runs at the original duration (1.00).",
+                                                      "Düşük gecikme özgün süreyle (1.00) çalışır."};
+
 // A parameter file to be read does not exist or cannot be opened.
 inline constexpr MessagePair kMessageCannotFindSettingsFile{"Cannot find settings file!",
                                                             "Ayar dosyası bulunamıyor!"};
@@ -63,6 +69,10 @@ inline constexpr MessagePair kMessageCannotFindHelpFile{"Cannot find help file V
 // Progress of a file-mode modification; the percentage follows, formatted
 // with "%3.1f".
 inline constexpr MessagePair kTextProgress{"Process: % ", "İşlem: % "};
+
+// A live run's delay from the microphone to the speaker; whole
+// milliseconds and " ms" follow.
+inline constexpr MessagePair kTextDelay{"Delay: ", "Gecikme: "};
 
 // The About box.
 inline constexpr MessagePair kTextAbout{"Varnel Voice Disguise", "Varnel Ses Değiştirme"};

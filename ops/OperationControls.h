@@ -15,10 +15,12 @@ inline constexpr int32_t kOperationModification = 3;
 inline constexpr int32_t kOperationRecording = 4;
 
 // What a starting operation will report while it runs: a level (the
-// microphone's or the played file's), the progress through a file.
+// microphone's or the played file's), the progress through a file, a live
+// run's delay from the microphone to the speaker.
 struct OperationReports {
   bool level = false;
   bool progress = false;
+  bool delay = false;
 };
 
 // How an operation ended: it did its job (to the end of its input, or up to

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <cmath>
 #include <functional>
 #include <initializer_list>
 
@@ -590,6 +591,12 @@ void MainWindow::ArrangeForModification() {
 void MainWindow::ShowProgress(double fraction, const QString& text) {
   progressBar->setValue(static_cast<int>(fraction * kProgressRange));
   progressMessage->setText(text);
+}
+
+void MainWindow::ShowDelay(double milliseconds) {
+  progressMessage->setText(LocalText(kTextDelay) + QString::number(std::lround(milliseconds)) +
+                           QStringLiteral(" ms"));
+  progressMessage->show();
 }
 
 void MainWindow::RestoreAfterOperation() {

@@ -79,6 +79,9 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   // pace of the screen.
   void SetMeterLevel(int level);
   void ShowProgress(double fraction, const QString& text);
+  // A live run's delay from the microphone to the speaker, in the place of
+  // a file run's progress text, until the run ends.
+  void ShowDelay(double milliseconds);
 
  protected:
   bool ClaimSurfacePress(const QPoint& globalPosition) override;

@@ -55,9 +55,11 @@ void OperationsBridge::OperationStarted(int32_t operation, OperationReports repo
   // nothing, not where the last run ended.
   hasLevel.store(false);
   progress.store(0.0);
+  delay.Clear();
   Queue([this, operation, reports] {
     meterShown = reports.level;
     progressShown = reports.progress;
+    delayShown = reports.delay;
     window->OperationStarted(operation, reports);
     UpdatePolling();
   });
@@ -76,6 +78,7 @@ void OperationsBridge::OperationEnded(int32_t operation, OperationResult) {
   Queue([this, operation] {
     meterShown = false;
     progressShown = false;
+    delayShown = false;
     window->OperationEnded(operation);
     UpdatePolling();
   });
@@ -89,7 +92,7 @@ int OperationsBridge::ShowMessage(const MessagePair& message, int type) {
 }
 
 void OperationsBridge::UpdatePolling() {
-  if (meterShown || progressShown) {
+  if (meterShown || progressShown || delayShown) {
     ShowStoredValues();
     poll.start();
   } else {
@@ -111,6 +114,8 @@ void OperationsBridge::ShowStoredValues() {
     window->ShowProgress(fraction,
                          LocalText(kTextProgress) + QString::asprintf("%3.1f", fraction * kPercent));
   }
+  LiveDelay current;
+  if (delayShown && delay.Load(&current)) window->ShowDelay(current.totalMs);
 }
 
 }  // namespace plimo

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "messages/MessageSink.h"
+#include "ops/LatestDelay.h"
 #include "ops/OperationControls.h"
 #include "ops/Operations.h"
 #include "ui/windows/OperationsPort.h"
@@ -19,8 +20,8 @@ class VoiceParameters;
 // through the OperationControls side and tell the user of failures through
 // the MessageSink side. Workers never touch a widget: every start, end
 // and message is queued to the user-interface thread in the order given,
-// and the level and progress, which change with every block, are only
-// stored (no lock, no allocation on the worker) and shown by the
+// and the level, progress and live delay, which change with every block,
+// are only stored (no lock, no allocation on the worker) and shown by the
 // user-interface thread at the pace of the screen while they are visible.
 class OperationsBridge : public OperationsPort, public OperationControls, public MessageSink {
  public:
@@ -48,6 +49,7 @@ class OperationsBridge : public OperationsPort, public OperationControls, public
   void OperationStarted(int32_t operation, OperationReports reports) override;
   void SetLevel(double level) override;
   void SetProgress(double fraction, const char* text) override;
+  void SetDelay(const LiveDelay& reported) override { delay.Store(reported); }
   void OperationEnded(int32_t operation, OperationResult result) override;
 
   // MessageSink: from a worker the box is queued and the worker goes on
@@ -65,9 +67,11 @@ class OperationsBridge : public OperationsPort, public OperationControls, public
   QTimer poll;
   bool meterShown = false;
   bool progressShown = false;
+  bool delayShown = false;
   std::atomic<bool> hasLevel{false};
   std::atomic<double> level{0.0};
   std::atomic<double> progress{0.0};
+  LatestDelay delay;
   Operations operations;
 };
 

@@ -200,6 +200,22 @@ TEST_F(OperationsWindowTest, TheMeterShowsHowLoudANegativeSampleIsAndNothingBefo
   bridge.OperationEnded(kOperationRecording, OperationResult::kDone);
 }
 
+TEST_F(OperationsWindowTest, ALiveRunShowsItsDelayFromTheFirstReportUntilItEnds) {
+  Open();
+  auto* text = window->findChild<QLabel*>(QStringLiteral("1029"));
+  bridge.OperationStarted(kOperationModification, OperationReports{.level = true, .delay = true});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->Meter().isVisible(); }, kWaitMs));
+  EXPECT_FALSE(text->isVisible());
+  bridge.SetDelay(LiveDelay{.engineMs = 40.0, .captureMs = 3.2, .playbackMs = 5.1, .totalMs = 48.3});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text->isVisible(); }, kWaitMs));
+  EXPECT_EQ(text->text(), "Delay: 48 ms");
+  test::SaveScreenshot(*window, QStringLiteral("main-window-live"));
+  bridge.SetDelay(LiveDelay{.engineMs = 40.0, .captureMs = 3.0, .playbackMs = 9.0, .totalMs = 52.0});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return text->text() == "Delay: 52 ms"; }, kWaitMs));
+  bridge.OperationEnded(kOperationModification, OperationResult::kDone);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !text->isVisible(); }, kWaitMs));
+}
+
 TEST_F(OperationsWindowTest, EachFileRunStartsItsProgressFromNothing) {
   Open();
   auto* bar = window->findChild<QProgressBar*>(QStringLiteral("1028"));
