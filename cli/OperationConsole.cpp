@@ -26,10 +26,19 @@ extern "C" void NoteInterrupt(int) { interrupted.store(true, std::memory_order_r
 
 }  // namespace
 
-void ConsoleControls::DrawMeter() {
+void ConsoleControls::Draw() {
+  LiveDelay first;
+  if (!startPrinted && delay.Load(&first)) {
+    ClearMeterLine();
+    std::fprintf(stream, "live: delay %ld ms (engine %ld, microphone %ld, speaker %ld)\n",
+                 std::lround(first.totalMs), std::lround(first.engineMs), std::lround(first.captureMs),
+                 std::lround(first.playbackMs));
+    std::fflush(stream);
+    startPrinted = true;
+  }
   if (!showMeter) return;
   if (!meterShown.load()) {
-    if (lineDrawn) std::fputc('\n', stderr);
+    if (lineDrawn) std::fputc('\n', stream);
     lineDrawn = false;
     return;
   }
@@ -39,9 +48,25 @@ void ConsoleControls::DrawMeter() {
   std::memset(bar, ' ', kMeterWidth);
   std::memset(bar, '#', static_cast<size_t>(filled));
   bar[kMeterWidth] = '\0';
-  std::fprintf(stderr, "\rlevel [%s]", bar);
-  std::fflush(stderr);
+  std::fprintf(stream, "\rlevel [%s]", bar);
+  std::fflush(stream);
   lineDrawn = true;
+}
+
+void ConsoleControls::PrintDelaySummary() {
+  LiveDelay last;
+  if (!delay.Load(&last)) return;
+  ClearMeterLine();
+  std::fprintf(stream, "live: delay %ld ms at the end, %lld underruns, %lld ms shed\n", std::lround(last.totalMs),
+               static_cast<long long>(last.underruns), static_cast<long long>(last.shedMs));
+  std::fflush(stream);
+}
+
+void ConsoleControls::ClearMeterLine() {
+  if (!lineDrawn) return;
+  // Back to the line's start and erased, as a terminal understands it.
+  std::fputs("\r\033[K", stream);
+  lineDrawn = false;
 }
 
 int ConsoleMessages::ShowMessage(const MessagePair& message, int) {
@@ -59,7 +84,7 @@ bool RunUntilStopped(Operations& operations, ConsoleControls& controls, double s
   while (operations.flags.Any()) {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastDraw >= kMeterRedraw) {
-      controls.DrawMeter();
+      controls.Draw();
       lastDraw = now;
     }
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -71,7 +96,8 @@ bool RunUntilStopped(Operations& operations, ConsoleControls& controls, double s
   }
   operations.StopAllOperations();
   operations.WaitForWorkers();
-  controls.DrawMeter();
+  controls.Draw();
+  controls.PrintDelaySummary();
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   return stopped;

@@ -37,8 +37,15 @@ class ControlsObserver : public RunObserver {
 void Operations::ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed) {
   const bool realTime = record.realTimeMode != 0;
   const bool meter = record.meterDisplay != 0;
-  controls.OperationStarted(kOperationModification,
-                            OperationReports{.level = meter, .progress = !realTime && !meter});
+  // Output cannot keep pace with the microphone at another duration: the
+  // low profile holds it at 1, and the user is told why the slider does
+  // nothing. Before the start, so no meter is drawn over the words.
+  if (realTime && record.latencyProfile == LatencyProfile::kLow && record.durationFactor != 1.0f) {
+    messages.ShowMessage(kMessageLowDelayDuration, kMessageTypeSelfClosing);
+  }
+  controls.OperationStarted(kOperationModification, OperationReports{.level = meter,
+                                                                    .progress = !realTime && !meter,
+                                                                    .delay = realTime});
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
   const StreamsStatus streams =

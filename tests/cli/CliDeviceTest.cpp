@@ -183,6 +183,13 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   }
 }
 
+TEST_F(CliOnServer, LowDelayTellsThatItRunsAtDurationOne) {
+  const CliRun run = RunCli(dir, {"live", "--latency", "low", "--duration", "1.5", "--seconds", "1"});
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(Contains(run.err, "plimo-cli live: Low delay runs at the original duration (1.00).\n")) << run.err;
+  EXPECT_FALSE(Contains(RunCli(dir, {"live", "--duration", "1.5", "--seconds", "1"}).err, "Low delay"));
+}
+
 TEST(CliWithoutSoundCard, VolumeSaysWhichControlIsMissingAndLiveTellsTheUser) {
   NoSoundCard none;
   TempDir dir;
@@ -270,6 +277,10 @@ TEST(CliDeviceUsage, BadArgumentsAreUsageErrors) {
   EXPECT_EQ(RunCli(dir, {"live", "in.wav"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"live", "--seconds", "0"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"live", "--pitch", "9"}).exitStatus, 2);
+  const CliRun latency = RunCli(dir, {"live", "--latency", "fast"});
+  EXPECT_EQ(latency.exitStatus, 2);
+  EXPECT_TRUE(Contains(latency.err, "--latency takes standard or low")) << latency.err;
+  EXPECT_EQ(RunCli(dir, {"live", "--latency"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"record"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"record", "a.wav", "--rate", "12345"}).exitStatus, 2);
   EXPECT_EQ(RunCli(dir, {"play"}).exitStatus, 2);

@@ -25,7 +25,9 @@ const MessagePair kAllPairs[] = {
     kMessageCannotWriteOutputFile,
     kMessageCannotProcessInputFile,
     kMessageCannotFindHelpFile,
+    kMessageLowDelayDuration,
     kTextProgress,
+    kTextDelay,
     kTextAbout,
 };
 
