@@ -57,8 +57,9 @@ void ConsoleControls::PrintDelaySummary() {
   LiveDelay last;
   if (!delay.Load(&last)) return;
   ClearMeterLine();
-  std::fprintf(stream, "live: delay %ld ms at the end, %lld underruns, %lld ms shed\n", std::lround(last.totalMs),
-               static_cast<long long>(last.underruns), static_cast<long long>(last.shedMs));
+  std::fprintf(stream, "live: delay %ld ms at the end, %lld underruns, %lld ms shed\n",
+               std::lround(last.totalMs), static_cast<long long>(last.underruns),
+               static_cast<long long>(last.shedMs));
   std::fflush(stream);
 }
 

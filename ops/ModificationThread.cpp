@@ -43,9 +43,9 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   if (realTime && record.latencyProfile == LatencyProfile::kLow && record.durationFactor != 1.0f) {
     messages.ShowMessage(kMessageLowDelayDuration, kMessageTypeSelfClosing);
   }
-  controls.OperationStarted(kOperationModification, OperationReports{.level = meter,
-                                                                    .progress = !realTime && !meter,
-                                                                    .delay = realTime});
+  controls.OperationStarted(
+      kOperationModification,
+      OperationReports{.level = meter, .progress = !realTime && !meter, .delay = realTime});
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
   const StreamsStatus streams =

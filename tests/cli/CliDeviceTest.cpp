@@ -186,7 +186,8 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
 TEST_F(CliOnServer, LowDelayTellsThatItRunsAtDurationOne) {
   const CliRun run = RunCli(dir, {"live", "--latency", "low", "--duration", "1.5", "--seconds", "1"});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
-  EXPECT_TRUE(Contains(run.err, "plimo-cli live: Low delay runs at the original duration (1.00).\n")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "plimo-cli live: Low delay runs at the original duration (1.00).\n"))
+      << run.err;
   EXPECT_FALSE(Contains(RunCli(dir, {"live", "--duration", "1.5", "--seconds", "1"}).err, "Low delay"));
 }
 

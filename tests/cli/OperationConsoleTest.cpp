@@ -26,15 +26,16 @@ TEST(ConsoleControls, ALiveRunsDelayIsPrintedOnceAtTheStartAndSummedUpAtTheEnd) 
   controls.Draw();
   controls.SetDelay(LiveDelay{.engineMs = 40.4, .captureMs = 3.4, .playbackMs = 4.6, .totalMs = 48.4});
   controls.Draw();
-  controls.SetDelay(
-      LiveDelay{.engineMs = 40.0, .captureMs = 3.0, .playbackMs = 6.0, .totalMs = 49.0, .underruns = 2, .shedMs = 120});
+  controls.SetDelay(LiveDelay{
+      .engineMs = 40.0, .captureMs = 3.0, .playbackMs = 6.0, .totalMs = 49.0, .underruns = 2, .shedMs = 120});
   controls.Draw();
   controls.OperationEnded(kOperationModification, OperationResult::kDone);
   controls.Draw();
   controls.PrintDelaySummary();
   const std::string meter = "\rlevel [" + std::string(20, '#') + std::string(20, ' ') + "]";
-  EXPECT_EQ(Written(stream), meter + "\r\033[Klive: delay 48 ms (engine 40, microphone 3, speaker 5)\n" + meter +
-                                 meter + "\nlive: delay 49 ms at the end, 2 underruns, 120 ms shed\n");
+  EXPECT_EQ(Written(stream), meter + "\r\033[Klive: delay 48 ms (engine 40, microphone 3, speaker 5)\n" +
+                                 meter + meter +
+                                 "\nlive: delay 49 ms at the end, 2 underruns, 120 ms shed\n");
   std::fclose(stream);
 }
 
