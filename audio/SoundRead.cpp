@@ -26,6 +26,7 @@ constexpr std::chrono::milliseconds kStopPollInterval{1};
 // buffers than kMinCaptureBuffers.
 constexpr int32_t kMinCaptureTotalMs = 128;
 constexpr int32_t kMinCaptureBuffers = 5;
+constexpr int32_t kMinLowCaptureBuffers = 2;
 constexpr int64_t kMillisecondsPerSecond = 1000;
 
 void Convert(const uint8_t* bytes, int64_t count, uint16_t formatTag, int bits, int16_t* samples) {
@@ -81,7 +82,7 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
   bytesPerSecond = ByteRateOf(sampleRate, bitsPerSample, channels);
 }
 
-SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
+SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, LatencyProfile profile) {
   if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
   if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
   stopRequested = 0;
@@ -89,8 +90,9 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
   if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1)
     return SoundResult::kSoundFailed;
-  totalMs = std::max(totalMs, kMinCaptureTotalMs);
-  bufferCount = std::max(totalMs / bufferMs, kMinCaptureBuffers);
+  const bool low = profile == LatencyProfile::kLow;
+  if (!low) totalMs = std::max(totalMs, kMinCaptureTotalMs);
+  bufferCount = std::max(totalMs / bufferMs, low ? kMinLowCaptureBuffers : kMinCaptureBuffers);
   const int64_t bytes =
       static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond * BytesPerSample() * channels;
   // A buffer too short for one frame would never fill.
@@ -100,8 +102,9 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs) {
 
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
                          static_cast<uint16_t>(bitsPerSample)};
-  if (device->Open(format, static_cast<size_t>(bufferCount)) != DeviceResult::kDeviceOk)
-    return SoundResult::kSoundFailed;
+  const DeviceResult opened = low ? device->Open(format, static_cast<size_t>(bufferCount), kLowCaptureBuffering)
+                                   : device->Open(format, static_cast<size_t>(bufferCount));
+  if (opened != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
   buffers.clear();
   buffers.reserve(static_cast<size_t>(bufferCount));
   firstBuffer = 0;
@@ -220,6 +223,21 @@ int64_t SoundRead::ReadDeviceBytes(uint8_t* destination, int64_t m) {
     firstBuffer = (firstBuffer + 1) % buffers.size();
   }
 }
+
+int64_t SoundRead::HeldFrames() const {
+  const int64_t frameBytes = static_cast<int64_t>(BytesPerSample()) * channels;
+  if (mode != kSoundModeDevice || frameBytes <= 0) return 0;
+  // The buffers handed back and not yet read through, oldest first.
+  int64_t bytes = 0;
+  for (size_t i = 0; i < buffers.size(); ++i) {
+    const WaveBuffer& header = buffers[(firstBuffer + i) % buffers.size()]->header;
+    if (!header.done.load(std::memory_order_acquire)) break;
+    bytes += header.recordedBytes;
+  }
+  return bytes / frameBytes + device->HeldFrames();
+}
+
+int64_t SoundRead::ShedFrames() const { return mode == kSoundModeDevice ? device->ShedFrames() : 0; }
 
 bool SoundRead::Stopping() const {
   return stopRequested != 0 || (runFlag != nullptr && !runFlag->load(std::memory_order_relaxed));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "audio/SoundFile.h"
+#include "params/LatencyProfile.h"
 #include "platform/WaveInDevice.h"
 
 namespace plimo {
@@ -29,6 +30,15 @@ enum class SoundResult : int {
 // 42 buffers of 3 ms.
 inline constexpr int32_t kCaptureTotalMs = 128;
 inline constexpr int32_t kCaptureBufferMs = 3;
+// The capture queue of a low-delay run: the longest hop the run reads at
+// once and a device period, in buffers of 2 ms; what waits beyond it is
+// dropped, so a run that fell behind is never more than that behind.
+inline constexpr int32_t kLowCaptureTotalMs = 16;
+inline constexpr int32_t kLowCaptureBufferMs = 2;
+// The microphone's own buffering in a low-delay run: periods of 2.5 ms in a
+// ring of 40 ms, which bridges a late I/O thread without adding delay (the
+// thread empties the ring every period).
+inline constexpr DeviceBuffering kLowCaptureBuffering{2500, 40000};
 
 // The format tag SoundRead and SoundWrite keep for a requested one: a µ-law
 // or A-law tag with 16 bits means the samples are already linear, so PCM.
@@ -64,11 +74,14 @@ class SoundRead {
   // PCM.
   void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels, uint16_t formatTag);
 
-  // The microphone, with totalMs (at least 128) of capture queue in
-  // buffers of bufferMs; recording starts at once. kSoundOk (also when the
+  // The microphone, with totalMs (at least 128 in the standard profile) of
+  // capture queue in buffers of bufferMs; recording starts at once. The
+  // low profile takes the queue as it is given (at least two buffers) and
+  // opens the device with kLowCaptureBuffering. kSoundOk (also when the
   // device is open already), or kSoundFailed when it cannot be opened, a
   // file is open, or the format or buffer length describe no buffer.
-  [[nodiscard]] SoundResult OpenDevice(int32_t totalMs, int32_t bufferMs);
+  [[nodiscard]] SoundResult OpenDevice(int32_t totalMs, int32_t bufferMs,
+                                       LatencyProfile profile = LatencyProfile::kStandard);
 
   // Opens a wav file (any format SoundFile reads) and takes its format.
   // kSoundFailed when it cannot be opened or is not a valid wav file.
@@ -86,6 +99,12 @@ class SoundRead {
   // File mode: up to n samples, their count (fewer at the end of the data,
   // 0 once it has ended), or -1 when no file is open or a read fails.
   [[nodiscard]] int ReadFile(int16_t* samples, int n);
+
+  // Device mode: frames recorded and not yet read, in the capture queue
+  // and in the sound system; and frames dropped since the open because
+  // the reader fell behind. Allocate nothing and never wait.
+  int64_t HeldFrames() const;
+  int64_t ShedFrames() const;
 
   // Asks a waiting Read to give up, and every later device Read until the
   // device is opened again; returns once the object is idle.

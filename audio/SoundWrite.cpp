@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -34,6 +36,16 @@ constexpr int64_t kMillisecondsPerSecond = 1000;
 // such block, and a few spare.
 constexpr int32_t kBlockMs = 20;
 constexpr size_t kSpareBuffers = 4;
+
+// The low profile sends what it has once a millisecond is together, and
+// trims a lasting surplus or shortfall of its cushion by at most
+// kMaxTrimFrames each kTrimWindowMs, which no listener hears as a change
+// of pitch; a surplus or shortfall within kTrimMarginMs is left alone.
+constexpr int32_t kLowBufferMs = 1;
+constexpr int32_t kTrimWindowMs = 250;
+constexpr int32_t kTrimMarginMs = 1;
+constexpr int64_t kMaxTrimFrames = 16;
+constexpr size_t kMaxTrimBytes = 256;
 
 // PlayFile: 20 ms blocks into a queue of at most 300 ms in buffers of at
 // least 3 ms.
@@ -97,26 +109,38 @@ SoundResult SoundWrite::OpenFile(const std::string& name) {
   return SoundResult::kSoundOk;
 }
 
-SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs) {
+SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs, LatencyProfile profile) {
   if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
   if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
   if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte)
     return SoundResult::kSoundFailed;
+  low = profile == LatencyProfile::kLow;
   maxQueuedMs = std::max(newMaxQueuedMs, kMinQueuedMs);
   // A buffer held back longer than the pre-roll could keep the queue over
   // its limit with nothing sent, and writing would stop for good.
-  bufferMs = std::clamp(newBufferMs, 0, kPreRollMs);
+  bufferMs = low ? kLowBufferMs : std::clamp(newBufferMs, 0, kPreRollMs);
+  // The longest a buffer collects before it is sent.
+  const int32_t collectMs = low ? kLowCushionMs + kLowBacklogMs : kPreRollMs;
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
                          static_cast<uint16_t>(bitsPerSample)};
-  const size_t count = static_cast<size_t>((maxQueuedMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
-  if (device->Open(format, count) != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
+  const int32_t queueMs = low ? collectMs : maxQueuedMs;
+  const size_t count = static_cast<size_t>((queueMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
+  const DeviceResult opened =
+      low ? device->Open(format, count, kLowPlaybackBuffering) : device->Open(format, count);
+  if (opened != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
   const int64_t bytesPerMs =
       static_cast<int64_t>(sampleRate) * kSampleBytes * channels / kMillisecondsPerSecond;
-  // A buffer grows up to its threshold plus the block that crossed it; the
-  // one collecting the pre-roll grows furthest.
-  buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)),
-                   static_cast<size_t>(bytesPerMs * (kPreRollMs + kBlockMs)));
+  // A buffer grows up to its threshold plus the block that crossed it (and
+  // what a trim repeats); the one collecting the pre-roll grows furthest.
+  buffers.Allocate(count, static_cast<size_t>(bytesPerMs * (bufferMs + kBlockMs)) + kMaxTrimBytes,
+                   static_cast<size_t>(bytesPerMs * (collectMs + kBlockMs)) + kMaxTrimBytes);
   queuedBytes = 0;
+  playing = false;
+  cushionFrames = static_cast<int64_t>(sampleRate) * kLowCushionMs / kMillisecondsPerSecond;
+  backlogFrames = static_cast<int64_t>(sampleRate) * kLowBacklogMs / kMillisecondsPerSecond;
+  underrunCount = 0;
+  shedFrames = 0;
+  windowFrames = 0;
   deviceFailed = false;
   scratch.resize(kScratchBytes);
   mode = kSoundModeDevice;
@@ -148,12 +172,109 @@ int SoundWrite::Send(PlaybackBuffer& buffer) {
     deviceFailed = true;
     return -1;
   }
+  playing = true;
   return 0;
+}
+
+int64_t SoundWrite::HeldFrames() const {
+  const int64_t frameBytes = static_cast<int64_t>(kSampleBytes) * channels;
+  if (mode != kSoundModeDevice || frameBytes <= 0) return 0;
+  const int64_t collecting = !buffers.Empty() && !buffers.Back().Sent()
+                                 ? static_cast<int64_t>(buffers.Back().data.size()) / frameBytes
+                                 : 0;
+  return collecting + device->HeldFrames();
+}
+
+void SoundWrite::Trim(PlaybackBuffer& buffer, int64_t added, int64_t count) {
+  const int64_t frameBytes = static_cast<int64_t>(kSampleBytes) * channels;
+  const int64_t most = std::min<int64_t>(kMaxTrimFrames, static_cast<int64_t>(kMaxTrimBytes) / frameBytes);
+  const int64_t frames = std::min({std::abs(count), most, added});
+  if (frames <= 0) return;
+  // The quietest start for the frames among those just added.
+  const int64_t first = static_cast<int64_t>(buffer.data.size()) / frameBytes - added;
+  int64_t quietest = first;
+  int quietestLevel = INT32_MAX;
+  for (int64_t at = first; at + frames <= first + added; ++at) {
+    const int level = std::abs(static_cast<int16_t>(Little16(buffer.data.data() + at * frameBytes)));
+    if (level < quietestLevel) {
+      quietestLevel = level;
+      quietest = at;
+    }
+  }
+  const auto from = buffer.data.begin() + quietest * frameBytes;
+  const int64_t bytes = frames * frameBytes;
+  if (count < 0) {
+    buffer.data.erase(from, from + bytes);
+    shedFrames += frames;
+    return;
+  }
+  // Copied out first: a vector may not insert from itself.
+  uint8_t repeated[kMaxTrimBytes];
+  std::copy(from, from + bytes, repeated);
+  buffer.data.insert(buffer.data.begin() + quietest * frameBytes, repeated, repeated + bytes);
+}
+
+// The low profile: no pre-roll and no waiting. The cushion is collected
+// before sound starts, and again after the speaker ran dry; beyond it, a
+// backlog is dropped at once (the oldest of what arrives) and a small
+// lasting surplus or shortfall is trimmed, so the delay never grows.
+int64_t SoundWrite::WriteLowBytes(const uint8_t* bytes, int64_t m) {
+  if (deviceFailed || device->HasFailed()) {
+    deviceFailed = true;
+    return -1;
+  }
+  if (Reclaim() < 0) return -1;
+  const int64_t frameBytes = static_cast<int64_t>(kSampleBytes) * channels;
+  // Measured by what the sound system has yet to take, not by its own
+  // latency after that, which no cushion shortens.
+  const int64_t deviceHeld = device->AheadFrames();
+  PlaybackBuffer* last = nullptr;
+  if (!buffers.Empty() && !buffers.Back().Sent()) {
+    last = &buffers.Back();
+  } else {
+    // The speaker played everything it was given: silence plays until
+    // the cushion is together again.
+    if (playing && deviceHeld == 0) {
+      ++underrunCount;
+      playing = false;
+      windowFrames = 0;
+    }
+    last = buffers.Append();
+    if (last == nullptr) return 0;
+  }
+  const size_t before = last->data.size();
+  if (!buffers.MakeRoom(*last, before + static_cast<size_t>(m) + kMaxTrimBytes)) return -1;
+  last->data.insert(last->data.end(), bytes, bytes + m);
+  const int64_t added = m / frameBytes;
+  const int64_t held = deviceHeld + static_cast<int64_t>(last->data.size()) / frameBytes;
+  const int64_t ceiling = playing ? cushionFrames + backlogFrames : cushionFrames;
+  if (held > ceiling) {
+    // The oldest of what just came goes, down to the cushion.
+    const int64_t drop = std::min(held - cushionFrames, added);
+    const auto from = last->data.begin() + static_cast<std::ptrdiff_t>(before);
+    last->data.erase(from, from + drop * frameBytes);
+    shedFrames += drop;
+  } else if (playing && added > 0) {
+    windowLeast = windowFrames == 0 ? held : std::min(windowLeast, held);
+    windowFrames += added;
+    if (windowFrames * kMillisecondsPerSecond >= static_cast<int64_t>(sampleRate) * kTrimWindowMs) {
+      const int64_t margin = static_cast<int64_t>(sampleRate) * kTrimMarginMs / kMillisecondsPerSecond;
+      if (windowLeast > cushionFrames + margin) Trim(*last, added, cushionFrames - windowLeast);
+      if (windowLeast < cushionFrames - margin) Trim(*last, added, cushionFrames - windowLeast);
+      windowFrames = 0;
+    }
+  }
+  queuedBytes += static_cast<int64_t>(last->data.size() - before);
+  const int64_t threshold = playing ? static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond
+                                    : cushionFrames;
+  if (static_cast<int64_t>(last->data.size()) / frameBytes < threshold) return m;
+  return Send(*last) < 0 ? -1 : m;
 }
 
 // m bytes into the queue: appended to the buffer still collecting, or to a
 // new one; a buffer that has reached its threshold goes to the device->
 int64_t SoundWrite::WriteDeviceBytes(const uint8_t* bytes, int64_t m) {
+  if (low) return WriteLowBytes(bytes, m);
   if (deviceFailed || device->HasFailed()) {
     deviceFailed = true;
     return -1;

@@ -29,6 +29,19 @@ inline constexpr double kLevelPerSample = 1.0 / 32700.0;
 
 // Told the level of each block PlayFile plays: its first sample times
 // kLevelPerSample (signed).
+// The speaker of a low-delay run. Its own buffering: periods of 2.5 ms in a
+// ring of 10 ms (the sound server's stream buffer, which also waits for
+// all but a period of it before it plays again after running dry, so it
+// stays below the cushion). What the run keeps
+// queued: a cushion of kLowCushionMs, started on once collected, which
+// bridges the device's periods and the engine's uneven hand-outs (nothing
+// one frame and a placement step the next); a backlog beyond the cushion
+// and kLowBacklogMs is dropped at once, and a smaller lasting surplus or
+// shortfall is trimmed a few samples at a time where the sound is quiet.
+inline constexpr DeviceBuffering kLowPlaybackBuffering{2500, 10000};
+inline constexpr int32_t kLowCushionMs = 12;
+inline constexpr int32_t kLowBacklogMs = 20;
+
 class PlaybackLevelListener {
  public:
   virtual ~PlaybackLevelListener() = default;
@@ -64,7 +77,10 @@ class SoundWrite {
   // of at least bufferMs; whenever nothing else is queued, 250 ms are
   // collected before sound starts. kSoundOk (also when the device is open
   // already), or kSoundFailed when it cannot be opened or a file is open.
-  [[nodiscard]] SoundResult OpenDevice(int32_t maxQueuedMs, int32_t bufferMs);
+  // The low profile ignores both and keeps a cushion instead (see
+  // kLowCushionMs); writes then never wait.
+  [[nodiscard]] SoundResult OpenDevice(int32_t maxQueuedMs, int32_t bufferMs,
+                                       LatencyProfile profile = LatencyProfile::kStandard);
 
   // Takes all n samples (16-bit little-endian): kSoundOk, or kSoundFailed
   // when closed, when the width is not 16 bits, or when a write fails. To
@@ -144,6 +160,16 @@ class SoundWrite {
   // Write as RequestStop does. It must outlive the object's writes.
   void SetRunFlag(const std::atomic<bool>* flag) { runFlag = flag; }
 
+  // Device mode: frames written and not yet heard (still collecting, queued,
+  // or in the sound system). Allocates nothing and never waits.
+  int64_t HeldFrames() const;
+  // Device mode: sound is playing (the first buffer has gone out).
+  bool Playing() const { return playing; }
+  // Device mode, low profile: times the speaker ran dry, and the frames
+  // dropped to keep the delay down, since the open.
+  int64_t Underruns() const { return underrunCount; }
+  int64_t ShedFrames() const { return shedFrames; }
+
  private:
   std::string fileName;
   int16_t bitsPerSample = 16;
@@ -169,6 +195,24 @@ class SoundWrite {
   const std::atomic<bool>* runFlag = nullptr;
   // The speaker failed or stalled since it was opened.
   bool deviceFailed = false;
+  bool playing = false;  // device mode: a buffer has been sent
+
+  // Device mode, low profile (frames).
+  bool low = false;
+  int64_t cushionFrames = 0;
+  int64_t backlogFrames = 0;
+  int64_t underrunCount = 0;
+  int64_t shedFrames = 0;
+  // The least and most held right after a write since the window began,
+  // and the writes in it.
+  int64_t windowLeast = 0;
+  int64_t windowMost = 0;
+  int64_t windowFrames = 0;
+
+  [[nodiscard]] int64_t WriteLowBytes(const uint8_t* bytes, int64_t m);
+  // Drops (count < 0) or repeats count frames of buffer's last added
+  // frames, where they are quietest.
+  void Trim(PlaybackBuffer& buffer, int64_t added, int64_t count);
 
   [[nodiscard]] bool WriteHeader();
   [[nodiscard]] int64_t WriteDeviceBytes(const uint8_t* bytes, int64_t m);

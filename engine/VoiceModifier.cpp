@@ -10,6 +10,7 @@
 #include "engine/RunObserver.h"
 #include "messages/MessageTable.h"
 #include "params/VoiceParameters.h"
+#include "platform/RealTimeScheduling.h"
 
 namespace plimo {
 
@@ -21,6 +22,10 @@ constexpr int32_t kPlaybackQueueMs = 64;
 constexpr int32_t kPlaybackBufferMs = 5;
 constexpr int16_t kDeviceBits = 16;
 constexpr int16_t kDeviceChannels = 1;
+// How often a live run tells its delay: often enough for a display that
+// follows it, seldom enough to cost nothing.
+constexpr std::chrono::milliseconds kDelayReportInterval{250};
+constexpr double kMillisecondsPerSecond = 1000.0;
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.back() == '/') return folder + name;
@@ -81,6 +86,7 @@ void VoiceModifier::LoadSettings(const VoiceParameters& parameters) {
   samplingRate = parameters.samplingRate;
   liveInput = parameters.meterDisplay;
   realTime = parameters.realTimeMode;
+  latencyProfile = parameters.latencyProfile;
   outputKind = realTime != 0 ? kStreamSoundBoard : kStreamFile;
 }
 
@@ -102,7 +108,8 @@ StreamsStatus VoiceModifier::OpenStreams() {
   SoundResult opened = SoundResult::kSoundFailed;
   if (inputKind == kStreamSoundBoard) {
     soundRead.SetFormat(samplingRate, kDeviceBits, kDeviceChannels, kWaveFormatPcm);
-    opened = soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
+    opened = LowLatency() ? soundRead.OpenDevice(kLowCaptureTotalMs, kLowCaptureBufferMs, LatencyProfile::kLow)
+                          : soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
   } else {
     opened = soundRead.OpenFile(inputName);
   }
@@ -114,7 +121,9 @@ StreamsStatus VoiceModifier::OpenStreams() {
   soundWrite.SetFormat(soundRead.SampleRate(), soundRead.BitsPerSample(), soundRead.Channels(),
                        kWaveFormatPcm);
   if (outputKind == kStreamSoundBoard &&
-      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs) != SoundResult::kSoundOk &&
+      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs, LowLatency() ? LatencyProfile::kLow
+                                                                              : LatencyProfile::kStandard) !=
+          SoundResult::kSoundOk &&
       result == StreamsStatus::kStreamsOpen) {
     result = StreamsStatus::kSpeakerFailed;
   }
@@ -127,9 +136,13 @@ int VoiceModifier::Prepare(int rate, double frameSeconds, double hopSeconds) {
 }
 
 RunStatus VoiceModifier::Process() {
+  // A live run that is late is heard; a file run only takes longer.
+  const RealTimeScope realTimeScope(realTime != 0 ? kEngineThreadPriority : 0);
   RunStatus status = SetUpRun();
   if (status == RunStatus::kRunOk) {
     status = RunFrames();
+    // The figures as the run ends, for a summary.
+    ReportDelay(true);
     // Whatever has been synthesised up to the synthesis position goes out,
     // also after a stop or a failed read.
     if (!analysisOnly && !writeFailed && !deviceFailed) {
@@ -152,6 +165,9 @@ RunStatus VoiceModifier::SetUpRun() {
       static_cast<void>(Prepare(samplingRate, kAnalysisFrameSeconds, kFirstHopSeconds));
     }
   }
+  processor.SetLowLatency(LowLatency());
+  delayReported = false;
+  captureShedBefore = 0;
   if (processor.SamplingRate() != samplingRate || processor.Prepare(analysisOnly) < 0) {
     return RunStatus::kRunNotPrepared;
   }
@@ -208,9 +224,13 @@ RunStatus VoiceModifier::RunFrames() {
     if (observer != nullptr) {
       observer->OnFrameAnalysed(analysis.index, analysis.analysisPosition, analysis.f0);
     }
+    // What the microphone dropped while the run was being set up was
+    // never part of its delay.
+    if (analysis.index == 0) captureShedBefore = soundRead.ShedFrames();
     if (writeFailed) return RunStatus::kRunOutputFailed;
     if (deviceFailed) return RunStatus::kRunDeviceFailed;
     ReportProgress(analysis.analysisPosition);
+    ReportDelay(false);
   }
   return RunStatus::kRunOk;
 }
@@ -232,6 +252,27 @@ void VoiceModifier::ReportProgress(int64_t analysisPosition) {
   const double fraction = static_cast<double>(analysisPosition) / static_cast<double>(totalSamples);
   std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress), fraction * kPercent);
   observer->OnProgress(fraction, statusText);
+}
+
+void VoiceModifier::ReportDelay(bool force) {
+  if (realTime == 0 || observer == nullptr || soundRead.Mode() != kSoundModeDevice || !soundWrite.Playing() ||
+      samplingRate <= 0) {
+    return;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && delayReported && now - lastDelayReport < kDelayReportInterval) return;
+  delayReported = true;
+  lastDelayReport = now;
+  const double msPerFrame = kMillisecondsPerSecond / samplingRate;
+  LiveDelay delay;
+  delay.engineMs = processor.LatencySamples() * msPerFrame;
+  delay.captureMs = static_cast<double>(soundRead.HeldFrames()) * msPerFrame;
+  delay.playbackMs = static_cast<double>(soundWrite.HeldFrames()) * msPerFrame;
+  delay.totalMs = delay.engineMs + delay.captureMs + delay.playbackMs;
+  delay.underruns = soundWrite.Underruns();
+  delay.shedMs = static_cast<int64_t>(static_cast<double>(soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames()) *
+                                      msPerFrame);
+  observer->OnLiveDelay(delay);
 }
 
 RunStatus VoiceModifier::CloseRun(RunStatus status) {

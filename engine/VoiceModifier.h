@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "engine/PitchTracker.h"
 #include "engine/SoundBoard.h"
 #include "engine/VoiceProcessor.h"
+#include "params/LatencyProfile.h"
 
 namespace plimo {
 
@@ -122,11 +124,16 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   const VoiceProcessor& Processor() const { return processor; }
 
  private:
+  // A live run in the low profile.
+  bool LowLatency() const { return realTime != 0 && latencyProfile == LatencyProfile::kLow; }
   RunStatus SetUpRun();
   RunStatus OpenFiles();
   RunStatus RunFrames();
   int ReadInput(int wanted);
   void ReportProgress(int64_t analysisPosition);
+  // Real time, once both devices run: the delay, at most every
+  // kDelayReportInterval unless forced.
+  void ReportDelay(bool force);
   RunStatus CloseRun(RunStatus status);
   void TakeBlock(int16_t* block, int length) override;
 
@@ -134,6 +141,7 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int samplingRate = 0;  // Hz, the run's rate from Prepare on
   int liveInput = 0;     // meterDisplay: the input is the microphone
   int realTime = 0;      // realTimeMode: output to the speaker
+  LatencyProfile latencyProfile = LatencyProfile::kStandard;  // real time only
   std::string inputName;
   std::string outputName;
   int inputKind = kStreamSoundBoard;
@@ -156,6 +164,9 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int64_t totalSamples = 1;  // S_total, for the progress
   bool writeFailed = false;
   bool deviceFailed = false;  // real time: the microphone or the speaker
+  bool delayReported = false;
+  int64_t captureShedBefore = 0;  // frames the microphone dropped before the first frame
+  std::chrono::steady_clock::time_point lastDelayReport;
   char statusText[64] = {};
 };
 

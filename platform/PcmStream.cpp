@@ -1,12 +1,24 @@
 #include "platform/PcmStream.h"
 
+#include <algorithm>
 #include <cerrno>
+
+#include "platform/RealTimeScheduling.h"
 
 namespace plimo {
 
 namespace {
 // Every wave device is the user's default one.
 constexpr const char* kDefaultDevice = "default";
+// A reader that keeps meeting the writer takes what it read last rather
+// than wait for it.
+constexpr int kHeldReadAttempts = 64;
+
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 }  // namespace
 
 PcmStream::PcmStream(snd_pcm_stream_t direction) : direction(direction) {}
@@ -53,6 +65,7 @@ DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity
   abandoned.store(false, std::memory_order_relaxed);
   commandPending.store(false, std::memory_order_relaxed);
   commandBusy = false;
+  PublishFigures(DeviceFigures{});
   std::shared_ptr<PcmStream> keepAlive = weak_from_this().lock();
   shared = keepAlive != nullptr;
   open = true;
@@ -128,6 +141,34 @@ DeviceResult PcmStream::Enqueue(WaveBuffer* buffer) {
 }
 
 void PcmStream::Wake() { events.Raise(); }
+
+void PcmStream::PublishFigures(const DeviceFigures& figures) {
+  heldSequence.fetch_add(1, std::memory_order_relaxed);
+  std::atomic_thread_fence(std::memory_order_release);
+  figureHeld.store(figures.held, std::memory_order_relaxed);
+  figureChanging.store(figures.changing, std::memory_order_relaxed);
+  figureHandedOver.store(figures.handedOver, std::memory_order_relaxed);
+  figureInRing.store(figures.inRing, std::memory_order_relaxed);
+  figureStampNs.store(NowNs(), std::memory_order_relaxed);
+  heldSequence.fetch_add(1, std::memory_order_release);
+}
+
+DeviceFigures PcmStream::ReadFigures(int64_t* ageNs) const {
+  DeviceFigures figures;
+  int64_t stamp = 0;
+  for (int attempt = 0; attempt < kHeldReadAttempts; ++attempt) {
+    const uint32_t before = heldSequence.load(std::memory_order_acquire);
+    figures.held = figureHeld.load(std::memory_order_relaxed);
+    figures.changing = figureChanging.load(std::memory_order_relaxed);
+    figures.handedOver = figureHandedOver.load(std::memory_order_relaxed);
+    figures.inRing = figureInRing.load(std::memory_order_relaxed);
+    stamp = figureStampNs.load(std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_acquire);
+    if ((before & 1U) == 0 && heldSequence.load(std::memory_order_relaxed) == before) break;
+  }
+  *ageNs = std::max<int64_t>(NowNs() - stamp, 0);
+  return figures;
+}
 
 void PcmStream::CompleteFront() {
   WaveBuffer* buffer = queue.At(queue.Head());
@@ -207,6 +248,7 @@ bool PcmStream::HandleCommand() {
 }
 
 void PcmStream::ThreadMain([[maybe_unused]] std::shared_ptr<PcmStream> keepAlive) {
+  const RealTimeScope realTime(kDeviceThreadPriority);
   const nfds_t all = static_cast<nfds_t>(pollSet.size());
   for (;;) {
     if (abandoned.load(std::memory_order_acquire)) {

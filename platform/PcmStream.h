@@ -25,6 +25,24 @@ namespace plimo {
 inline constexpr std::chrono::milliseconds kDeviceCommandLimit{150};
 inline constexpr std::chrono::milliseconds kDeviceStartLimit{2000};
 
+// How a device buffers: the period in which its thread moves sound, and the
+// ring the sound system keeps for it (a sound server's ALSA plugin makes
+// the ring its stream's buffer, so a short ring asks the server for a
+// short one). Microseconds; the device takes the nearest it is granted.
+// What a device's I/O thread last found, for its owner: frames, each
+// device saying what they count.
+struct DeviceFigures {
+  int64_t held = 0;
+  int64_t changing = 0;  // how much of held moves on with time until the next look
+  int64_t handedOver = 0;
+  int64_t inRing = 0;
+};
+
+struct DeviceBuffering {
+  unsigned periodUs = 0;
+  unsigned ringUs = 0;
+};
+
 // What the wave devices share: one ALSA PCM of the default device, the
 // queue of buffers lent to it, and the I/O thread that alone calls into the
 // PCM while it is open. The owner's commands (start, reset, close) are
@@ -74,6 +92,10 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   // Keeps memory alive for as long as an abandoned thread may touch it.
   void Keep(std::shared_ptr<void> memory);
 
+  // What ALSA granted at the last open, in frames.
+  snd_pcm_uframes_t PeriodFrames() const { return periodFrames; }
+  snd_pcm_uframes_t RingFrames() const { return ringFrames; }
+
  protected:
   enum class Command { kNone, kStart, kReset, kClose };
 
@@ -101,6 +123,13 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   // Gives every queued buffer back and refuses further ones.
   void Fail();
 
+  // I/O side: the device's figures for the owner, who reads them without
+  // waiting for the thread (which may be inside ALSA for a while): what it
+  // holds, and how much of that changes with time until the next look.
+  void PublishFigures(const DeviceFigures& figures);
+  // Owner side: the last figures published, and how long ago (ns).
+  DeviceFigures ReadFigures(int64_t* ageNs) const;
+
   snd_pcm_t* pcm = nullptr;
   PcmFormat format;
   uint32_t blockAlign = 0;
@@ -126,6 +155,14 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   std::atomic<bool> failed{false};
   mutable EventCounter events;
   std::vector<std::shared_ptr<void>> kept;
+
+  // A sequence lock: odd while the I/O thread writes the figures.
+  std::atomic<uint32_t> heldSequence{0};
+  std::atomic<int64_t> figureHeld{0};
+  std::atomic<int64_t> figureChanging{0};
+  std::atomic<int64_t> figureHandedOver{0};
+  std::atomic<int64_t> figureInRing{0};
+  std::atomic<int64_t> figureStampNs{0};
 
   std::mutex commandMutex;
   std::condition_variable commandDone;

@@ -1,5 +1,6 @@
 #include "platform/WaveInDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace plimo {
@@ -10,6 +11,7 @@ namespace {
 constexpr unsigned kCapturePeriodUs = 5000;
 constexpr unsigned kCaptureRingUs = 200000;
 constexpr unsigned kMicrosecondsPerMillisecond = 1000;
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
 }  // namespace
 
 WaveInDevice::WaveInDevice() : PcmStream(SND_PCM_STREAM_CAPTURE) {}
@@ -18,10 +20,17 @@ WaveInDevice::WaveInDevice() : PcmStream(SND_PCM_STREAM_CAPTURE) {}
 WaveInDevice::~WaveInDevice() { static_cast<void>(Close()); }
 
 DeviceResult WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity) {
+  return Open(wanted, queueCapacity, DeviceBuffering{kCapturePeriodUs, kCaptureRingUs});
+}
+
+DeviceResult WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity,
+                                const DeviceBuffering& buffering) {
   // The I/O thread's state belongs to it while the device is open.
   if (IsOpen()) return DeviceResult::kDeviceBusy;
   started = false;
-  const DeviceResult opened = OpenStream(wanted, queueCapacity, kCapturePeriodUs, kCaptureRingUs);
+  shedFrames.store(0, std::memory_order_relaxed);
+  pollMs = std::max(1, static_cast<int>(buffering.periodUs / kMicrosecondsPerMillisecond));
+  const DeviceResult opened = OpenStream(wanted, queueCapacity, buffering.periodUs, buffering.ringUs);
   // Only a started device sheds, and Start reaches the thread after this.
   // A device that is a file delivers on demand: nothing it holds is late.
   if (opened == DeviceResult::kDeviceOk && snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
@@ -46,7 +55,26 @@ void WaveInDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
   // what the owner has no room for.
   *wantPcm = started && (queue.Head() != queue.Tail() || !shed.empty());
   // As for playback: some plugins move data on only when asked.
-  *timeoutMs = *wantPcm ? static_cast<int>(kCapturePeriodUs / kMicrosecondsPerMillisecond) : -1;
+  *timeoutMs = *wantPcm ? pollMs : -1;
+}
+
+int64_t WaveInDevice::HeldFrames() const {
+  int64_t ageNs = 0;
+  const DeviceFigures figures = ReadFigures(&ageNs);
+  // Recording went on since the thread last looked, up to its next look.
+  const int64_t since = ageNs * static_cast<int64_t>(format.sampleRate) / kNanosecondsPerSecond;
+  return figures.held + std::min(since, figures.changing);
+}
+
+void WaveInDevice::Publish() {
+  snd_pcm_sframes_t delay = 0;
+  if (!started || snd_pcm_delay(pcm, &delay) < 0) delay = 0;
+  int64_t filling = 0;
+  if (queue.Head() != queue.Tail()) filling = queue.At(queue.Head())->recordedBytes / blockAlign;
+  DeviceFigures figures;
+  figures.held = std::max<int64_t>(delay, 0) + filling;
+  figures.changing = started ? static_cast<int64_t>(periodFrames) : 0;
+  PublishFigures(figures);
 }
 
 bool WaveInDevice::Recover(int error) {
@@ -58,6 +86,11 @@ bool WaveInDevice::Recover(int error) {
 
 void WaveInDevice::Service(unsigned short revents) {
   if (!started) return;
+  ServiceRunning(revents);
+  Publish();
+}
+
+void WaveInDevice::ServiceRunning(unsigned short revents) {
   bool gaveBack = false;
   if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
     Fail();
@@ -104,6 +137,7 @@ void WaveInDevice::ShedBacklog() {
       if (!Recover(static_cast<int>(got))) Fail();
       return;
     }
+    shedFrames.fetch_add(got, std::memory_order_relaxed);
     if (static_cast<snd_pcm_uframes_t>(got) < frames) return;
   }
 }
@@ -114,6 +148,7 @@ DeviceResult WaveInDevice::Execute(Command which) {
     const int error = snd_pcm_start(pcm);
     if (error < 0) return AlsaResult(error);
     started = true;
+    Publish();
     return DeviceResult::kDeviceOk;
   }
   // Reset: give everything back with what it holds, stop, be ready again.
@@ -124,6 +159,7 @@ DeviceResult WaveInDevice::Execute(Command which) {
   Wake();
   const int dropped = snd_pcm_drop(pcm);
   const int prepared = snd_pcm_prepare(pcm);
+  Publish();
   return AlsaResult(dropped < 0 ? dropped : prepared);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -17,10 +18,25 @@ class WaveOutDevice : public PcmStream {
   WaveOutDevice();
   ~WaveOutDevice() override;
 
-  // queueCapacity: how many buffers may be written and not yet done.
+  // queueCapacity: how many buffers may be written and not yet done. The
+  // device's own period and ring are the standard ones (10 ms in a ring of
+  // 80 ms) unless given.
   [[nodiscard]] DeviceResult Open(const PcmFormat& format, size_t queueCapacity);
+  [[nodiscard]] DeviceResult Open(const PcmFormat& format, size_t queueCapacity,
+                                  const DeviceBuffering& buffering);
   // The buffer must be prepared; its first length bytes are played.
   [[nodiscard]] DeviceResult Write(WaveBuffer* buffer);
+
+  // Frames written and not yet heard: in buffers not yet handed to the
+  // sound system, and in the sound system. The owner's; never waits for
+  // the I/O thread.
+  int64_t HeldFrames() const;
+  // Frames written that the sound system has not yet taken to play: what
+  // bridges the time until more comes. The sound system's own latency
+  // after that is in HeldFrames, not here.
+  int64_t AheadFrames() const;
+  // Times the device ran dry and had to start again since the open.
+  int64_t Underruns() const { return underruns.load(std::memory_order_relaxed); }
 
  private:
   void PlanWait(bool* wantPcm, int* timeoutMs) override;
@@ -29,6 +45,7 @@ class WaveOutDevice : public PcmStream {
   // Frames written so far that the listener has heard.
   uint64_t PlayedFrames();
   void GiveBackPlayed();
+  void Publish(uint64_t played);
   // After an underrun everything written has been played; the device is
   // made ready again.
   [[nodiscard]] bool Recover(int error);
@@ -40,6 +57,12 @@ class WaveOutDevice : public PcmStream {
   uint32_t cursorOffset = 0;  // bytes of the cursor buffer already written
   uint64_t framesWritten = 0;
   std::vector<uint64_t> endFrames;
+  // Frames heard before framesWritten last started again from 0.
+  int64_t heardBefore = 0;
+  int pollMs = 1;  // how often the thread asks while it has sound to write
+
+  std::atomic<int64_t> written{0};  // frames the owner has written since the open
+  std::atomic<int64_t> underruns{0};
 };
 
 }  // namespace plimo

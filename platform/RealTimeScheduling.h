@@ -1,0 +1,32 @@
+#pragma once
+
+#include <pthread.h>
+
+namespace plimo {
+
+// Priorities asked of SCHED_FIFO, modest so that the sound server's own
+// threads (and the kernel's) still come first; a device's I/O thread
+// before the engine that feeds it.
+inline constexpr int kDeviceThreadPriority = 10;
+inline constexpr int kEngineThreadPriority = 8;
+
+// Puts the calling thread on SCHED_FIFO at priority (none below 1) (lowered to what
+// RLIMIT_RTPRIO allows) for as long as the object lives, then back to how
+// it was. Where the system allows none the thread carries on as it was:
+// real-time scheduling only makes a run less likely to stutter.
+class RealTimeScope {
+ public:
+  explicit RealTimeScope(int priority);
+  ~RealTimeScope();
+  RealTimeScope(const RealTimeScope&) = delete;
+  RealTimeScope& operator=(const RealTimeScope&) = delete;
+
+  bool Granted() const { return granted; }
+
+ private:
+  bool granted = false;
+  int oldPolicy = SCHED_OTHER;
+  sched_param oldParam{};
+};
+
+}  // namespace plimo

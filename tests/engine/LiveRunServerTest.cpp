@@ -1,0 +1,157 @@
+// Live runs in the low-delay profile on a private PulseAudio server: what
+// they play, what they say of their delay, and what they allocate.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+#include "engine/RunObserver.h"
+#include "engine/VoiceModifier.h"
+#include "params/VoiceParameters.h"
+#include "support/AllocationCounter.h"
+#include "support/SchedulingProbe.h"
+#include "support/Signals.h"
+#include "support/SoundMeasures.h"
+#include "support/SoundServer.h"
+
+namespace plimo::test {
+namespace {
+
+constexpr int kRate = 16000;
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+constexpr bool kRealTimeBuild = false;
+#else
+constexpr bool kRealTimeBuild = true;
+#endif
+
+// Notes, on the engine's thread, the delays reported and what that thread
+// allocated from the first frame to the last.
+class LiveRecorder : public RunObserver {
+ public:
+  void OnFrameAnalysed(int64_t frame, int64_t, float) override {
+    const long count = AllocationCount();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (frame == 0) allocationsAtFirstFrame = count;
+    allocationsAtLastFrame = count;
+    ++frames;
+  }
+  void OnLiveDelay(const LiveDelay& delay) override {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (count < delays.size()) delays[count++] = delay;
+  }
+  LiveDelay Last() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return count > 0 ? delays[count - 1] : LiveDelay{};
+  }
+
+  mutable std::mutex mutex;
+  std::array<LiveDelay, 256> delays{};
+  size_t count = 0;
+  long frames = 0;
+  long allocationsAtFirstFrame = 0;
+  long allocationsAtLastFrame = 0;
+};
+
+class LiveOnServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SoundServer::Get().Running()) GTEST_SKIP() << SoundServer::Get().Failure();
+    use = std::make_unique<UsingSoundServer>();
+    record.realTimeMode = 1;
+    record.meterDisplay = 1;
+    record.inputFileName = kSoundBoardName;
+    record.outputFileName = kSoundBoardName;
+    record.samplingRate = kRate;
+    record.latencyProfile = LatencyProfile::kLow;
+  }
+
+  // Starts the run on a thread of its own; Stop ends it.
+  void Start() {
+    modifier = std::make_unique<VoiceModifier>(record, keepRunning, &recorder, 1);
+    ASSERT_EQ(modifier->Start(record), StreamsStatus::kStreamsOpen);
+    runner = std::thread([this] { status = modifier->Process(); });
+  }
+  void Stop() {
+    keepRunning.store(false);
+    if (runner.joinable()) runner.join();
+  }
+  void TearDown() override { Stop(); }
+
+
+  std::unique_ptr<UsingSoundServer> use;
+  VoiceParameters record;
+  std::atomic<bool> keepRunning{true};
+  LiveRecorder recorder;
+  std::unique_ptr<VoiceModifier> modifier;
+  std::thread runner;
+  RunStatus status = RunStatus::kRunOk;
+};
+
+TEST_F(LiveOnServer, LowDelayRunPlaysWithoutGapsStatesItsDelayAndAllocatesNothing) {
+  constexpr int kVowelMs = 3000;
+  const SchedulingProbe probe;
+  auto heard = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "low-out");
+  Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto feed = SoundServer::Get().PlayInto("micfeed", Vowel(110.0, kRate, kVowelMs * kRate / 1000), kRate,
+                                          "low-feed");
+  std::this_thread::sleep_for(std::chrono::milliseconds(kVowelMs + 300));
+  Stop();
+  heard->Stop();
+  EXPECT_EQ(status, RunStatus::kRunOk);
+
+  ASSERT_GT(recorder.frames, 100);
+  EXPECT_EQ(recorder.allocationsAtLastFrame, recorder.allocationsAtFirstFrame);
+  // About four a second, and one as the run ends.
+  EXPECT_GE(recorder.count, 10u);
+  const LiveDelay last = recorder.Last();
+  EXPECT_DOUBLE_EQ(last.engineMs, 40.0);
+  EXPECT_NEAR(last.totalMs, last.engineMs + last.captureMs + last.playbackMs, 1e-9);
+  std::printf("low delay: %.1f ms (engine %.1f, microphone %.1f, speaker %.1f), %lld underruns, %lld ms shed\n",
+              last.totalMs, last.engineMs, last.captureMs, last.playbackMs,
+              static_cast<long long>(last.underruns), static_cast<long long>(last.shedMs));
+
+  const std::vector<int16_t> out = SoundServer::Get().Recorded("low-out");
+  const long start = FirstLoud(out, kRate);
+  ASSERT_GE(start, 0);
+  // From the onset on, while the vowel lasts, no silence of 10 ms or more.
+  const size_t window = kRate / 1000;  // 1 ms
+  int quietRun = 0;
+  int longestQuiet = 0;
+  const size_t end = std::min(out.size(), static_cast<size_t>(start) + (kVowelMs - 200) * kRate / 1000);
+  for (size_t at = static_cast<size_t>(start); at + window <= end; at += window) {
+    quietRun = Rms(out.data() + at, window) < 50.0 ? quietRun + 1 : 0;
+    longestQuiet = std::max(longestQuiet, quietRun);
+  }
+  if (kRealTimeBuild && probe.KeptTime()) {
+    EXPECT_LT(longestQuiet, 10) << "ms of silence in the output";
+    EXPECT_LT(last.totalMs, 80.0);
+  }
+}
+
+TEST_F(LiveOnServer, AMicrophoneStalledForAMomentLeavesTheDelayAsItWas) {
+  auto feed = SoundServer::Get().PlayInto("micfeed", Vowel(110.0, kRate, 5 * kRate), kRate, "stall-feed");
+  Start();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const LiveDelay before = recorder.Last();
+  SoundServer::Get().Pactl({"suspend-sink", "micfeed", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  SoundServer::Get().Pactl({"suspend-sink", "micfeed", "0"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  const LiveDelay after = recorder.Last();
+  Stop();
+  EXPECT_EQ(status, RunStatus::kRunOk);
+  std::printf("stall: %.1f ms before, %.1f ms after, %lld underruns, %lld ms shed\n", before.totalMs,
+              after.totalMs, static_cast<long long>(after.underruns), static_cast<long long>(after.shedMs));
+  ASSERT_GT(before.totalMs, 0.0);
+  EXPECT_LE(after.totalMs, before.totalMs + 5.0);
+}
+
+}  // namespace
+}  // namespace plimo::test
