@@ -270,8 +270,8 @@ void VoiceModifier::ReportDelay(bool force) {
   delay.playbackMs = static_cast<double>(soundWrite.HeldFrames()) * msPerFrame;
   delay.totalMs = delay.engineMs + delay.captureMs + delay.playbackMs;
   delay.underruns = soundWrite.Underruns();
-  delay.shedMs = static_cast<int64_t>(static_cast<double>(soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames()) *
-                                      msPerFrame);
+  const int64_t shedFrames = soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames();
+  delay.shedMs = static_cast<int64_t>(static_cast<double>(shedFrames) * msPerFrame);
   observer->OnLiveDelay(delay);
 }
 

@@ -58,7 +58,10 @@ class VoiceModifierBase {
 // is set (read before the first frame and after every frame; clearing it
 // also ends a wait on the microphone or the speaker), drains what has been
 // synthesised, and closes the source and the sink. A microphone or speaker
-// that fails ends the run with RunStatus::kRunDeviceFailed. Every buffer,
+// that fails ends the run with RunStatus::kRunDeviceFailed. A live run
+// opens its devices in the record's latency profile and reports its delay
+// to the observer (OnLiveDelay) once both devices run, then about four
+// times a second and once as it ends. Every buffer,
 // transform and the equaliser's curve are made in Process's set-up, so the
 // frame loop allocates nothing and takes no lock.
 class VoiceModifier : public VoiceModifierBase, private BlockSink {

@@ -36,7 +36,6 @@ DeviceResult WaveOutDevice::Open(const PcmFormat& wanted, size_t queueCapacity,
   framesWritten = 0;
   heardBefore = 0;
   written.store(0, std::memory_order_relaxed);
-  underruns.store(0, std::memory_order_relaxed);
   pollMs = std::max(1, static_cast<int>(buffering.periodUs / kMicrosecondsPerMillisecond));
   const DeviceResult opened = OpenStream(wanted, queueCapacity, buffering.periodUs, buffering.ringUs);
   if (opened == DeviceResult::kDeviceOk) endFrames.assign(queue.Capacity(), 0);
@@ -122,7 +121,6 @@ uint64_t WaveOutDevice::PlayedFrames() {
 }
 
 bool WaveOutDevice::Recover(int error) {
-  if (error == -EPIPE) underruns.fetch_add(1, std::memory_order_relaxed);
   if (snd_pcm_recover(pcm, error, 1) < 0) return false;
   // What was written before the underrun has been heard.
   while (queue.Head() != cursor) CompleteFront();

@@ -35,8 +35,6 @@ class WaveOutDevice : public PcmStream {
   // bridges the time until more comes. The sound system's own latency
   // after that is in HeldFrames, not here.
   int64_t AheadFrames() const;
-  // Times the device ran dry and had to start again since the open.
-  int64_t Underruns() const { return underruns.load(std::memory_order_relaxed); }
 
  private:
   void PlanWait(bool* wantPcm, int* timeoutMs) override;
@@ -62,7 +60,6 @@ class WaveOutDevice : public PcmStream {
   int pollMs = 1;  // how often the thread asks while it has sound to write
 
   std::atomic<int64_t> written{0};  // frames the owner has written since the open
-  std::atomic<int64_t> underruns{0};
 };
 
 }  // namespace plimo
