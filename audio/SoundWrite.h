@@ -40,7 +40,7 @@ inline constexpr double kLevelPerSample = 1.0 / 32700.0;
 // shortfall is trimmed a few samples at a time where the sound is quiet.
 inline constexpr DeviceBuffering kLowPlaybackBuffering{2500, 10000};
 inline constexpr int32_t kLowCushionMs = 12;
-inline constexpr int32_t kLowBacklogMs = 20;
+inline constexpr int32_t kLowBacklogMs = 30;
 
 class PlaybackLevelListener {
  public:
