@@ -82,7 +82,7 @@ void SoundRead::SetFormat(int32_t newSampleRate, int16_t newBitsPerSample, int16
   bytesPerSecond = ByteRateOf(sampleRate, bitsPerSample, channels);
 }
 
-SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, LatencyProfile profile) {
+SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, bool lowDelay) {
   if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
   if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
   stopRequested = 0;
@@ -90,9 +90,8 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, LatencyProf
   if (sampleRate < 0) SetFormat(16000, 16, 1, kWaveFormatPcm);
   if (bufferMs <= 0 || sampleRate <= 0 || channels < 1 || BytesPerSample() < 1)
     return SoundResult::kSoundFailed;
-  const bool low = profile == LatencyProfile::kLow;
-  if (!low) totalMs = std::max(totalMs, kMinCaptureTotalMs);
-  bufferCount = std::max(totalMs / bufferMs, low ? kMinLowCaptureBuffers : kMinCaptureBuffers);
+  if (!lowDelay) totalMs = std::max(totalMs, kMinCaptureTotalMs);
+  bufferCount = std::max(totalMs / bufferMs, lowDelay ? kMinLowCaptureBuffers : kMinCaptureBuffers);
   const int64_t bytes =
       static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond * BytesPerSample() * channels;
   // A buffer too short for one frame would never fill.
@@ -102,7 +101,7 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, LatencyProf
 
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
                          static_cast<uint16_t>(bitsPerSample)};
-  const DeviceResult opened = low ? device->Open(format, static_cast<size_t>(bufferCount), kLowCaptureBuffering)
+  const DeviceResult opened = lowDelay ? device->Open(format, static_cast<size_t>(bufferCount), kLowCaptureBuffering)
                                    : device->Open(format, static_cast<size_t>(bufferCount));
   if (opened != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
   buffers.clear();

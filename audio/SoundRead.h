@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "audio/SoundFile.h"
-#include "params/LatencyProfile.h"
 #include "platform/WaveInDevice.h"
 
 namespace plimo {
@@ -74,14 +73,14 @@ class SoundRead {
   // PCM.
   void SetFormat(int32_t sampleRate, int16_t bitsPerSample, int16_t channels, uint16_t formatTag);
 
-  // The microphone, with totalMs (at least 128 in the standard profile) of
-  // capture queue in buffers of bufferMs; recording starts at once. The
-  // low profile takes the queue as it is given (at least two buffers) and
-  // opens the device with kLowCaptureBuffering. kSoundOk (also when the
+  // The microphone, with totalMs (at least 128 unless lowDelay) of capture
+  // queue in buffers of bufferMs; recording starts at once. With lowDelay
+  // the queue is taken as it is given (at least two buffers) and the
+  // device opened with kLowCaptureBuffering. kSoundOk (also when the
   // device is open already), or kSoundFailed when it cannot be opened, a
   // file is open, or the format or buffer length describe no buffer.
   [[nodiscard]] SoundResult OpenDevice(int32_t totalMs, int32_t bufferMs,
-                                       LatencyProfile profile = LatencyProfile::kStandard);
+                                       bool lowDelay = false);
 
   // Opens a wav file (any format SoundFile reads) and takes its format.
   // kSoundFailed when it cannot be opened or is not a valid wav file.

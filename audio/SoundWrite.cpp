@@ -37,7 +37,7 @@ constexpr int64_t kMillisecondsPerSecond = 1000;
 constexpr int32_t kBlockMs = 20;
 constexpr size_t kSpareBuffers = 4;
 
-// The low profile sends what it has once a millisecond is together, and
+// At low delay the speaker sends what it has once a millisecond is together, and
 // trims a lasting surplus or shortfall of its cushion by at most
 // kMaxTrimFrames each kTrimWindowMs, which no listener hears as a change
 // of pitch; a surplus or shortfall within kTrimMarginMs is left alone.
@@ -109,12 +109,12 @@ SoundResult SoundWrite::OpenFile(const std::string& name) {
   return SoundResult::kSoundOk;
 }
 
-SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs, LatencyProfile profile) {
+SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs, bool lowDelay) {
   if (mode == kSoundModeDevice) return SoundResult::kSoundOk;
   if (mode != kSoundModeClosed) return SoundResult::kSoundFailed;
   if (sampleRate <= 0 || channels < 1 || bitsPerSample != kSampleBytes * kBitsPerByte)
     return SoundResult::kSoundFailed;
-  low = profile == LatencyProfile::kLow;
+  low = lowDelay;
   maxQueuedMs = std::max(newMaxQueuedMs, kMinQueuedMs);
   // A buffer held back longer than the pre-roll could keep the queue over
   // its limit with nothing sent, and writing would stop for good.
@@ -214,7 +214,7 @@ void SoundWrite::Trim(PlaybackBuffer& buffer, int64_t added, int64_t count) {
   buffer.data.insert(buffer.data.begin() + quietest * frameBytes, repeated, repeated + bytes);
 }
 
-// The low profile: no pre-roll and no waiting. The cushion is collected
+// Low delay: no pre-roll and no waiting. The cushion is collected
 // before sound starts, and again after the speaker ran dry; beyond it, a
 // backlog is dropped at once (the oldest of what arrives) and a small
 // lasting surplus or shortfall is trimmed, so the delay never grows.

@@ -77,10 +77,10 @@ class SoundWrite {
   // of at least bufferMs; whenever nothing else is queued, 250 ms are
   // collected before sound starts. kSoundOk (also when the device is open
   // already), or kSoundFailed when it cannot be opened or a file is open.
-  // The low profile ignores both and keeps a cushion instead (see
+  // With lowDelay both are ignored and a cushion kept instead (see
   // kLowCushionMs); writes then never wait.
   [[nodiscard]] SoundResult OpenDevice(int32_t maxQueuedMs, int32_t bufferMs,
-                                       LatencyProfile profile = LatencyProfile::kStandard);
+                                       bool lowDelay = false);
 
   // Takes all n samples (16-bit little-endian): kSoundOk, or kSoundFailed
   // when closed, when the width is not 16 bits, or when a write fails. To
@@ -165,7 +165,7 @@ class SoundWrite {
   int64_t HeldFrames() const;
   // Device mode: sound is playing (the first buffer has gone out).
   bool Playing() const { return playing; }
-  // Device mode, low profile: times the speaker ran dry, and the frames
+  // Device mode, low delay: times the speaker ran dry, and the frames
   // dropped to keep the delay down, since the open.
   int64_t Underruns() const { return underrunCount; }
   int64_t ShedFrames() const { return shedFrames; }
@@ -197,7 +197,7 @@ class SoundWrite {
   bool deviceFailed = false;
   bool playing = false;  // device mode: a buffer has been sent
 
-  // Device mode, low profile (frames).
+  // Device mode, low delay (frames).
   bool low = false;
   int64_t cushionFrames = 0;
   int64_t backlogFrames = 0;

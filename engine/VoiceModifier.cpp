@@ -108,7 +108,7 @@ StreamsStatus VoiceModifier::OpenStreams() {
   SoundResult opened = SoundResult::kSoundFailed;
   if (inputKind == kStreamSoundBoard) {
     soundRead.SetFormat(samplingRate, kDeviceBits, kDeviceChannels, kWaveFormatPcm);
-    opened = LowLatency() ? soundRead.OpenDevice(kLowCaptureTotalMs, kLowCaptureBufferMs, LatencyProfile::kLow)
+    opened = LowLatency() ? soundRead.OpenDevice(kLowCaptureTotalMs, kLowCaptureBufferMs, true)
                           : soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
   } else {
     opened = soundRead.OpenFile(inputName);
@@ -121,9 +121,7 @@ StreamsStatus VoiceModifier::OpenStreams() {
   soundWrite.SetFormat(soundRead.SampleRate(), soundRead.BitsPerSample(), soundRead.Channels(),
                        kWaveFormatPcm);
   if (outputKind == kStreamSoundBoard &&
-      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs, LowLatency() ? LatencyProfile::kLow
-                                                                              : LatencyProfile::kStandard) !=
-          SoundResult::kSoundOk &&
+      soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs, LowLatency()) != SoundResult::kSoundOk &&
       result == StreamsStatus::kStreamsOpen) {
     result = StreamsStatus::kSpeakerFailed;
   }

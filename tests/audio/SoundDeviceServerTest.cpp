@@ -95,7 +95,7 @@ TEST_F(SoundOnServer, APlayingQueueTakesShortBuffersAtOnceUntilItIsFull) {
 TEST_F(SoundOnServer, ALowDelaySpeakerStartsOnItsCushionAndShedsABacklogAtOnce) {
   SoundWrite sink;
   sink.SetFormat(kRate, 16, 1, kWavPcm);
-  ASSERT_EQ(sink.OpenDevice(64, 5, LatencyProfile::kLow), SoundResult::kSoundOk);
+  ASSERT_EQ(sink.OpenDevice(64, 5, true), SoundResult::kSoundOk);
   const std::vector<int16_t> tone = ToneSamples(440.0, 2);
   // Nothing plays until the cushion is together.
   const int cushionWrites = kLowCushionMs / 2;
