@@ -242,6 +242,15 @@ int64_t SoundWrite::WriteLowBytes(const uint8_t* bytes, int64_t m) {
     last = buffers.Append();
     if (last == nullptr) return 0;
   }
+  // More at once than the cushion and the backlog beyond it: the oldest of
+  // it would be shed below anyway, and no buffer is made to hold it.
+  const int64_t offered = m;
+  const int64_t most = (cushionFrames + backlogFrames) * frameBytes;
+  if (m > most) {
+    shedFrames += (m - most) / frameBytes;
+    bytes += m - most;
+    m = most;
+  }
   const size_t before = last->data.size();
   if (!buffers.MakeRoom(*last, before + static_cast<size_t>(m) + kMaxTrimBytes)) return -1;
   last->data.insert(last->data.end(), bytes, bytes + m);
@@ -267,8 +276,8 @@ int64_t SoundWrite::WriteLowBytes(const uint8_t* bytes, int64_t m) {
   queuedBytes += static_cast<int64_t>(last->data.size() - before);
   const int64_t threshold = playing ? static_cast<int64_t>(sampleRate) * bufferMs / kMillisecondsPerSecond
                                     : cushionFrames;
-  if (static_cast<int64_t>(last->data.size()) / frameBytes < threshold) return m;
-  return Send(*last) < 0 ? -1 : m;
+  if (static_cast<int64_t>(last->data.size()) / frameBytes < threshold) return offered;
+  return Send(*last) < 0 ? -1 : offered;
 }
 
 // m bytes into the queue: appended to the buffer still collecting, or to a
