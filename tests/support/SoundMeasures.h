@@ -39,11 +39,24 @@ inline long FirstLoud(const std::vector<int16_t>& samples, int rate) {
   return -1;
 }
 
-// Frequency of a steady tone from its rising zero crossings.
+// Frequency of a steady tone: whole periods between its first and last
+// rising zero crossing, each placed between its two samples. Counting the
+// crossings in a window instead is a period off whenever one falls on the
+// window's edge, which a window of a whole number of periods keeps for
+// every window of a recording (800 Hz read as 750 in 20 ms windows).
 inline double ToneHz(const std::vector<int16_t>& samples, int rate) {
   int rises = 0;
-  for (size_t i = 1; i < samples.size(); ++i) rises += samples[i - 1] < 0 && samples[i] >= 0;
-  return samples.empty() ? 0.0 : rises * double(rate) / static_cast<double>(samples.size());
+  double first = 0.0;
+  double last = 0.0;
+  for (size_t i = 1; i < samples.size(); ++i) {
+    if (samples[i - 1] >= 0 || samples[i] < 0) continue;
+    const double before = samples[i - 1];
+    const double at = static_cast<double>(i - 1) + before / (before - samples[i]);
+    if (rises == 0) first = at;
+    last = at;
+    ++rises;
+  }
+  return rises >= 2 ? (rises - 1) * double(rate) / (last - first) : 0.0;
 }
 
 // The median of ToneHz over 20 ms windows of the loud part: a tone with a
