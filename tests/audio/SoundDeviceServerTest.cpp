@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 #include "audio/SoundRead.h"
 #include "audio/SoundWrite.h"
+#include "support/SchedulingProbe.h"
 #include "support/Signals.h"
 #include "support/SoundMeasures.h"
 #include "support/SoundServer.h"
@@ -29,6 +31,13 @@ std::vector<int16_t> ToneSamples(double hz, int ms) {
   const std::vector<float> tone = Tone(hz, 12000.0, kRate, ms * kRate / 1000);
   return std::vector<int16_t>(tone.begin(), tone.end());
 }
+
+// Counts the blocks PlayFile has put in its queue.
+class BlockCounter : public PlaybackLevelListener {
+ public:
+  void OnPlaybackLevel(double /*level*/) override { blocks.fetch_add(1); }
+  std::atomic<int> blocks{0};
+};
 
 class SoundOnServer : public ::testing::Test {
  protected:
@@ -129,22 +138,45 @@ TEST_F(SoundOnServer, StoppingPlayFileDiscardsTheQueueWithinABlock) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   SoundWrite sink;
   PlayResult result = PlayResult::kPlayDeviceFailed;
-  std::thread player([&] { result = sink.PlayFile(wav, false); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  BlockCounter queued;
+  std::thread player([&] { result = sink.PlayFile(wav, false, &queued); });
+  // Under way by its own count, however long the device took to open: a
+  // second of blocks taken, so all but the queue's 300 ms and the device's
+  // ring have been played.
+  constexpr int kBlockMs = 20;
+  constexpr int kBlocksBeforeStop = 1000 / kBlockMs;
+  const Clock::time_point begun = Clock::now();
+  while (queued.blocks.load() < kBlocksBeforeStop && MsSince(begun) < 10000.0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const SchedulingProbe probe;
   const Clock::time_point stop = Clock::now();
   sink.RequestStop();
   const double stopMs = MsSince(stop);
   player.join();
   EXPECT_EQ(result, PlayResult::kPlayFilePlayed);
   EXPECT_EQ(sink.IsOpen(), 0);
-  // The current block with its wait for room, and the device reset.
-  EXPECT_LT(stopMs, 100.0);
+  // The current block with its wait for room, and the device reset, which
+  // waits for the sound server: on a busy machine that answers late, and
+  // the close gives up on it after its time limit.
+  if (probe.KeptTime()) {
+    EXPECT_LT(stopMs, 100.0);
+  } else {
+    std::printf("stop: took %.0f ms, threads waited %.0f ms, %.1f runnable\n", stopMs,
+                probe.WorstLatenessMs(), probe.AverageRunnable());
+    EXPECT_LT(stopMs, static_cast<double>(kDeviceStallLimit.count()));
+  }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   recorder->Stop();
-  // Heard: the 700 ms before the stop (less the pre-roll), nothing queued after.
+  // Heard: what had left the queue before the stop, nothing queued after.
+  // A queue played out would be heard to the last block taken (a stop may
+  // still let one in); one cut off loses its 300 ms, of which half may
+  // have drained while a busy machine kept the player waiting.
+  constexpr int kDiscardedAtLeastMs = 150;
+  const int taken = (queued.blocks.load() + 1) * kBlockMs;
   const int loud = LoudMs(SoundServer::Get().Recorded("stopped"), kRate);
-  EXPECT_GE(loud, 300);
-  EXPECT_LE(loud, 800);
+  EXPECT_GE(loud, 300) << taken << " ms taken";
+  EXPECT_LE(loud, taken - kDiscardedAtLeastMs) << taken << " ms taken";
 }
 
 TEST_F(SoundOnServer, TheMicrophoneDeliversWhatItHearsInRealTime) {
