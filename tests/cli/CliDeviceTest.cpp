@@ -74,7 +74,6 @@ TEST_F(CliOnServer, VolumeSetsBothControlsAndPrintsThem) {
 }
 
 TEST_F(CliOnServer, RecordMakesACompleteFileOfWhatTheMicrophoneHears) {
-  const SchedulingProbe probe;
   auto feed = SoundServer::Get().PlayInto("micfeed", ToneSamples(800.0, 4000), kRate, "feed");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const std::string path = dir.Path("take.wav");
@@ -92,17 +91,14 @@ TEST_F(CliOnServer, RecordMakesACompleteFileOfWhatTheMicrophoneHears) {
     samples[i] = static_cast<int16_t>(bytes[44 + 2 * i] | bytes[45 + 2 * i] << 8);
   }
   const std::vector<int16_t> middle(samples.begin() + kRate, samples.begin() + 2 * kRate);
-  // The player feeding the microphone stutters on a machine that keeps no
-  // time, and the tone with it.
-  if (probe.KeptTime()) {
-    EXPECT_NEAR(MedianToneHz(middle, kRate), 800.0, 20.0);
-  } else {
-    std::printf("record: tone not checked, threads waited %.0f ms, %.1f runnable\n", probe.WorstLatenessMs(),
-                probe.AverageRunnable());
-  }
+  // A median over short windows: the player feeding the microphone
+  // stutters on a machine that keeps no time, and only a few windows
+  // with it.
+  EXPECT_NEAR(MedianToneHz(middle, kRate), 800.0, 20.0);
 }
 
 TEST_F(CliOnServer, PlayedFileIsHeardOnTheSpeaker) {
+  const SchedulingProbe probe;
   const std::string wav = dir.Write("tone.wav", MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(500.0, 1000)));
   auto recorder = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "played-by-cli");
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -114,8 +110,18 @@ TEST_F(CliOnServer, PlayedFileIsHeardOnTheSpeaker) {
   EXPECT_NEAR(LoudMs(heard, kRate), 1000, 60);
   const long start = FirstLoud(heard, kRate);
   ASSERT_GE(start, 0);
+  ASSERT_GE(heard.size(), static_cast<size_t>(start + kRate / 2));
   const std::vector<int16_t> part(heard.begin() + start + kRate / 10, heard.begin() + start + kRate / 2);
-  EXPECT_NEAR(ToneHz(part, kRate), 500.0, 15.0);
+  EXPECT_NEAR(MedianToneHz(part, kRate), 500.0, 15.0);
+  // Unbroken, as a speaker that never runs dry plays it: a gap stretches
+  // the span of the tone's periods. A machine that keeps no time leaves
+  // the player's thread waiting past the device's buffer.
+  if (kRealTimeBuild && probe.KeptTime()) {
+    EXPECT_NEAR(ToneHz(part, kRate), 500.0, 15.0);
+  } else {
+    std::printf("play: continuity not checked, %.1f Hz over the span, threads waited %.0f ms, %.1f runnable\n",
+                ToneHz(part, kRate), probe.WorstLatenessMs(), probe.AverageRunnable());
+  }
 }
 
 TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
