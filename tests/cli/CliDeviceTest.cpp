@@ -12,6 +12,7 @@
 
 #include "engine/EngineMeasures.h"
 #include "support/CliRunner.h"
+#include "support/LiveDelayMeter.h"
 #include "support/SchedulingProbe.h"
 #include "support/Signals.h"
 #include "support/SoundEnvironment.h"
@@ -125,35 +126,39 @@ TEST_F(CliOnServer, PlayedFileIsHeardOnTheSpeaker) {
 }
 
 TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
+  LiveDelayMeter& meter = LiveDelayMeter::Get();
+  ASSERT_TRUE(meter.Ready());
+  // Heard and played on one timeline, at the meter's rate.
+  const int rate = LiveDelayMeter::kRate;
   // 0.5 s of silence, then a vowel at 110 Hz.
-  std::vector<int16_t> input(kRate / 2, 0);
-  const std::vector<int16_t> vowel = Vowel(110.0, kRate, kVowelSeconds * kRate);
+  std::vector<int16_t> input(rate / 2, 0);
+  const std::vector<int16_t> vowel = Vowel(110.0, rate, kVowelSeconds * rate);
   input.insert(input.end(), vowel.begin(), vowel.end());
 
   const SchedulingProbe probe;
-  auto heardIn = SoundServer::Get().RecordFrom("micfeed.monitor", kRate, "live-in");
-  auto heardOut = SoundServer::Get().RecordFrom("speaker.monitor", kRate, "live-out");
+  auto recorder = meter.Record("live");
   BackgroundProgram live({CliPath(), "live", "--speaker", "man", "--preset", "Woman 1", "--seconds",
                           std::to_string(kLiveSeconds)},
-                         SoundServer::Get().Environment());
+                         meter.ProgramEnvironment(), dir.Path("live-err.txt"));
   ASSERT_TRUE(live.Started());
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  auto feed = SoundServer::Get().PlayInto("micfeed", input, kRate, "live-feed");
+  auto feed = SoundServer::Get().PlayInto("liveprobe_mic", input, rate, "live-feed");
   EXPECT_EQ(live.Wait(), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  heardIn->Stop();
-  heardOut->Stop();
-  const std::vector<int16_t> in = SoundServer::Get().Recorded("live-in");
-  const std::vector<int16_t> out = SoundServer::Get().Recorded("live-out");
-  const long inStart = FirstLoud(in, kRate);
-  const long outStart = FirstLoud(out, kRate);
+  recorder->Stop();
+  const auto [in, out] = meter.Recorded("live");
+  const long inStart = FirstLoud(in, rate);
+  const long outStart = FirstLoud(out, rate);
   ASSERT_GE(inStart, 0);
   ASSERT_GE(outStart, 0);
-  // Both recordings began together, so the onsets' distance is the delay.
-  const double delayMs = (outStart - inStart) * 1000.0 / kRate;
-  std::printf("live: input to output delay %.0f ms\n", delayMs);
+  // One recording holds both, so the onsets' distance is the delay.
+  const double delayMs = (outStart - inStart) * 1000.0 / rate;
+  const std::vector<uint8_t> err = ReadBytes(dir.Path("live-err.txt"));
+  const int stated = StatedLiveDelayMs(std::string(err.begin(), err.end()), false);
+  std::printf("live: input to output delay %.0f ms, %d ms stated\n", delayMs, stated);
   RecordProperty("delay_ms", static_cast<int>(delayMs));
   EXPECT_GT(delayMs, 0.0);
+  EXPECT_GT(stated, 0) << "the run stated no delay";
   const bool realTime = kRealTimeBuild && probe.KeptTime();
   if (!realTime) {
     std::printf("live: real time not checked, threads waited %.0f ms, %.1f runnable\n",
@@ -166,8 +171,8 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
     EXPECT_LT(delayMs, 1000.0);
   }
 
-  const double f0In = MeasureF0(in, kRate, static_cast<size_t>(inStart) + kRate, kRate / 2);
-  const double f0Out = MeasureF0(out, kRate, static_cast<size_t>(outStart) + kRate, kRate / 2);
+  const double f0In = MeasureF0(in, rate, static_cast<size_t>(inStart) + rate, rate / 2);
+  const double f0Out = MeasureF0(out, rate, static_cast<size_t>(outStart) + rate, rate / 2);
   if (!realTime && f0In <= 0.0) return;  // the player stuttered: no vowel to compare
   ASSERT_GT(f0In, 0.0);
   EXPECT_NEAR(f0Out / f0In, 1.8, 0.1) << f0In << " Hz in, " << f0Out << " Hz out";
@@ -176,10 +181,10 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
   // a speaker that runs dry collects its 250 ms pre-roll again. Shorter
   // gaps come from a machine too busy to keep real time, whose microphone
   // then drops what the run had no room for.
-  const size_t window = kRate / 1000;  // 1 ms
+  const size_t window = rate / 1000;  // 1 ms
   int quietRun = 0;
   int longestQuiet = 0;
-  const size_t end = std::min(out.size(), static_cast<size_t>(outStart) + 2 * kRate);
+  const size_t end = std::min(out.size(), static_cast<size_t>(outStart) + 2 * rate);
   for (size_t at = static_cast<size_t>(outStart); at + window <= end; at += window) {
     quietRun = Rms(out.data() + at, window) < 50.0 ? quietRun + 1 : 0;
     longestQuiet = std::max(longestQuiet, quietRun);

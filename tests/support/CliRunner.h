@@ -87,4 +87,23 @@ inline std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The delay plimo-cli live states on its standard error: at the start
+// ("live: delay 48 ms (engine 40, microphone 3, speaker 5)") or at the end
+// ("live: delay 49 ms at the end, 0 underruns, 0 ms shed"); -1 when it
+// stated none.
+inline int StatedLiveDelayMs(const std::string& err, bool atEnd) {
+  const std::string prefix = "live: delay ";
+  const std::string afterStart = " ms (engine ";
+  const std::string afterEnd = " ms at the end, ";
+  for (const std::string& line : Lines(err)) {
+    if (line.rfind(prefix, 0) != 0) continue;
+    const size_t digits = line.find_first_not_of("0123456789", prefix.size());
+    if (digits == prefix.size() || digits == std::string::npos) continue;
+    if (line.compare(digits, (atEnd ? afterEnd : afterStart).size(), atEnd ? afterEnd : afterStart) == 0) {
+      return std::stoi(line.substr(prefix.size(), digits - prefix.size()));
+    }
+  }
+  return -1;
+}
+
 }  // namespace plimo::test
