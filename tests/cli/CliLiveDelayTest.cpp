@@ -18,16 +18,17 @@
 namespace plimo::test {
 namespace {
 
-// Under a sanitizer the engine runs several times slower than real time,
-// and a run's delay says nothing.
+// Under a sanitizer the engine runs several times slower than real time;
+// its buffers then hold more than their stated share between reports.
 #if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
 constexpr bool kRealTimeBuild = false;
 #else
 constexpr bool kRealTimeBuild = true;
 #endif
+constexpr double kAgreementMs = kRealTimeBuild ? 10.0 : 40.0;
 // A sanitized run takes seconds to set up before it hears anything.
 constexpr int kSetUpSeconds = kRealTimeBuild ? 1 : 6;
-// The stretch of clicks set beside a stated figure: the first second of
+// The stretch of clicks a stated figure is held to: the first second of
 // sound for the figure stated at the start, the last for the one at the end.
 constexpr double kStretchMs = 1000.0;
 
@@ -87,9 +88,9 @@ class LiveDelay : public ::testing::Test {
   TempDir dir;
 };
 
-// Each profile states its delay at the start and at the end, and the low
-// profile's is the shorter.
-TEST_F(LiveDelay, BothProfilesStateTheirDelayAndTheLowOneIsShorter) {
+// The delay each profile states is the one a listener meets, at the start
+// and at the end, and the low profile's is the shorter.
+TEST_F(LiveDelay, StatedDelayIsTheMeasuredOneAndTheLowProfileIsShorter) {
   const SchedulingProbe probe;
   double measured[2] = {0.0, 0.0};
   const char* profiles[2] = {"standard", "low"};
@@ -108,6 +109,9 @@ TEST_F(LiveDelay, BothProfilesStateTheirDelayAndTheLowOneIsShorter) {
     ASSERT_GT(start, 0) << take.err;
     ASSERT_GT(end, 0) << take.err;
     RecordProperty(std::string("measured_ms_") + profiles[p], static_cast<int>(last));
+    if (!probe.KeptTime()) continue;
+    EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
+    EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
   }
   if (kRealTimeBuild && probe.KeptTime()) {
     EXPECT_LT(measured[1], measured[0]);
