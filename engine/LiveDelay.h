@@ -7,9 +7,10 @@ namespace plimo {
 // What a live run knows of its own microphone-to-speaker delay: the
 // engine's algorithmic delay plus what the devices hold (captured and not
 // yet read, written and not yet heard, as the sound system reports them).
-// Milliseconds, except the counts.
+// Milliseconds, averaged over the writes to the speaker since the last
+// report, except the counts.
 struct LiveDelay {
-  double engineMs = 0.0;    // the processor's latency at the current pitch
+  double engineMs = 0.0;    // taken by the engine and not yet handed to the speaker
   double captureMs = 0.0;   // recorded and not yet taken by the run
   double playbackMs = 0.0;  // handed to the speaker and not yet heard
   double totalMs = 0.0;     // the sum: what a listener hears as delay

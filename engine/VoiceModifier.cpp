@@ -25,6 +25,9 @@ constexpr int16_t kDeviceChannels = 1;
 // How often a live run tells its delay: often enough for a display that
 // follows it, seldom enough to cost nothing.
 constexpr std::chrono::milliseconds kDelayReportInterval{250};
+// What the devices hold settles this long after the speaker starts: until
+// then the microphone's backlog from the set-up is still being worked off.
+constexpr std::chrono::milliseconds kDelaySettleTime{1000};
 constexpr double kMillisecondsPerSecond = 1000.0;
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -164,8 +167,14 @@ RunStatus VoiceModifier::SetUpRun() {
     }
   }
   processor.SetLowLatency(LowLatency());
-  delayReported = false;
   captureShedBefore = 0;
+  framesFed = 0;
+  framesWritten = 0;
+  delaySums = DelaySums{};
+  lastDelay = LiveDelay{};
+  playingSeen = false;
+  delaySettled = false;
+  lastDelayReport = std::chrono::steady_clock::now();
   if (processor.SamplingRate() != samplingRate || processor.Prepare(analysisOnly) < 0) {
     return RunStatus::kRunNotPrepared;
   }
@@ -218,6 +227,7 @@ RunStatus VoiceModifier::RunFrames() {
     if (realTime != 0 && liveInput != 0 && observer != nullptr) {
       observer->OnInputLevel(std::abs(static_cast<int>(inputSamples[0])) * kLevelPerSample);
     }
+    framesFed += wanted;
     const FrameAnalysis analysis = processor.ProcessFrame(inputSamples.data(), wanted, *this);
     if (observer != nullptr) {
       observer->OnFrameAnalysed(analysis.index, analysis.analysisPosition, analysis.f0);
@@ -240,6 +250,8 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
     if (!deviceFailed && soundWrite.Write(block, length) != SoundResult::kSoundOk && !soundWrite.Stopping()) {
       deviceFailed = true;
     }
+    framesWritten += length;
+    SampleDelay();
   } else if (!writeFailed && outputFile->Write(block, length) < 0) {
     writeFailed = true;
   }
@@ -252,25 +264,54 @@ void VoiceModifier::ReportProgress(int64_t analysisPosition) {
   observer->OnProgress(fraction, statusText);
 }
 
-void VoiceModifier::ReportDelay(bool force) {
-  if (realTime == 0 || observer == nullptr || soundRead.Mode() != kSoundModeDevice || !soundWrite.Playing() ||
-      samplingRate <= 0) {
-    return;
+// The newest sample written entered the microphone when the input stood
+// at its position (its output position over the duration): since then
+// the engine has taken the input up to framesFed, the microphone holds
+// what it recorded after, and the speaker plays what it holds before it.
+// Summed, that is the sample's whole delay, and, the stream being steady,
+// everyone's; the engine's part rises and falls with each frame's hand-out
+// and the speaker's the other way, so the figures are averaged over the
+// writes between reports.
+void VoiceModifier::SampleDelay() {
+  if (!soundWrite.Playing() || soundRead.Mode() != kSoundModeDevice) return;
+  if (!delaySettled) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!playingSeen) {
+      playingSeen = true;
+      playingSince = now;
+    }
+    if (now - playingSince < kDelaySettleTime) return;
+    delaySettled = true;
+    lastDelayReport = now;
   }
+  const double position = static_cast<double>(framesWritten) / processor.DurationScale();
+  delaySums.engine += static_cast<double>(framesFed) - position;
+  delaySums.capture += static_cast<double>(soundRead.HeldFrames());
+  delaySums.playback += static_cast<double>(soundWrite.HeldFrames());
+  ++delaySums.count;
+}
+
+void VoiceModifier::ReportDelay(bool force) {
+  if (realTime == 0 || observer == nullptr || samplingRate <= 0) return;
   const auto now = std::chrono::steady_clock::now();
-  if (!force && delayReported && now - lastDelayReport < kDelayReportInterval) return;
-  delayReported = true;
+  if (!force && now - lastDelayReport < kDelayReportInterval) return;
+  // Nothing written while the speaker played since the last report: the
+  // last figures stand (and there are none before the speaker starts).
+  if (delaySums.count == 0 && lastDelay.totalMs == 0.0) return;
   lastDelayReport = now;
   const double msPerFrame = kMillisecondsPerSecond / samplingRate;
-  LiveDelay delay;
-  delay.engineMs = processor.LatencySamples() * msPerFrame;
-  delay.captureMs = static_cast<double>(soundRead.HeldFrames()) * msPerFrame;
-  delay.playbackMs = static_cast<double>(soundWrite.HeldFrames()) * msPerFrame;
-  delay.totalMs = delay.engineMs + delay.captureMs + delay.playbackMs;
-  delay.underruns = soundWrite.Underruns();
+  if (delaySums.count > 0) {
+    const double perWrite = msPerFrame / static_cast<double>(delaySums.count);
+    lastDelay.engineMs = delaySums.engine * perWrite;
+    lastDelay.captureMs = delaySums.capture * perWrite;
+    lastDelay.playbackMs = delaySums.playback * perWrite;
+    lastDelay.totalMs = lastDelay.engineMs + lastDelay.captureMs + lastDelay.playbackMs;
+    delaySums = DelaySums{};
+  }
+  lastDelay.underruns = soundWrite.Underruns();
   const int64_t shedFrames = soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames();
-  delay.shedMs = static_cast<int64_t>(static_cast<double>(shedFrames) * msPerFrame);
-  observer->OnLiveDelay(delay);
+  lastDelay.shedMs = static_cast<int64_t>(static_cast<double>(shedFrames) * msPerFrame);
+  observer->OnLiveDelay(lastDelay);
 }
 
 RunStatus VoiceModifier::CloseRun(RunStatus status) {

@@ -10,6 +10,7 @@
 #include "audio/SoundFile.h"
 #include "audio/SoundRead.h"
 #include "audio/SoundWrite.h"
+#include "engine/LiveDelay.h"
 #include "engine/OverlapAdd.h"
 #include "engine/PitchTracker.h"
 #include "engine/SoundBoard.h"
@@ -134,16 +135,20 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   RunStatus RunFrames();
   int ReadInput(int wanted);
   void ReportProgress(int64_t analysisPosition);
-  // Real time, once both devices run: the delay, at most every
-  // kDelayReportInterval unless forced.
+  // Real time, once both devices run: the delay, averaged over what was
+  // written since the last report, every kDelayReportInterval or when
+  // forced.
   void ReportDelay(bool force);
+  // Real time, after each write to the speaker: where the newest sample
+  // written stands on its way from the microphone to the listener.
+  void SampleDelay();
   RunStatus CloseRun(RunStatus status);
   void TakeBlock(int16_t* block, int length) override;
 
   // Settings copied from the record.
-  int samplingRate = 0;  // Hz, the run's rate from Prepare on
-  int liveInput = 0;     // meterDisplay: the input is the microphone
-  int realTime = 0;      // realTimeMode: output to the speaker
+  int samplingRate = 0;                                       // Hz, the run's rate from Prepare on
+  int liveInput = 0;                                          // meterDisplay: the input is the microphone
+  int realTime = 0;                                           // realTimeMode: output to the speaker
   LatencyProfile latencyProfile = LatencyProfile::kStandard;  // real time only
   std::string inputName;
   std::string outputName;
@@ -166,10 +171,26 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   std::unique_ptr<SoundFile> outputFile;
   int64_t totalSamples = 1;  // S_total, for the progress
   bool writeFailed = false;
-  bool deviceFailed = false;  // real time: the microphone or the speaker
-  bool delayReported = false;
+  bool deviceFailed = false;      // real time: the microphone or the speaker
   int64_t captureShedBefore = 0;  // frames the microphone dropped before the first frame
   std::chrono::steady_clock::time_point lastDelayReport;
+  // Input frames given to the processor, and output frames handed to the
+  // speaker, since the run began.
+  int64_t framesFed = 0;
+  int64_t framesWritten = 0;
+  // Sums over the writes since the last report, in frames.
+  struct DelaySums {
+    double engine = 0.0;
+    double capture = 0.0;
+    double playback = 0.0;
+    int64_t count = 0;
+  } delaySums;
+  LiveDelay lastDelay;
+  // When the speaker began to play, and whether the figures have settled
+  // since (the first second carries the start's backlog).
+  std::chrono::steady_clock::time_point playingSince;
+  bool playingSeen = false;
+  bool delaySettled = false;
   char statusText[64] = {};
 };
 

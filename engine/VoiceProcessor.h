@@ -107,6 +107,7 @@ class VoiceProcessor : private BlockSink {
   // pitch factor (see the class comment); 0 before Prepare.
   int LatencySamples() const;
 
+  float DurationScale() const { return durationScale; }            // d, from Prepare
   int SamplingRate() const { return samplingRate; }                // Hz
   int FftSize() const { return fftSize; }                          // N
   int LpcOrder() const { return lpcOrder; }                        // p
