@@ -18,13 +18,6 @@
 namespace plimo::test {
 namespace {
 
-// Under a sanitizer the engine runs several times slower than real time;
-// its buffers then hold more than their stated share between reports.
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr bool kRealTimeBuild = false;
-#else
-constexpr bool kRealTimeBuild = true;
-#endif
 constexpr double kAgreementMs = kRealTimeBuild ? 10.0 : 40.0;
 // A sanitized run takes seconds to set up before it hears anything.
 constexpr int kSetUpSeconds = kRealTimeBuild ? 1 : 6;

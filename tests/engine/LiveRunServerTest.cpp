@@ -24,11 +24,6 @@ namespace plimo::test {
 namespace {
 
 constexpr int kRate = 16000;
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr bool kRealTimeBuild = false;
-#else
-constexpr bool kRealTimeBuild = true;
-#endif
 
 // Notes, on the engine's thread, the delays reported and what that thread
 // allocated from the first frame to the last.
