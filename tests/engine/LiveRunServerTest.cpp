@@ -44,6 +44,19 @@ class LiveRecorder : public RunObserver {
     std::lock_guard<std::mutex> lock(mutex);
     return count > 0 ? delays[count - 1] : LiveDelay{};
   }
+  // Waits at most limit for the run's first reports: true once there are
+  // two (a settled figure and the next).
+  bool AwaitReports(std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (count >= 2) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
 
   mutable std::mutex mutex;
   std::array<LiveDelay, 256> delays{};
@@ -145,9 +158,11 @@ TEST_F(LiveOnServer, LowDelayRunPlaysWithoutGapsStatesItsDelayAndAllocatesNothin
 }
 
 TEST_F(LiveOnServer, AMicrophoneStalledForAMomentLeavesTheDelayAsItWas) {
-  auto feed = SoundServer::Get().PlayInto("micfeed", Vowel(110.0, kRate, 5 * kRate), kRate, "stall-feed");
+  auto feed = SoundServer::Get().PlayInto("micfeed", Vowel(110.0, kRate, 10 * kRate), kRate, "stall-feed");
   Start();
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // The first figures come once the speaker has played a second; a
+  // sanitized build takes a while to get there.
+  ASSERT_TRUE(recorder.AwaitReports(std::chrono::seconds(6)));
   const LiveDelay before = recorder.Last();
   SoundServer::Get().Pactl({"suspend-sink", "micfeed", "1"});
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
