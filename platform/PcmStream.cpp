@@ -142,14 +142,16 @@ DeviceResult PcmStream::Enqueue(WaveBuffer* buffer) {
 
 void PcmStream::Wake() { events.Raise(); }
 
+// A sequence lock whose figures are stored with release and loaded with
+// acquire rather than fenced, which the thread checker follows: a reader
+// that sees any new figure also sees the odd count written before it.
 void PcmStream::PublishFigures(const DeviceFigures& figures) {
   heldSequence.fetch_add(1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  figureHeld.store(figures.held, std::memory_order_relaxed);
-  figureChanging.store(figures.changing, std::memory_order_relaxed);
-  figureHandedOver.store(figures.handedOver, std::memory_order_relaxed);
-  figureInRing.store(figures.inRing, std::memory_order_relaxed);
-  figureStampNs.store(NowNs(), std::memory_order_relaxed);
+  figureHeld.store(figures.held, std::memory_order_release);
+  figureChanging.store(figures.changing, std::memory_order_release);
+  figureHandedOver.store(figures.handedOver, std::memory_order_release);
+  figureInRing.store(figures.inRing, std::memory_order_release);
+  figureStampNs.store(NowNs(), std::memory_order_release);
   heldSequence.fetch_add(1, std::memory_order_release);
 }
 
@@ -158,12 +160,11 @@ DeviceFigures PcmStream::ReadFigures(int64_t* ageNs) const {
   int64_t stamp = 0;
   for (int attempt = 0; attempt < kHeldReadAttempts; ++attempt) {
     const uint32_t before = heldSequence.load(std::memory_order_acquire);
-    figures.held = figureHeld.load(std::memory_order_relaxed);
-    figures.changing = figureChanging.load(std::memory_order_relaxed);
-    figures.handedOver = figureHandedOver.load(std::memory_order_relaxed);
-    figures.inRing = figureInRing.load(std::memory_order_relaxed);
-    stamp = figureStampNs.load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
+    figures.held = figureHeld.load(std::memory_order_acquire);
+    figures.changing = figureChanging.load(std::memory_order_acquire);
+    figures.handedOver = figureHandedOver.load(std::memory_order_acquire);
+    figures.inRing = figureInRing.load(std::memory_order_acquire);
+    stamp = figureStampNs.load(std::memory_order_acquire);
     if ((before & 1U) == 0 && heldSequence.load(std::memory_order_relaxed) == before) break;
   }
   *ageNs = std::max<int64_t>(NowNs() - stamp, 0);
