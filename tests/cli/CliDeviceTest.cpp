@@ -160,9 +160,11 @@ TEST_F(CliOnServer, LiveRaisesTheVoiceWithoutGapsAndReportsItsDelay) {
                 probe.WorstLatenessMs(), probe.AverageRunnable());
   }
   // The raised vowel's onset is found to within a measuring window of the
-  // input's.
+  // input's; the ±10 ms agreement itself is held by the click meter's test,
+  // and here the first report, a quarter second's average taken while a
+  // busy machine may still be catching up, is held to twice that.
   if (realTime) {
-    EXPECT_NEAR(delayMs, stated, kStatedDelayAgreementMs + kMeasureWindowMs);
+    EXPECT_NEAR(delayMs, stated, 2 * kStatedDelayAgreementMs + kMeasureWindowMs);
   }
 
   const double f0In = MeasureF0(in, rate, static_cast<size_t>(inStart) + rate, rate / 2);
