@@ -151,9 +151,9 @@ TEST_F(LiveDelay, AMicrophoneStallLeavesTheLowProfilesDelayNoLonger) {
   if (after <= 0.0) GTEST_SKIP() << "the low-delay speaker did not start again after the stall";
   std::printf("live low: %.1f ms before a %d ms stall, %.1f ms after\n", before, kStallMs, after);
   if (!kRealTimeBuild || !probe.KeptTime()) return;
-  // The cushion's own wander of a few milliseconds; a backlog kept would
-  // add the whole stall.
-  constexpr double kGiveMs = 5.0;
+  // The low profile's own wander while its cushion is trimmed (48 to 65 ms
+  // has been seen in one run); a backlog kept would add the whole stall.
+  constexpr double kGiveMs = 20.0;
   EXPECT_LE(after, before + kGiveMs);
 }
 
