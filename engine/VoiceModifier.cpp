@@ -298,9 +298,15 @@ void VoiceModifier::ReportDelay(bool force) {
   // Nothing written while the speaker played since the last report: the
   // last figures stand (and there are none before the speaker starts).
   if (delaySums.count == 0 && lastDelay.totalMs == 0.0) return;
+  // The closing report may cover only a few writes, which carry one
+  // period's swing of the speaker's figure: a full interval's figures
+  // stand then.
+  const bool partial = now - lastDelayReport < kDelayReportInterval && lastDelay.totalMs > 0.0;
   lastDelayReport = now;
   const double msPerFrame = kMillisecondsPerSecond / samplingRate;
-  if (delaySums.count > 0) {
+  if (partial) {
+    delaySums = DelaySums{};
+  } else if (delaySums.count > 0) {
     const double perWrite = msPerFrame / static_cast<double>(delaySums.count);
     lastDelay.engineMs = delaySums.engine * perWrite;
     lastDelay.captureMs = delaySums.capture * perWrite;
