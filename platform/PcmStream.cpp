@@ -10,6 +10,8 @@ namespace plimo {
 namespace {
 // Every wave device is the user's default one.
 constexpr const char* kDefaultDevice = "default";
+// What the sound server's client library calls its event thread.
+constexpr const char* kServerClientThreadName = "threaded-ml";
 // A reader that keeps meeting the writer takes what it read last rather
 // than wait for it.
 constexpr int kHeldReadAttempts = 64;
@@ -51,6 +53,9 @@ DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity
     pcm = nullptr;
     return configured;
   }
+  // A sound server's plugin moves every buffer through its client
+  // library's event thread.
+  RaiseThreadsNamed(kServerClientThreadName, kDeviceThreadPriority);
   const int count = snd_pcm_poll_descriptors_count(pcm);
   if (count <= 0) {
     snd_pcm_close(pcm);

@@ -1,8 +1,14 @@
 #include "platform/RealTimeScheduling.h"
 
+#include <dirent.h>
+#include <sched.h>
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace plimo {
 
@@ -16,6 +22,34 @@ int AllowedPriority() {
   return static_cast<int>(std::min<rlim_t>(limit.rlim_cur, static_cast<rlim_t>(sched_get_priority_max(SCHED_FIFO))));
 }
 }  // namespace
+
+int RaiseThreadsNamed(const char* threadName, int priority) {
+  if (priority < 1) return 0;
+  int allowed = AllowedPriority();
+  if (allowed < 1) allowed = priority;
+  const sched_param wanted{std::min(priority, allowed)};
+  DIR* tasks = opendir("/proc/self/task");
+  if (tasks == nullptr) return 0;
+  int raised = 0;
+  while (const dirent* entry = readdir(tasks)) {
+    char* end = nullptr;
+    const long tid = std::strtol(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0') continue;
+    const std::string commPath = std::string("/proc/self/task/") + entry->d_name + "/comm";
+    std::FILE* comm = std::fopen(commPath.c_str(), "r");
+    if (comm == nullptr) continue;
+    char name[32] = {};
+    const bool read = std::fgets(name, sizeof name, comm) != nullptr;
+    std::fclose(comm);
+    if (!read) continue;
+    name[std::strcspn(name, "\n")] = '\0';
+    const pid_t task = static_cast<pid_t>(tid);
+    if (std::strcmp(name, threadName) != 0 || sched_getscheduler(task) != SCHED_OTHER) continue;
+    if (sched_setscheduler(task, SCHED_FIFO, &wanted) == 0) ++raised;
+  }
+  closedir(tasks);
+  return raised;
+}
 
 RealTimeScope::RealTimeScope(int priority) {
   if (priority < 1) return;

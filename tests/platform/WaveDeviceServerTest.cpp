@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sched.h>
+
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "platform/WaveInDevice.h"
+#include "platform/RealTimeScheduling.h"
 #include "platform/WaveOutDevice.h"
 #include "support/Signals.h"
 #include "support/SoundMeasures.h"
@@ -74,6 +80,34 @@ TEST_F(WaveDeviceOnServer, PlaybackGivesBuffersBackAsTheyAreHeard) {
   recorder->Stop();
   const std::vector<int16_t> heard = SoundServer::Get().Recorded("played");
   EXPECT_NEAR(LoudMs(heard), kToneMs, 100);
+}
+
+// The scheduling policies of this process's threads called name.
+std::vector<int> PoliciesOfThreads(const std::string& name) {
+  std::vector<int> policies;
+  DIR* tasks = opendir("/proc/self/task");
+  if (tasks == nullptr) return policies;
+  while (const dirent* entry = readdir(tasks)) {
+    if (entry->d_name[0] == '.') continue;
+    std::string comm;
+    std::getline(std::ifstream(std::string("/proc/self/task/") + entry->d_name + "/comm"), comm);
+    if (comm == name) policies.push_back(sched_getscheduler(std::stoi(entry->d_name)));
+  }
+  closedir(tasks);
+  return policies;
+}
+
+// Every buffer passes through the server client's event thread, which
+// must not wait behind ordinary programs when the device's own thread
+// does not.
+TEST_F(WaveDeviceOnServer, TheServerClientsThreadRunsInRealTimeWhereAllowed) {
+  const bool allowed = RealTimeScope(kDeviceThreadPriority).Granted();
+  WaveOutDevice device;
+  ASSERT_EQ(device.Open(kMono16k, 4), DeviceResult::kDeviceOk);
+  const std::vector<int> policies = PoliciesOfThreads("threaded-ml");
+  EXPECT_EQ(device.Close(), DeviceResult::kDeviceOk);
+  ASSERT_FALSE(policies.empty());
+  for (const int policy : policies) EXPECT_EQ(policy, allowed ? SCHED_FIFO : SCHED_OTHER);
 }
 
 TEST_F(WaveDeviceOnServer, PlaybackResetFallsSilentAtOnce) {
