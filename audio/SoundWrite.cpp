@@ -233,8 +233,9 @@ int64_t SoundWrite::WriteLowBytes(const uint8_t* bytes, int64_t m) {
     last = &buffers.Back();
   } else {
     // The speaker played everything it was given: silence plays until
-    // the cushion is together again.
-    if (playing && deviceHeld == 0) {
+    // the cushion is together again. A server that has taken everything
+    // into its own buffers is still playing it.
+    if (playing && deviceHeld == 0 && device->HeldFrames() == 0) {
       ++underrunCount;
       playing = false;
       windowFrames = 0;

@@ -172,6 +172,7 @@ RunStatus VoiceModifier::SetUpRun() {
   framesWritten = 0;
   delaySums = DelaySums{};
   lastDelay = LiveDelay{};
+  recentCount = 0;
   playingSeen = false;
   delaySettled = false;
   lastDelayReport = std::chrono::steady_clock::now();
@@ -299,20 +300,27 @@ void VoiceModifier::ReportDelay(bool force) {
   // last figures stand (and there are none before the speaker starts).
   if (delaySums.count == 0 && lastDelay.totalMs == 0.0) return;
   // The closing report may cover only a few writes, which carry one
-  // period's swing of the speaker's figure: a full interval's figures
-  // stand then.
-  const bool partial = now - lastDelayReport < kDelayReportInterval && lastDelay.totalMs > 0.0;
+  // period's swing of the speaker's figure: only full intervals count,
+  // unless there is no other.
+  const bool full = now - lastDelayReport >= kDelayReportInterval || recentCount == 0;
   lastDelayReport = now;
   const double msPerFrame = kMillisecondsPerSecond / samplingRate;
-  if (partial) {
-    delaySums = DelaySums{};
-  } else if (delaySums.count > 0) {
+  if (full && delaySums.count > 0) {
     const double perWrite = msPerFrame / static_cast<double>(delaySums.count);
     lastDelay.engineMs = delaySums.engine * perWrite;
     lastDelay.captureMs = delaySums.capture * perWrite;
     lastDelay.playbackMs = delaySums.playback * perWrite;
     lastDelay.totalMs = lastDelay.engineMs + lastDelay.captureMs + lastDelay.playbackMs;
-    delaySums = DelaySums{};
+    recentDelays[recentCount % kSummaryIntervals] = lastDelay;
+    ++recentCount;
+  }
+  delaySums = DelaySums{};
+  if (force && recentCount > 0) {
+    const size_t count = std::min(recentCount, kSummaryIntervals);
+    std::array<LiveDelay, kSummaryIntervals> sorted = recentDelays;
+    std::nth_element(sorted.begin(), sorted.begin() + count / 2, sorted.begin() + count,
+                     [](const LiveDelay& a, const LiveDelay& b) { return a.totalMs < b.totalMs; });
+    lastDelay = sorted[count / 2];
   }
   lastDelay.underruns = soundWrite.Underruns();
   const int64_t shedFrames = soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames();

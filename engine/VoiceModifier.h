@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -186,6 +187,12 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
     int64_t count = 0;
   } delaySums;
   LiveDelay lastDelay;
+  // The latest intervals' figures, oldest overwritten first: the summary
+  // at the end takes their median, which one burst at the speaker does
+  // not move.
+  static constexpr size_t kSummaryIntervals = 5;
+  std::array<LiveDelay, kSummaryIntervals> recentDelays{};
+  size_t recentCount = 0;
   // When the speaker began to play, and whether the figures have settled
   // since (the first second carries the start's backlog).
   std::chrono::steady_clock::time_point playingSince;

@@ -103,13 +103,11 @@ TEST_F(LiveDelay, StatedDelayIsTheMeasuredOneAndTheLowProfileIsShorter) {
     ASSERT_GT(end, 0) << take.err;
     RecordProperty(std::string("measured_ms_") + profiles[p], static_cast<int>(last));
     if (!probe.KeptTime()) continue;
-    // The low profile's cushion is still trimmed and shed as it runs, and
-    // its stated figure has been seen 20 ms off the clicks: only the
-    // standard profile's is held to them for now.
-    if (p == 0) {
-      EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
-      EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
-    }
+    EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
+    // The low profile's summary has been seen up to 11 ms above the
+    // clicks when the sound server's own figure jumps late in a run: it
+    // is shown beside them, not held to them.
+    if (p == 0) EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
   }
   if (kRealTimeBuild && probe.KeptTime()) {
     EXPECT_LT(measured[1], measured[0]);
