@@ -107,7 +107,9 @@ TEST_F(LiveDelay, StatedDelayIsTheMeasuredOneAndTheLowProfileIsShorter) {
     // The low profile's summary has been seen up to 11 ms above the
     // clicks when the sound server's own figure jumps late in a run: it
     // is shown beside them, not held to them.
-    if (p == 0) EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
+    if (p == 0) {
+      EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
+    }
   }
   if (kRealTimeBuild && probe.KeptTime()) {
     EXPECT_LT(measured[1], measured[0]);
