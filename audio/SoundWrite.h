@@ -27,21 +27,22 @@ enum class PlayResult : int {
 // modification run its magnitude.
 inline constexpr double kLevelPerSample = 1.0 / 32700.0;
 
-// Told the level of each block PlayFile plays: its first sample times
-// kLevelPerSample (signed).
 // The speaker of a low-delay run. Its own buffering: periods of 2.5 ms in a
-// ring of 10 ms (the sound server's stream buffer, which also waits for
-// all but a period of it before it plays again after running dry, so it
-// stays below the cushion). What the run keeps
-// queued: a cushion of kLowCushionMs, started on once collected, which
-// bridges the device's periods and the engine's uneven hand-outs (nothing
-// one frame and a placement step the next); a backlog beyond the cushion
-// and kLowBacklogMs is dropped at once, and a smaller lasting surplus or
-// shortfall is trimmed a few samples at a time where the sound is quiet.
+// ring of 10 ms, asked for (the sound server may round them up, to 4 and
+// 12 ms at 16000 Hz; after running dry it waits for all but a period of
+// the ring before it plays again, which the cushion covers). What the run
+// keeps queued: a cushion of kLowCushionMs, started on once collected,
+// which bridges the device's periods and the engine's uneven hand-outs
+// (nothing one frame and a placement step the next); a backlog beyond the
+// cushion and kLowBacklogMs is dropped at once, and a smaller lasting
+// surplus or shortfall is trimmed a few samples at a time where the sound
+// is quiet.
 inline constexpr DeviceBuffering kLowPlaybackBuffering{2500, 10000};
-inline constexpr int32_t kLowCushionMs = 12;
+inline constexpr int32_t kLowCushionMs = 8;
 inline constexpr int32_t kLowBacklogMs = 30;
 
+// Told the level of each block PlayFile plays: its first sample times
+// kLevelPerSample (signed).
 class PlaybackLevelListener {
  public:
   virtual ~PlaybackLevelListener() = default;
