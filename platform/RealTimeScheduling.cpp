@@ -3,12 +3,15 @@
 #include <dirent.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/RealTimeService.h"
 
 namespace plimo {
 
@@ -45,7 +48,7 @@ int RaiseThreadsNamed(const char* threadName, int priority) {
     name[std::strcspn(name, "\n")] = '\0';
     const pid_t task = static_cast<pid_t>(tid);
     if (std::strcmp(name, threadName) != 0 || sched_getscheduler(task) != SCHED_OTHER) continue;
-    if (sched_setscheduler(task, SCHED_FIFO, &wanted) == 0) ++raised;
+    if (sched_setscheduler(task, SCHED_FIFO, &wanted) == 0 || AskRealTimeService(task, priority)) ++raised;
   }
   closedir(tasks);
   return raised;
@@ -58,11 +61,14 @@ RealTimeScope::RealTimeScope(int priority) {
   // Without a limit that allows it only a privileged process may.
   if (allowed < 1) allowed = priority;
   const sched_param wanted{std::min(priority, allowed)};
-  granted = pthread_setschedparam(pthread_self(), SCHED_FIFO, &wanted) == 0;
+  granted = pthread_setschedparam(pthread_self(), SCHED_FIFO, &wanted) == 0 || AskRealTimeService(gettid(), priority);
 }
 
 RealTimeScope::~RealTimeScope() {
-  if (granted) pthread_setschedparam(pthread_self(), oldPolicy, &oldParam);
+  if (!granted || pthread_setschedparam(pthread_self(), oldPolicy, &oldParam) == 0) return;
+  // A thread the real-time service raised carries its reset-on-fork mark,
+  // which only a privileged thread may clear.
+  sched_setscheduler(0, oldPolicy | SCHED_RESET_ON_FORK, &oldParam);
 }
 
 }  // namespace plimo

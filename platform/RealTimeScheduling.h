@@ -12,11 +12,14 @@ inline constexpr int kEngineThreadPriority = 8;
 
 // Puts the calling thread on SCHED_FIFO at priority (none below 1) (lowered to what
 // RLIMIT_RTPRIO allows) for as long as the object lives, then back to how
-// it was. Where the system allows none the thread carries on as it was:
-// real-time scheduling only makes a run less likely to stutter.
+// it was. A process that may not do so itself asks the desktop's
+// real-time service (AskRealTimeService). Where neither allows it the
+// thread carries on as it was: real-time scheduling only makes a run less
+// likely to stutter.
 // Puts the process's threads called threadName (as /proc shows them) that
-// run on the ordinary policy on SCHED_FIFO at priority, lowered as above,
-// for the rest of their lives; the count raised. For threads a library
+// run on the ordinary policy on SCHED_FIFO at priority, lowered as above
+// (or through the real-time service), for the rest of their lives; the
+// count raised. For threads a library
 // starts, such as the sound server client's event thread, which carries
 // every buffer between a device and the server: left to compete with
 // every other program, it makes a device late however prompt its own
