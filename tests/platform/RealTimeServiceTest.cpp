@@ -85,7 +85,7 @@ TEST(RealTimeService, AThreadThatMayNotRaiseItselfIsRaisedByTheServiceWithinItsL
   Child bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1"});
   const std::string address = bus.FirstLine();
   ASSERT_FALSE(address.empty()) << "no private bus";
-  Child service({std::string(PLIMO_SOURCE_DIR) + "/tests/support/fake-realtime-service", address,
+  Child service({PLIMO_SOURCE_DIR "/tests/support/fake-realtime-service", address,
                  std::to_string(kServiceMaxPriority), std::to_string(kServiceCpuLimitUs)});
   ASSERT_EQ(service.FirstLine(), "ready");
   setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
