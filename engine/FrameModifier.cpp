@@ -52,9 +52,11 @@ int FrameModifier::Configure(int rate, int size, int order, int maxLength, const
   if (!forward->Ready()) return -1;
   smallestInverseBins = SmallestInverseBinCount(binCount);
   inverses.clear();
-  for (int bins = smallestInverseBins; bins <= binCount; bins += 2) {
-    inverses.push_back(std::make_unique<RealFft>(2 * bins - 2, RealFftUse::kBackwardOnly));
-    if (!inverses.back()->Ready()) return -1;
+  inverses.resize(static_cast<size_t>((binCount - smallestInverseBins) / 2 + 1));
+  if (inverseTiming == InverseTiming::kAllUpFront) {
+    for (int bins = smallestInverseBins; bins <= binCount; bins += 2) {
+      if (InverseFor(bins) == nullptr) return -1;
+    }
   }
   return 1;
 }
@@ -84,7 +86,12 @@ FrameModifier::Sizes FrameModifier::SizesFor(int n, float pitchFactor, float for
 RealFft* FrameModifier::InverseFor(int inverseBins) {
   const int index =
       std::clamp((inverseBins - smallestInverseBins) / 2, 0, static_cast<int>(inverses.size()) - 1);
-  return inverses[static_cast<size_t>(index)].get();
+  std::unique_ptr<RealFft>& inverse = inverses[static_cast<size_t>(index)];
+  if (inverse == nullptr) {
+    const int bins = smallestInverseBins + 2 * index;
+    inverse = std::make_unique<RealFft>(2 * bins - 2, RealFftUse::kBackwardOnly);
+  }
+  return inverse->Ready() ? inverse.get() : nullptr;
 }
 
 // r[k] = sum over i of x[i] x[i + k], k = 0 .. p: the same sums in the same
@@ -190,7 +197,13 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
 
   // The real inverse of bins 0 .. K'-1 is the real part of the inverse of
   // their Hermitian completion to Q bins.
-  InverseFor(bins)->Backward(spectrum.data(), signal.data());
+  RealFft* inverse = InverseFor(bins);
+  if (inverse != nullptr) {
+    inverse->Backward(spectrum.data(), signal.data());
+  } else {
+    // A transform that could not be made leaves the frame silent.
+    std::fill(signal.begin(), signal.end(), 0.0f);
+  }
   const int kept = std::min(sizes.outputLength, sizes.inverseSize);
   const float size = static_cast<float>(sizes.inverseSize);
   for (int i = 0; i < kept; ++i) frame[i] = signal[static_cast<size_t>(i)] / size;

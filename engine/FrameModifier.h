@@ -11,14 +11,23 @@ namespace plimo {
 
 class RandomGenerator;
 
+// When a run makes the inverse transform of a length. A file run makes
+// each the first time a frame needs it: most voices meet only a few of the
+// hundreds of lengths, and making them all costs far more than a short
+// file's frames. A run that must keep up with a listener makes them all
+// before its first frame, so that no frame waits on the planner.
+enum class InverseTiming { kOnFirstUse, kAllUpFront };
+
 // The per-frame core of the engine: splits a windowed frame into an LPC
 // envelope and an excitation, shortens the excitation's spectrum by the
 // pitch factor (which raises the pitch once it is transformed back at the
 // smaller size), stretches the envelope so that the formants move by the
 // formant factor alone, applies the equaliser and, when asked, the whisper.
 //
-// Every buffer and transform is made by Configure, once per run, so
-// ModifyFrame allocates nothing and takes no lock.
+// Every buffer is made by Configure, once per run. The forward transform is
+// made there too, the inverse transforms there or when a length is first
+// met (InverseTiming); once a length has been met, ModifyFrame allocates
+// nothing and takes no lock.
 class FrameModifier {
  public:
   FrameModifier() = default;
@@ -34,6 +43,9 @@ class FrameModifier {
   // of range or a transform cannot be made.
   int Configure(int samplingRate, int fftSize, int lpcOrder, int maxFrameLength, const Equaliser& equaliser,
                 RandomGenerator& random);
+
+  // Takes effect at the next Configure; kOnFirstUse until then.
+  void SetInverseTiming(InverseTiming timing) { inverseTiming = timing; }
 
   // frame holds n windowed samples (n <= maxFrameLength); pitchFactor is
   // limited to 0.6 .. 3.0 by the caller, formant to 0.1 .. 10 here. With
@@ -68,6 +80,8 @@ class FrameModifier {
   void Autocorrelate(const float* frame, int n);
   void EstimateEnvelope(const float* frame, int n);
   void Whisper(int bins, float level);
+  // The inverse of inverseBins bins, made now when it is not yet; nullptr
+  // when it cannot be made.
   RealFft* InverseFor(int inverseBins);
 
   const Equaliser* equaliser = nullptr;
@@ -77,9 +91,11 @@ class FrameModifier {
   // N: the prediction-error filter, the padded frame, then the inverse.
   std::vector<float> signal;
   std::unique_ptr<RealFft> forward;
-  // One inverse per reachable K', odd ones from smallestInverseBins to K.
+  // One slot per reachable K', odd ones from smallestInverseBins to K; a
+  // slot stays empty until its length is made.
   std::vector<std::unique_ptr<RealFft>> inverses;
   int smallestInverseBins = 0;
+  InverseTiming inverseTiming = InverseTiming::kOnFirstUse;
 };
 
 }  // namespace plimo

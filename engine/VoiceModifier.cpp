@@ -167,6 +167,7 @@ RunStatus VoiceModifier::SetUpRun() {
     }
   }
   processor.SetLowLatency(LowLatency());
+  processor.SetInverseTiming(realTime != 0 ? InverseTiming::kAllUpFront : InverseTiming::kOnFirstUse);
   captureShedBefore = 0;
   framesFed = 0;
   framesWritten = 0;

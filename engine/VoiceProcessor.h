@@ -84,6 +84,10 @@ class VoiceProcessor : private BlockSink {
   void SetLowLatency(bool on) { lowLatency = on; }
   bool LowLatency() const { return lowLatency; }
 
+  // When the inverse transforms are made (set before Prepare): a live run
+  // makes them all up front, a file run as it meets them.
+  void SetInverseTiming(InverseTiming timing) { frameModifier.SetInverseTiming(timing); }
+
   // Makes the run's buffers, transforms and tables and starts the time
   // lines at 0. With analysisOnly, frames are analysed but nothing is
   // synthesised. 1, or -1 when Configure has not succeeded or a transform
