@@ -122,6 +122,9 @@ int LinearResample(const float* s, int m, float* t, int q) {
   return q;
 }
 
+// Each output waits on the one before it, so the feedback terms are taken
+// oldest first: the newest output's term comes last, and the earlier ones
+// are summed while it is still being computed.
 void Filter(const float* b, int nb, const float* a, int na, float* x, int n, float* scratch) {
   float* y = scratch;
   for (int i = 0; i < n; ++i) {
@@ -131,7 +134,7 @@ void Filter(const float* b, int nb, const float* a, int na, float* x, int n, flo
       sum += static_cast<double>(b[k]) * x[i - k];
     }
     const int lastA = std::min(i, na - 1);
-    for (int k = 1; k <= lastA; ++k) {
+    for (int k = lastA; k >= 1; --k) {
       sum -= static_cast<double>(a[k]) * y[i - k];
     }
     y[i] = static_cast<float>(sum);

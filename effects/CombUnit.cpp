@@ -13,17 +13,21 @@ void CombUnit::Reset() {
 
 int CombUnit::Prepare(float rate) {
   samplingRate = rate;
-  if (!(rate > 0.0f && rate <= kMaxSamplingRate)) {
-    historyLength = 0;
-    history.clear();
-    return -1;
-  }
-  historyLength = static_cast<int>(std::floor(rate * kHistorySeconds + 0.5));
-  history.assign(static_cast<size_t>(historyLength), 0.0f);
+  history.reset();
+  historyLength = 0;
+  oldest = 0;
+  if (!(rate > 0.0f && rate <= kMaxSamplingRate)) return -1;
+  const int length = static_cast<int>(std::floor(rate * kHistorySeconds + 0.5));
+  history.reset(static_cast<float*>(std::calloc(static_cast<size_t>(length), sizeof(float))));
+  if (history == nullptr) return -1;
+  historyLength = length;
   return 1;
 }
 
-void CombUnit::ClearHistory() { std::fill(history.begin(), history.end(), 0.0f); }
+void CombUnit::ClearHistory() {
+  std::fill(history.get(), history.get() + historyLength, 0.0f);
+  oldest = 0;
+}
 
 namespace {
 
@@ -44,17 +48,24 @@ void CombUnit::Process(float* out, const int16_t* in, int n) noexcept {
   const float b = 1.0f - a;
   const int N = historyLength;
   const int d = DelaySamples(samplingRate, delay, std::min(n, N));
-  const float* past = history.data() + (N - d);
-  for (int i = 0; i < d; ++i) out[i] = b * past[i] + a * in[i];
+  // The last d outputs start d before the newest end of the ring, and may
+  // wrap round its end.
+  float* ring = history.get();
+  int from = oldest - d;
+  if (from < 0) from += N;
+  const int unwrapped = std::min(d, N - from);
+  for (int i = 0; i < unwrapped; ++i) out[i] = b * ring[from + i] + a * in[i];
+  for (int i = unwrapped; i < d; ++i) out[i] = b * ring[i - unwrapped] + a * in[i];
   for (int i = d; i < n; ++i) out[i] = b * in[i - d] + a * in[i];
 
   if (N == 0) return;
-  if (n >= N) {
-    std::copy(out + (n - N), out + n, history.begin());
-  } else {
-    std::copy(history.begin() + n, history.end(), history.begin());
-    std::copy(out, out + n, history.end() - n);
-  }
+  // The newest N outputs replace the oldest entries, in at most two runs.
+  const int kept = std::min(n, N);
+  const float* newest = out + (n - kept);
+  const int first = std::min(kept, N - oldest);
+  std::copy(newest, newest + first, ring + oldest);
+  std::copy(newest + first, newest + kept, ring);
+  oldest = (oldest + kept) % N;
 }
 
 }  // namespace plimo

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace plimo {
 
@@ -49,8 +50,22 @@ class CombUnit {
   float gain = kDefaultGain;
   float delay = kDefaultDelaySeconds;  // seconds
   float samplingRate = 0.0f;           // Hz, from Prepare
-  std::vector<float> history;          // last historyLength outputs, oldest first
-  int historyLength = 0;               // N, samples
+
+  int HistoryLength() const { return historyLength; }  // N, samples
+  // The j-th of the last N outputs, oldest first (0 <= j < N).
+  float HistoryAt(int j) const { return history[static_cast<size_t>((oldest + j) % historyLength)]; }
+
+ private:
+  struct FreeFloats {
+    void operator()(float* values) const { std::free(values); }
+  };
+
+  // The last historyLength outputs as a ring, the oldest at oldest. Taken
+  // zeroed from calloc, whose large blocks are pages the system zeroes as
+  // they are first written: a unit that never runs costs no clearing.
+  std::unique_ptr<float[], FreeFloats> history;
+  int historyLength = 0;  // N, samples
+  int oldest = 0;
 };
 
 }  // namespace plimo

@@ -29,12 +29,14 @@ std::vector<int16_t> TestSignal(int length, int offset) {
 TEST(CombUnitTest, PrepareSizesAndClearsTheHistory) {
   CombUnit unit;
   unit.Prepare(kRate);
-  EXPECT_EQ(unit.historyLength, kHistory);
-  ASSERT_EQ(unit.history.size(), static_cast<size_t>(kHistory));
-  unit.history.assign(kHistory, 5.0f);
+  EXPECT_EQ(unit.HistoryLength(), kHistory);
+  const std::vector<int16_t> in = TestSignal(kHistory, 0);
+  std::vector<float> out(kHistory);
+  unit.Process(out.data(), in.data(), kHistory);
+  ASSERT_NE(unit.HistoryAt(kHistory - 1), 0.0f);
   unit.Prepare(44100.0f);
-  EXPECT_EQ(unit.historyLength, 35280);
-  for (float h : unit.history) ASSERT_EQ(h, 0.0f);
+  EXPECT_EQ(unit.HistoryLength(), 35280);
+  for (int j = 0; j < unit.HistoryLength(); ++j) ASSERT_EQ(unit.HistoryAt(j), 0.0f) << j;
 }
 
 TEST(CombUnitTest, ImplausibleRatesLeaveAPassThroughUnit) {
@@ -44,8 +46,7 @@ TEST(CombUnitTest, ImplausibleRatesLeaveAPassThroughUnit) {
     SCOPED_TRACE(rate);
     CombUnit unit;
     EXPECT_EQ(unit.Prepare(rate), -1);
-    EXPECT_EQ(unit.historyLength, 0);
-    EXPECT_TRUE(unit.history.empty());
+    EXPECT_EQ(unit.HistoryLength(), 0);
     unit.Process(out.data(), in.data(), kBlock);
     for (int i = 0; i < kBlock; ++i) ASSERT_NEAR(out[i], in[i], 1e-2) << i;
   }
@@ -80,20 +81,21 @@ TEST(CombUnitTest, BlockLongerThanTheHistoryKeepsTheLastOutputs) {
   const std::vector<int16_t> in = TestSignal(n, 0);
   std::vector<float> out(n);
   unit.Process(out.data(), in.data(), n);
-  ASSERT_EQ(unit.history.size(), static_cast<size_t>(kHistory));
+  ASSERT_EQ(unit.HistoryLength(), kHistory);
   for (int j = 0; j < kHistory; ++j) {
-    ASSERT_EQ(unit.history[j], out[n - kHistory + j]) << j;
+    ASSERT_EQ(unit.HistoryAt(j), out[n - kHistory + j]) << j;
   }
   // A shorter block then moves the history down by its length.
-  const std::vector<float> before = unit.history;
+  std::vector<float> before(kHistory);
+  for (int j = 0; j < kHistory; ++j) before[j] = unit.HistoryAt(j);
   std::vector<float> out2(kBlock);
   const std::vector<int16_t> in2 = TestSignal(kBlock, n);
   unit.Process(out2.data(), in2.data(), kBlock);
   for (int j = 0; j < kHistory - kBlock; ++j) {
-    ASSERT_EQ(unit.history[j], before[j + kBlock]) << j;
+    ASSERT_EQ(unit.HistoryAt(j), before[j + kBlock]) << j;
   }
   for (int j = 0; j < kBlock; ++j) {
-    ASSERT_EQ(unit.history[kHistory - kBlock + j], out2[j]) << j;
+    ASSERT_EQ(unit.HistoryAt(kHistory - kBlock + j), out2[j]) << j;
   }
 }
 
