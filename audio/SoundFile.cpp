@@ -26,6 +26,10 @@ constexpr uint64_t kMaxFileBytes = UINT32_MAX + static_cast<uint64_t>(kChunkHead
 // Read and Write convert through this many bytes at a time; a frame is at
 // most 65535 bytes, so at least one always fits.
 constexpr size_t kScratchBytes = 64 * 1024;
+// A pipe has no end to measure chunks against: every chunk fits.
+constexpr int64_t kStreamRemaining = INT64_MAX / 2;
+// Chunks of a pipe are skipped by reading them through this many bytes.
+constexpr size_t kSkipPieceBytes = 4096;
 
 // 8-bit PCM is written unsigned with silence at 128; 16-bit samples fill
 // the upper byte of 24-bit ones.
@@ -53,6 +57,14 @@ bool ComputeLayout(uint16_t channels, uint16_t bits, uint32_t rate, uint16_t* bl
   *blockAlign = static_cast<uint16_t>(align);
   *bytesPerSecond = static_cast<uint32_t>(perSecond);
   return true;
+}
+
+// A pipe or socket, which can be neither measured nor sought in (a memory
+// stream has no descriptor and can be both).
+bool IsPipe(std::FILE* stream) {
+  const int fd = fileno(stream);
+  struct stat info;
+  return fd >= 0 && fstat(fd, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
 }
 
 bool WritableBits(uint16_t bits) { return bits == 8 || bits == 16 || bits == 24; }
@@ -111,10 +123,11 @@ std::unique_ptr<SoundFile> SoundFile::OpenForReading(const std::string& name) {
   if (name.empty()) return std::unique_ptr<SoundFile>(new SoundFile());
   const int fd = OpenWithoutBlocking(name, O_RDONLY);
   if (fd < 0) return OpenStreamForReading(nullptr);
-  // fopen of a directory succeeds on Linux and only the reads fail; only a
-  // regular file has the length the header walk relies on.
+  // fopen of a directory succeeds on Linux and only the reads fail, and a
+  // device may never end; a regular file has the length the header walk
+  // relies on, and a pipe ends when its writer is done.
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode))) {
     close(fd);
     return OpenStreamForReading(nullptr);
   }
@@ -140,9 +153,26 @@ std::unique_ptr<SoundFile> SoundFile::OpenStreamForReading(std::FILE* stream) {
   return file;
 }
 
+bool SoundFile::ReadHeaderBytes(void* bytes, size_t n) {
+  if (std::fread(bytes, 1, n, stream) != n) return false;
+  position += static_cast<int64_t>(n);
+  return true;
+}
+
+bool SoundFile::SkipBytes(int64_t n) {
+  if (!streaming) return fseeko(stream, n, SEEK_CUR) == 0;
+  uint8_t dropped[kSkipPieceBytes];
+  while (n > 0) {
+    const size_t piece = static_cast<size_t>(std::min<int64_t>(n, kSkipPieceBytes));
+    if (!ReadHeaderBytes(dropped, piece)) return false;
+    n -= static_cast<int64_t>(piece);
+  }
+  return true;
+}
+
 bool SoundFile::ReadChunkHeader(char identifier[4], uint32_t* size) {
   uint8_t bytes[kChunkHeaderBytes];
-  if (std::fread(bytes, 1, sizeof bytes, stream) != sizeof bytes) return false;
+  if (!ReadHeaderBytes(bytes, sizeof bytes)) return false;
   std::memcpy(identifier, bytes, 4);
   *size = Little32(bytes + 4);
   return true;
@@ -155,22 +185,28 @@ SoundFileStatus SoundFile::WalkHeader() {
   if (!SameId(identifier, "RIFF")) return SoundFileStatus::kSoundFileNotRiff;
 
   // The stored RIFF size is often wrong; the real length is what bounds
-  // every chunk below.
-  if (fseeko(stream, 0, SEEK_END) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
-  const off_t length = ftello(stream);
-  if (length < 0 || fseeko(stream, kChunkHeaderBytes, SEEK_SET) != 0) {
-    return SoundFileStatus::kSoundFileHeaderReadFailed;
-  }
-  byteCount = static_cast<uint64_t>(length);
+  // every chunk below. A pipe has no length yet.
   riffSizePosition = kWavRiffSizePosition;
-  // Only a file that stops right after the RIFF header lacks a form type;
-  // one that stops inside it is a failed read.
-  if (length == kChunkHeaderBytes) return SoundFileStatus::kSoundFileNotWave;
+  int64_t remaining = kStreamRemaining;
+  streaming = IsPipe(stream);
+  if (!streaming) {
+    if (fseeko(stream, 0, SEEK_END) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
+    const off_t length = ftello(stream);
+    if (length < 0 || fseeko(stream, kChunkHeaderBytes, SEEK_SET) != 0) {
+      return SoundFileStatus::kSoundFileHeaderReadFailed;
+    }
+    byteCount = static_cast<uint64_t>(length);
+    // Only a file that stops right after the RIFF header lacks a form type;
+    // one that stops inside it is a failed read.
+    if (length == kChunkHeaderBytes) return SoundFileStatus::kSoundFileNotWave;
+    remaining = length - kRiffHeaderBytes;
+  }
   char form[4];
-  if (std::fread(form, 1, sizeof form, stream) != sizeof form)
-    return SoundFileStatus::kSoundFileHeaderReadFailed;
+  const size_t formBytes = std::fread(form, 1, sizeof form, stream);
+  position += static_cast<int64_t>(formBytes);
+  if (formBytes == 0 && std::feof(stream)) return SoundFileStatus::kSoundFileNotWave;
+  if (formBytes != sizeof form) return SoundFileStatus::kSoundFileHeaderReadFailed;
   if (!SameId(form, "WAVE")) return SoundFileStatus::kSoundFileNotWave;
-  int64_t remaining = length - kRiffHeaderBytes;
 
   // Running out of chunks means the chunk is missing; running out inside a
   // chunk header is a failed read of that header.
@@ -182,12 +218,12 @@ SoundFileStatus SoundFile::WalkHeader() {
     remaining -= kChunkHeaderBytes;
     if (remaining < size) return SoundFileStatus::kSoundFileChunkTooLong;
     if (SameId(identifier, "fmt ")) break;
-    const SoundFileStatus skipped = SkipChunkBody(size, &remaining);
+    const SoundFileStatus skipped = SkipChunkBody(size, 0, &remaining);
     if (skipped != SoundFileStatus::kSoundFileReading) return skipped;
   }
   const SoundFileStatus format = ReadFormatChunk(size);
   if (format != SoundFileStatus::kSoundFileReading) return format;
-  const SoundFileStatus skipped = SkipChunkBody(size, &remaining);
+  const SoundFileStatus skipped = SkipChunkBody(size, std::min(size, kFmtFieldsBytes), &remaining);
   if (skipped != SoundFileStatus::kSoundFileReading) return skipped;
   const SoundFileStatus valid = ValidateFormat();
   if (valid != SoundFileStatus::kSoundFileReading) return valid;
@@ -200,28 +236,27 @@ SoundFileStatus SoundFile::WalkHeader() {
     remaining -= kChunkHeaderBytes;
     if (SameId(identifier, "data")) break;
     if (remaining < size) return SoundFileStatus::kSoundFileNoData;
-    const SoundFileStatus skippedChunk = SkipChunkBody(size, &remaining);
+    const SoundFileStatus skippedChunk = SkipChunkBody(size, 0, &remaining);
     if (skippedChunk != SoundFileStatus::kSoundFileReading) return skippedChunk;
   }
-  const off_t position = ftello(stream);
-  if (position < 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
+  const int64_t start = streaming ? position : static_cast<int64_t>(ftello(stream));
+  if (start < 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
+  // A streaming writer that wrote no size meant "until the end".
+  if (streaming && size == 0) size = kWavStreamSize;
   const int64_t dataBytes = std::min<int64_t>(size, remaining);
   frameCount = dataBytes / blockAlign;
   framesLeft = frameCount;
-  dataSizePosition = position - 4;
-  dataStart = position;
+  dataSizePosition = start - 4;
+  dataStart = start;
   return SoundFileStatus::kSoundFileReading;
 }
 
-// Reads the fields the chunk is long enough for and leaves the stream at the
-// start of the chunk; the caller skips the whole chunk afterwards.
+// Reads the fields the chunk is long enough for, the first 16 bytes at
+// most; the caller skips the rest of the chunk afterwards.
 SoundFileStatus SoundFile::ReadFormatChunk(uint32_t chunkSize) {
   uint8_t fields[kFmtFieldsBytes] = {};
   const uint32_t present = std::min(chunkSize, kFmtFieldsBytes);
-  if (std::fread(fields, 1, present, stream) != present) return SoundFileStatus::kSoundFileHeaderReadFailed;
-  if (fseeko(stream, -static_cast<off_t>(present), SEEK_CUR) != 0) {
-    return SoundFileStatus::kSoundFileHeaderReadFailed;
-  }
+  if (!ReadHeaderBytes(fields, present)) return SoundFileStatus::kSoundFileHeaderReadFailed;
   // Each field counts only when the chunk holds all of it.
   if (present >= 2) formatTag = Little16(fields);
   if (present >= 4) channels = Little16(fields + 2);
@@ -246,16 +281,28 @@ SoundFileStatus SoundFile::ValidateFormat() {
   return SoundFileStatus::kSoundFileReading;
 }
 
-// Moves past the rest of a chunk whose 8-byte header has been read. Writers
+// Moves past the rest of a chunk whose 8-byte header and first consumed
+// bytes have been read. Writers
 // disagree about the pad byte after an odd-sized chunk. A standard pad byte
 // is zero, so it never starts an identifier: when four printable characters
 // follow the chunk directly, that is the next chunk and there is no pad.
 // (Checking behind the pad instead would misread an unpadded writer's next
-// header whenever the low byte of its size happens to be printable.)
-SoundFileStatus SoundFile::SkipChunkBody(uint32_t chunkSize, int64_t* remaining) {
-  if (fseeko(stream, chunkSize, SEEK_CUR) != 0) return SoundFileStatus::kSoundFileHeaderReadFailed;
+// header whenever the low byte of its size happens to be printable.) A pipe
+// can give back only one byte: a zero byte there is the pad.
+SoundFileStatus SoundFile::SkipChunkBody(uint32_t chunkSize, uint32_t consumed, int64_t* remaining) {
+  if (!SkipBytes(chunkSize - consumed)) return SoundFileStatus::kSoundFileHeaderReadFailed;
   *remaining -= chunkSize;
   if (chunkSize % 2 == 0 || *remaining == 0) return SoundFileStatus::kSoundFileReading;
+  if (streaming) {
+    const int next = std::getc(stream);
+    if (next == 0) {
+      ++position;
+      --*remaining;
+    } else if (next != EOF) {
+      std::ungetc(next, stream);
+    }
+    return SoundFileStatus::kSoundFileReading;
+  }
 
   bool nextChunkUnpadded = false;
   if (*remaining >= kChunkHeaderBytes) {
@@ -299,6 +346,7 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name, 
   // the Write that hit it instead of at some later flush.
   std::setvbuf(stream, nullptr, _IONBF, 0);
   file->stream = stream;
+  file->streaming = IsPipe(stream);
   file->riffSizePosition = kWavRiffSizePosition;
   file->dataSizePosition = kWavDataSizePosition;
   file->dataStart = static_cast<int64_t>(kWavHeaderBytes);
@@ -314,7 +362,8 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name, 
 
 bool SoundFile::WriteHeader() {
   uint8_t header[kWavHeaderBytes];
-  EncodeWavHeader({formatTag, channels, sampleRate, bitsPerSample}, 0, 0, header);
+  const uint32_t size = streaming ? kWavStreamSize : 0;
+  EncodeWavHeader({formatTag, channels, sampleRate, bitsPerSample}, size, size, header);
   return std::fwrite(header, 1, sizeof header, stream) == sizeof header;
 }
 
@@ -392,6 +441,8 @@ int SoundFile::Write(const int16_t* source, int n) {
 
 bool SoundFile::FinishHeader() {
   if (status != SoundFileStatus::kSoundFileWriting) return false;
+  // What went down a pipe stays as it was sent.
+  if (streaming) return true;
   // Write keeps byteCount within what the 32-bit fields can hold.
   uint8_t riffSize[4];
   uint8_t dataSize[4];

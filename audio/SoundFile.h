@@ -42,19 +42,25 @@ const char* SoundFileStatusText(SoundFileStatus status);
 class SoundFile {
  public:
   // Opens name for reading and walks its header. An empty name opens nothing
-  // (status 0); a directory or other non-regular file cannot be opened
-  // (status 4). Never returns null; check status for SoundFileStatus::kSoundFileReading.
+  // (status 0); a directory, device or other file that is neither a regular
+  // file nor a pipe cannot be opened (status 4). Never returns null; check
+  // status for SoundFileStatus::kSoundFileReading.
   static std::unique_ptr<SoundFile> OpenForReading(const std::string& name);
 
   // Takes ownership of an already open stream positioned at its start (a
   // memory stream in the fuzzer and tests) and walks its header. A null
-  // stream gives status 4.
+  // stream gives status 4. A stream that cannot seek (a pipe) is read front
+  // to back: chunks are skipped by reading them, and a data chunk whose
+  // size is 0 runs to the end of the stream, as one whose size is too large
+  // does (streaming writers know no sizes when they write the header).
   static std::unique_ptr<SoundFile> OpenStreamForReading(std::FILE* stream);
 
   // Creates name and writes a 44-byte header with both sizes 0. Only PCM of
   // 8, 16 or 24 bits with a supported rate and channel count can be written
-  // (otherwise status 9 and no file is created). Never returns null; check
-  // status for SoundFileStatus::kSoundFileWriting.
+  // (otherwise status 9 and no file is created). A name that is a pipe gets
+  // a header with both sizes kWavStreamSize instead, as it cannot be gone
+  // back to. Never returns null; check status for
+  // SoundFileStatus::kSoundFileWriting.
   static std::unique_ptr<SoundFile> CreateForWriting(const std::string& name, uint32_t sampleRate,
                                                      uint16_t bitsPerSample, uint16_t channels,
                                                      uint16_t formatTag);
@@ -83,7 +89,8 @@ class SoundFile {
   SoundFileStatus Status() const { return status; }
   // The open file, null once closed or when opening failed.
   std::FILE* Stream() const { return stream; }
-  // Reading: the file's length; writing: bytes written, header included.
+  // Reading: the file's length (0 for a pipe); writing: bytes written,
+  // header included.
   uint64_t ByteCount() const { return byteCount; }
   // Reading: frames in the data chunk; writing: frames written so far.
   int64_t FrameCount() const { return frameCount; }
@@ -118,8 +125,10 @@ class SoundFile {
   [[nodiscard]] SoundFileStatus WalkHeader();
   [[nodiscard]] SoundFileStatus ReadFormatChunk(uint32_t chunkSize);
   [[nodiscard]] SoundFileStatus ValidateFormat();
-  [[nodiscard]] SoundFileStatus SkipChunkBody(uint32_t chunkSize, int64_t* remaining);
+  [[nodiscard]] SoundFileStatus SkipChunkBody(uint32_t chunkSize, uint32_t consumed, int64_t* remaining);
   [[nodiscard]] bool ReadChunkHeader(char identifier[4], uint32_t* size);
+  [[nodiscard]] bool ReadHeaderBytes(void* bytes, size_t n);
+  [[nodiscard]] bool SkipBytes(int64_t n);
   [[nodiscard]] bool WriteHeader();
   void FailWrite();
 
@@ -128,6 +137,10 @@ class SoundFile {
   std::vector<uint8_t> scratch;
   // Reading: frames of the data chunk not yet delivered.
   int64_t framesLeft = 0;
+  // A pipe: read or written front to back, never sought in. position
+  // counts the bytes read so far.
+  bool streaming = false;
+  int64_t position = 0;
 };
 
 }  // namespace plimo

@@ -13,6 +13,9 @@ namespace plimo {
 inline constexpr size_t kWavHeaderBytes = 44;
 inline constexpr int64_t kWavRiffSizePosition = 4;
 inline constexpr int64_t kWavDataSizePosition = 40;
+// Both sizes of a header written to a pipe: the largest a header can hold,
+// as streaming writers do, since the real sizes are not known in time.
+inline constexpr uint32_t kWavStreamSize = UINT32_MAX;
 
 // The header for format with the sizes as given; the block align and byte
 // rate follow from the format.

@@ -1,132 +1,64 @@
-// plimo-cli render: the main window's file mode from the command line.
+// plimo-cli render: the main window's file mode from the command line, for
+// one file or a batch on every core.
 
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
-#include <set>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cli/Commands.h"
+#include "cli/RenderBatch.h"
+#include "cli/RenderConsole.h"
+#include "cli/RenderList.h"
 #include "cli/RenderOptions.h"
-#include "engine/RunGeometry.h"
-#include "engine/RunObserver.h"
-#include "engine/VoiceModifier.h"
+#include "cli/RenderReport.h"
+#include "cli/TemporaryOutputs.h"
 #include "params/VoiceParameters.h"
 
 namespace plimo::cli {
 
 namespace {
 
-constexpr int kBarWidth = 30;  // characters
-constexpr double kPercent = 100.0;
+// How often the progress line is drawn again.
+constexpr std::chrono::milliseconds kRedrawInterval{250};
+// A job stops within a frame of a stop request; one that has not ended
+// after this waits on something that may never come (standard input from
+// a writer that stalled), and the process ends without it.
+constexpr std::chrono::seconds kStopGrace{5};
+// A process stopped by a signal exits with 128 plus the signal's number.
+constexpr int kSignalExitBase = 128;
 
-// Cleared by Ctrl-C: the run then drains, closes its output with a
-// complete header and the batch stops.
+// Cleared by SIGINT or SIGTERM: every job then stops, its unfinished output
+// is removed, and no input is begun after it.
 std::atomic<bool> keepRunning{true};
-static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "the flags are set from a signal handler");
 
-extern "C" void StopOnSignal(int) { keepRunning.store(false, std::memory_order_relaxed); }
-
-// A progress bar on stderr and the run's failure message.
-class RenderObserver : public RunObserver {
- public:
-  RenderObserver(const std::string& name, bool showProgress) : name(name), showProgress(showProgress) {}
-
-  void OnProgress(double fraction, const char*) override {
-    if (!showProgress) return;
-    const int percent = static_cast<int>(fraction * kPercent);
-    if (percent == shownPercent) return;
-    shownPercent = percent;
-    std::string bar(static_cast<size_t>(percent * kBarWidth / static_cast<int>(kPercent)), '#');
-    bar.resize(kBarWidth, ' ');
-    std::fprintf(stderr, "\r%s [%s] %3d%%", name.c_str(), bar.c_str(), percent);
-    std::fflush(stderr);
-  }
-
-  void OnRunFailure(const MessagePair& message) override { failure = message.english; }
-
-  void OnRunEnd() override {
-    if (shownPercent >= 0) std::fputc('\n', stderr);
-    shownPercent = -1;
-  }
-
-  const char* failure = nullptr;
-
- private:
-  std::string name;
-  bool showProgress;
-  int shownPercent = -1;
-};
-
-// The path a failure is about.
-const std::string& FailedPath(RunStatus status, const std::string& input, const std::string& output) {
-  return status == RunStatus::kRunOutputFailed ? output : input;
+extern "C" void StopOnSignal(int signal) {
+  stopSignal.store(signal, std::memory_order_relaxed);
+  keepRunning.store(false, std::memory_order_relaxed);
 }
 
-// A message box text on one line of stderr.
-std::string OneLine(const char* text) {
-  std::string line;
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c == '\n') {
-      if (c[1] != ' ') line += ' ';
-    } else {
-      line += *c;
-    }
-  }
-  return line;
+// The CPUs this process may run on (taskset, cgroups' cpusets, a batch
+// system's allocation), not every CPU of the machine.
+int UsableCpus() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return std::max(1, CPU_COUNT(&set));
 }
 
-// Names that LoadParameters would take for the sound card stay file names.
-std::string AsFileName(const std::string& path) { return path == kSoundBoardName ? "./" + path : path; }
-
-// One file: 0, or 1 after one line on stderr.
-int RenderFile(VoiceParameters& record, const RenderOptions& options, const std::string& input,
-               const std::string& output) {
-  std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(input);
-  if (probe->Status() != SoundFileStatus::kSoundFileReading) {
-    std::fprintf(stderr, "plimo-cli render: %s: %s\n", input.c_str(), SoundFileStatusText(probe->Status()));
-    return kExitFailure;
-  }
-  const int64_t rate = probe->SampleRate();
-  const int64_t frames = probe->FrameCount();
-  probe.reset();
-  if (rate < kMinRunRate || rate > kMaxRunRate) {
-    std::fprintf(
-        stderr,
-        "plimo-cli render: %s: the sampling rate %lld Hz is outside the %d to %d Hz a modification runs at\n",
-        input.c_str(), static_cast<long long>(rate), kMinRunRate, kMaxRunRate);
-    return kExitFailure;
-  }
-
-  record.workingFolder.clear();
-  record.inputFileName = AsFileName(input);
-  record.outputFileName = AsFileName(output);
-  record.realTimeMode = 0;
-  record.meterDisplay = 0;
-
-  const bool showProgress = !options.quiet && isatty(STDERR_FILENO) == 1;
-  RenderObserver observer(std::filesystem::path(input).filename().string(), showProgress);
-  VoiceModifier modifier(record, keepRunning, &observer, options.seed);
-  // The input was probed above; a source or rate that fails all the same
-  // ends the run at once, and Process says why.
-  static_cast<void>(modifier.Start(record));
-  const RunStatus status = modifier.Process();
-  if (status != RunStatus::kRunOk) {
-    std::fprintf(stderr, "plimo-cli render: %s: %s\n", FailedPath(status, input, output).c_str(),
-                 OneLine(observer.failure != nullptr ? observer.failure : "the modification failed").c_str());
-    return kExitFailure;
-  }
-  if (!options.quiet) {
-    const std::unique_ptr<SoundFile> written = SoundFile::OpenForReading(output);
-    std::printf("%s -> %s: %.2f s in, %.2f s out%s\n", input.c_str(), output.c_str(),
-                static_cast<double>(frames) / static_cast<double>(rate),
-                static_cast<double>(written->FrameCount()) / static_cast<double>(rate),
-                keepRunning.load() ? "" : " (stopped)");
-  }
-  return keepRunning.load() ? kExitOk : kExitFailure;
+int ExitStatus(const RenderTally& tally, bool reportOk) {
+  if (stopSignal.load() != 0) return kSignalExitBase + stopSignal.load();
+  return tally.failed > 0 || !reportOk ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -134,34 +66,67 @@ int RenderFile(VoiceParameters& record, const RenderOptions& options, const std:
 int RunRender(int argc, char** argv) {
   RenderOptions options;
   if (const int status = ParseRenderOptions(argc, argv, &options); status >= 0) return status;
-
-  std::vector<std::string> outputs;
-  std::set<std::string> taken;
-  for (const std::string& input : options.inputs) {
-    if (options.outDir.empty()) {
-      outputs.push_back(options.output);
-      continue;
-    }
-    const std::string name = std::filesystem::path(input).filename().string();
-    if (!taken.insert(name).second) {
-      std::fprintf(
-          stderr,
-          "plimo-cli render: two inputs are named %s; their outputs would overwrite each other in %s\n",
-          name.c_str(), options.outDir.c_str());
-      return kExitUsage;
-    }
-    outputs.push_back((std::filesystem::path(options.outDir) / name).string());
-  }
+  std::vector<RenderItem> items;
+  if (const int status = BuildRenderList(options, &items); status >= 0) return status;
 
   VoiceParameters record;
   if (!BuildRenderRecord(options, record)) return kExitFailure;
+  record.realTimeMode = 0;
+  record.meterDisplay = 0;
+
+  RenderReport report;
+  if (!options.reportFile.empty() && !report.Open(options.reportFile)) {
+    std::perror(("plimo-cli render: " + options.reportFile).c_str());
+    return kExitFailure;
+  }
+  // Standard output may carry the wav or the report; the lines for the
+  // user then go to stderr.
+  const bool stdoutTaken = options.output == kStandardStream || options.reportFile == kStandardStream;
+  RenderConsole console(options.quiet ? nullptr : stdoutTaken ? stderr : stdout,
+                        !options.quiet && isatty(STDERR_FILENO) == 1, static_cast<int64_t>(items.size()));
+  TemporaryOutputs temporaries;
+  const int jobs = std::max(1, std::min(options.jobs > 0 ? options.jobs : UsableCpus(),
+                                        static_cast<int>(std::min<size_t>(items.size(), INT32_MAX))));
 
   std::signal(SIGINT, StopOnSignal);
-  int exitStatus = kExitOk;
-  for (size_t i = 0; i < options.inputs.size() && keepRunning.load(); ++i) {
-    if (RenderFile(record, options, options.inputs[i], outputs[i]) != kExitOk) {
-      exitStatus = kExitFailure;
+  std::signal(SIGTERM, StopOnSignal);
+  const auto start = std::chrono::steady_clock::now();
+  RenderBatch batch(items, record, options.seed, options.skipExisting, temporaries, report, console, keepRunning);
+  batch.Start(jobs);
+  std::chrono::steady_clock::time_point stopSeen;
+  bool abandoned = false;
+  while (!batch.WaitFor(kRedrawInterval)) {
+    console.Draw(batch.RunningSeconds());
+    if (keepRunning.load()) continue;
+    const auto now = std::chrono::steady_clock::now();
+    if (stopSeen == std::chrono::steady_clock::time_point{}) stopSeen = now;
+    if (now - stopSeen >= kStopGrace) {
+      temporaries.DiscardAll();
+      batch.Abandon();
+      abandoned = true;
+      break;
     }
+  }
+  console.Finish();
+  const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const RenderTally tally = batch.Tally();
+  int exitStatus = ExitStatus(tally, true);
+  report.Summarise(tally, wallSeconds, jobs, exitStatus);
+  const bool reportOk = report.Close();
+  if (!reportOk) {
+    std::fprintf(stderr, "plimo-cli render: %s: the report could not be written\n", options.reportFile.c_str());
+  }
+  exitStatus = ExitStatus(tally, reportOk);
+  if (stopSignal.load() != 0) {
+    std::fprintf(stderr, "plimo-cli render: stopped by %s; %lld of %lld inputs done, unfinished outputs removed\n",
+                 stopSignal.load() == SIGINT ? "SIGINT" : "SIGTERM",
+                 static_cast<long long>(tally.rendered + tally.skipped + tally.failed),
+                 static_cast<long long>(tally.inputs));
+  }
+  if (abandoned) {
+    // A worker still waits on its input: the process ends under it.
+    std::fflush(nullptr);
+    std::_Exit(exitStatus);
   }
   return exitStatus;
 }

@@ -25,6 +25,10 @@ constexpr const char* kRenderUsage =
     "Modifies the voice in a wav file as the main window's file mode does and\n"
     "writes the result with the input's rate, sample width and channel count.\n"
     "With --out-dir every input is written to DIR under its own file name.\n"
+    "IN.wav or OUT.wav may be - for standard input or output. Outputs appear\n"
+    "under their names only once complete. Exit status: 0 all done, 1 some\n"
+    "inputs failed (the others are done), 2 a usage error, 130 or 143 stopped\n"
+    "by SIGINT or SIGTERM (unfinished outputs are removed).\n"
     "\n"
     "  --speaker man|woman|child  the speaker's own voice (default man)\n"
     "  --preset NAME|INDEX        target voice, 0 .. 24 or its name, e.g.\n"
@@ -46,13 +50,27 @@ constexpr const char* kRenderUsage =
     "  --seed N                   seed of the run's random numbers (default 1);\n"
     "                             the same seed and settings give the same bytes\n"
     "  --out-dir DIR              folder for the outputs of several inputs\n"
-    "  --quiet                    no progress bar and no summary lines\n";
+    "  --files-from FILE          more inputs, one path a line (- reads them\n"
+    "                             from standard input); needs --out-dir\n"
+    "  --jobs N                   files rendered at once (default: one for each\n"
+    "                             CPU this process may use); the bytes of every\n"
+    "                             output are the same whatever N\n"
+    "  --shard I/N                only the I-th of N shares of the inputs,\n"
+    "                             0 <= I < N, by a hash of each input's file\n"
+    "                             name: N runs with I = 0 .. N-1 render every\n"
+    "                             input exactly once\n"
+    "  --skip-existing            leave out inputs whose output exists\n"
+    "  --report FILE              one JSON object a line for every input, then\n"
+    "                             a summary line (- for standard output)\n"
+    "  --quiet                    no progress line and no summary lines\n";
 
 constexpr const char* kSpeakerNames[] = {"man", "woman", "child"};
 // No slider sets the pitch offset; beyond this the pitch factor it makes
 // is at its limit for any voice.
 constexpr SliderRange kPitchOffsetRange{-500.0f, 500.0f};  // Hz
 constexpr int64_t kMaxSeed = 0xFFFFFFFFll;
+// More threads than this would only wait for the disk and each other.
+constexpr int64_t kMaxJobs = 1024;
 
 struct ValueOption {
   const char* name;
@@ -103,6 +121,20 @@ int32_t ParsePreset(const char* text) {
     const MessagePair* name = PresetName(i);
     if (strcasecmp(text, name->english) == 0 || std::strcmp(text, name->turkish) == 0) return i;
   }
+  return -1;
+}
+
+int ParseShard(const char* text, RenderOptions* options) {
+  const std::string all = text;
+  const size_t slash = all.find('/');
+  int64_t index = -1;
+  int64_t count = 0;
+  if (slash == std::string::npos || !ParseInt64(all.substr(0, slash).c_str(), &index) ||
+      !ParseInt64(all.substr(slash + 1).c_str(), &count) || count < 1 || index < 0 || index >= count) {
+    return UsageError("--shard takes I/N with 0 <= I < N (the I-th of N shares), not '" + all + "'");
+  }
+  options->shardIndex = index;
+  options->shardCount = count;
   return -1;
 }
 
@@ -165,11 +197,20 @@ int ParseValue(const std::string& name, const char* value, RenderOptions* option
     return -1;
   }
   if (name == "--eq") return ParseEqualiser(value, options);
-  if (name == "--settings") {
-    options->settingsFile = value;
+  if (name == "--jobs") {
+    int64_t jobs = 0;
+    if (!ParseInt64(value, &jobs) || jobs < 1 || jobs > kMaxJobs) {
+      return UsageError("--jobs takes an integer 1 to " + std::to_string(kMaxJobs) + ", not '" + value + "'");
+    }
+    options->jobs = static_cast<int>(jobs);
     return -1;
   }
-  options->outDir = value;  // --out-dir, the last one taking a value
+  if (name == "--shard") return ParseShard(value, options);
+  std::string RenderOptions::*const text = name == "--settings"     ? &RenderOptions::settingsFile
+                                           : name == "--files-from" ? &RenderOptions::filesFrom
+                                           : name == "--report"     ? &RenderOptions::reportFile
+                                                                    : &RenderOptions::outDir;
+  options->*text = value;
   return -1;
 }
 
@@ -178,7 +219,29 @@ bool TakesValue(const std::string& name) {
     if (name == option.name) return true;
   }
   return name == "--speaker" || name == "--preset" || name == "--seed" || name == "--eq" ||
-         name == "--settings" || name == "--out-dir";
+         name == "--settings" || name == "--out-dir" || name == "--files-from" || name == "--jobs" ||
+         name == "--shard" || name == "--report";
+}
+
+// The forms that would take standard input or output twice, or a name
+// standard input has not got.
+int CheckStandardStreams(const RenderOptions& options) {
+  const bool inputFromStdin = !options.inputs.empty() && options.inputs[0] == kStandardStream;
+  if (!options.outDir.empty()) {
+    for (const std::string& input : options.inputs) {
+      if (input == kStandardStream) {
+        return UsageError("standard input has no file name to write under in --out-dir; use "
+                          "plimo-cli render - OUT.wav");
+      }
+    }
+  }
+  if (options.filesFrom == kStandardStream && inputFromStdin) {
+    return UsageError("--files-from - and the input - cannot both read standard input");
+  }
+  if (options.reportFile == kStandardStream && options.output == kStandardStream) {
+    return UsageError("--report - and the output - cannot both write standard output");
+  }
+  return -1;
 }
 
 }  // namespace
@@ -193,6 +256,8 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options) {
     }
     if (argument == "--quiet") {
       options->quiet = true;
+    } else if (argument == "--skip-existing") {
+      options->skipExisting = true;
     } else if (TakesValue(argument)) {
       if (i + 1 >= argc) return UsageError(argument + " needs a value");
       const int status = ParseValue(argument, argv[++i], options);
@@ -204,6 +269,7 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options) {
     }
   }
   if (options->outDir.empty()) {
+    if (!options->filesFrom.empty()) return UsageError("--files-from needs --out-dir DIR for the outputs");
     if (files.size() != 2) {
       return UsageError(
           "give one input and one output (plimo-cli render IN.wav OUT.wav), or several inputs "
@@ -212,10 +278,10 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options) {
     options->inputs = {files[0]};
     options->output = files[1];
   } else {
-    if (files.empty()) return UsageError("no input file given");
+    if (files.empty() && options->filesFrom.empty()) return UsageError("no input file given");
     options->inputs = files;
   }
-  return -1;
+  return CheckStandardStreams(*options);
 }
 
 bool BuildRenderRecord(const RenderOptions& options, VoiceParameters& record) {

@@ -14,11 +14,21 @@ class VoiceParameters;
 
 namespace plimo::cli {
 
+// The name that stands for standard input or output in place of a file.
+inline constexpr const char* kStandardStream = "-";
+
 // What plimo-cli render was asked to do.
 struct RenderOptions {
-  std::vector<std::string> inputs;
-  std::string output;  // the two-file form
-  std::string outDir;  // the batch form
+  std::vector<std::string> inputs;  // the files named on the command line
+  std::string output;               // the two-file form
+  std::string outDir;               // the batch form
+  std::string filesFrom;            // more inputs, one a line, or kStandardStream
+  int jobs = 0;                     // files rendered at once; 0: a CPU each
+  bool skipExisting = false;
+  // This run takes the shardIndex-th of shardCount shares of the inputs.
+  int64_t shardIndex = 0;
+  int64_t shardCount = 1;
+  std::string reportFile;  // or kStandardStream; empty: no report
   int32_t speakerKind = 1;
   int32_t presetIndex = 4;  // "Woman 1"
   std::string settingsFile;

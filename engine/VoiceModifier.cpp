@@ -170,6 +170,7 @@ RunStatus VoiceModifier::SetUpRun() {
   processor.SetInverseTiming(realTime != 0 ? InverseTiming::kAllUpFront : InverseTiming::kOnFirstUse);
   captureShedBefore = 0;
   framesFed = 0;
+  framesRead = 0;
   framesWritten = 0;
   delaySums = DelaySums{};
   lastDelay = LiveDelay{};
@@ -230,6 +231,7 @@ RunStatus VoiceModifier::RunFrames() {
       observer->OnInputLevel(std::abs(static_cast<int>(inputSamples[0])) * kLevelPerSample);
     }
     framesFed += wanted;
+    framesRead += got;
     const FrameAnalysis analysis = processor.ProcessFrame(inputSamples.data(), wanted, *this);
     if (observer != nullptr) {
       observer->OnFrameAnalysed(analysis.index, analysis.analysisPosition, analysis.f0);
@@ -254,8 +256,12 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
     }
     framesWritten += length;
     SampleDelay();
-  } else if (!writeFailed && outputFile->Write(block, length) < 0) {
-    writeFailed = true;
+  } else if (!writeFailed) {
+    if (outputFile->Write(block, length) < 0) {
+      writeFailed = true;
+    } else {
+      framesWritten += length;
+    }
   }
 }
 

@@ -118,6 +118,10 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   void SetAnalysisOnly(bool on) { analysisOnly = on; }
 
   int SamplingRate() const { return samplingRate; }           // Hz, the run's rate from Prepare on
+  // Input frames read and output frames written by the run so far; the
+  // length of a stream is known only from these.
+  int64_t FramesRead() const { return framesRead; }
+  int64_t FramesWritten() const { return framesWritten; }
   const std::string& InputName() const { return inputName; }  // or "sb"
   int InputKind() const { return inputKind; }
   int FftSize() const { return processor.FftSize(); }                          // N
@@ -175,9 +179,11 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   bool deviceFailed = false;      // real time: the microphone or the speaker
   int64_t captureShedBefore = 0;  // frames the microphone dropped before the first frame
   std::chrono::steady_clock::time_point lastDelayReport;
-  // Input frames given to the processor, and output frames handed to the
-  // speaker, since the run began.
+  // Input frames given to the processor (a short last read of a file
+  // counts whole), frames read from the source, and output frames handed to
+  // the speaker or the file, since the run began.
   int64_t framesFed = 0;
+  int64_t framesRead = 0;
   int64_t framesWritten = 0;
   // Sums over the writes since the last report, in frames.
   struct DelaySums {
