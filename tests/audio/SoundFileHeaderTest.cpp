@@ -75,6 +75,47 @@ TEST_F(SoundFileOddHeaderTest, OddChunksOpenWithAndWithoutPad) {
   }
 }
 
+// A pipe is read front to back: chunks are skipped by reading them, odd
+// chunks with or without their pad, and a data chunk of size 0 or of the
+// largest size (what streaming writers put there) runs to the end, while a
+// stated size is kept.
+TEST_F(SoundFileOddHeaderTest, APipeIsReadFrontToBackToItsEnd) {
+  std::vector<int16_t> samples(300);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 97 - 14000);
+  const auto data = EncodeSamples(kWavPcm, 16, samples);
+  const std::vector<uint8_t> odd = {'a', 'b', 'c'};
+  const std::vector<uint8_t> longFmt = [] {
+    auto body = FmtBody(kWavPcm, 1, 16000, 16);
+    body.insert(body.end(), {0, 0});
+    return body;
+  }();
+  struct Layout {
+    std::vector<uint8_t> bytes;
+    size_t frames;
+  };
+  const std::vector<Layout> layouts = {
+      {WavBuilder().Chunk("LIST", odd).Chunk("fmt ", longFmt).ChunkWithSize("data", 0, data).Bytes(), 300},
+      {WavBuilder()
+           .Fmt(kWavPcm, 1, 16000, 16)
+           .Chunk("LIST", odd, WavBuilder::Pad::kNone)
+           .ChunkWithSize("data", 0xFFFFFFFFu, data)
+           .BytesWithRiffSize(0xFFFFFFFFu),
+       300},
+      {WavBuilder().Fmt(kWavPcm, 1, 16000, 16).ChunkWithSize("data", 200, data).Bytes(), 100},
+  };
+  for (const Layout& layout : layouts) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    // Small enough to wait in the pipe whole before anyone reads.
+    ASSERT_EQ(write(ends[1], layout.bytes.data(), layout.bytes.size()),
+              static_cast<ssize_t>(layout.bytes.size()));
+    close(ends[1]);
+    auto file = SoundFile::OpenStreamForReading(fdopen(ends[0], "rb"));
+    ASSERT_EQ(file->Status(), SoundFileStatus::kSoundFileReading);
+    EXPECT_EQ(ReadAll(*file, 77), std::vector<int16_t>(samples.begin(), samples.begin() + layout.frames));
+  }
+}
+
 TEST_F(SoundFileOddHeaderTest, OddChunkAtTheEndWithItsPadLeavesNoDataStatus) {
   auto file = OpenBytes(WavBuilder().Fmt(kWavPcm, 1, 16000, 16).Chunk("LIST", {1, 2, 3}).Bytes());
   EXPECT_EQ(file->Status(), SoundFileStatus::kSoundFileNoData);
@@ -292,10 +333,11 @@ TEST_F(SoundFileRefusalTest, MissingFileDirectoryAndFifoCannotBeOpened) {
   EXPECT_EQ(SoundFile::OpenForReading(dir.Path("missing.wav"))->Status(),
             SoundFileStatus::kSoundFileCannotOpen);
   EXPECT_EQ(SoundFile::OpenForReading(dir.Root())->Status(), SoundFileStatus::kSoundFileCannotOpen);
-  // A FIFO with no writer must neither block nor be taken for a file.
+  // A FIFO is read as a stream; with no writer it must neither block nor
+  // open.
   const std::string fifo = dir.Path("fifo.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(SoundFile::OpenForReading(fifo)->Status(), SoundFileStatus::kSoundFileCannotOpen);
+  EXPECT_EQ(SoundFile::OpenForReading(fifo)->Status(), SoundFileStatus::kSoundFileHeaderReadFailed);
   EXPECT_EQ(SoundFile::OpenStreamForReading(nullptr)->Status(), SoundFileStatus::kSoundFileCannotOpen);
 }
 

@@ -173,6 +173,8 @@ TEST_F(CliRender, ValuesOutsideTheirRangeAreUsageErrorsNamingTheRange) {
       {{"--preset", "Singer"}, "0 to 24"},
       {{"--speaker", "robot"}, "man, woman or child"},
       {{"--seed", "-1"}, "0 to 4294967295"},
+      {{"--jobs", "0"}, "1 to 1024"},
+      {{"--shard", "3/3"}, "0 <= I < N"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = {"render", in, out};

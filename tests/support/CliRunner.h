@@ -27,7 +27,9 @@ inline std::string CliPath() {
   return cli != nullptr ? cli : "plimo-cli";
 }
 
-inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& arguments) {
+// Standard input is inputPath, /dev/null unless given.
+inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& arguments,
+                     const std::string& inputPath = "/dev/null") {
   const std::string outPath = dir.Path(".cli-stdout");
   const std::string errPath = dir.Path(".cli-stderr");
   const std::string program = CliPath();
@@ -41,7 +43,7 @@ inline CliRun RunCli(const TempDir& dir, const std::vector<std::string>& argumen
   if (child == 0) {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int in = open("/dev/null", O_RDONLY);
+    const int in = open(inputPath.c_str(), O_RDONLY);
     if (out < 0 || err < 0 || in < 0) _exit(127);
     dup2(in, 0);
     dup2(out, 1);
