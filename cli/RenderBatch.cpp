@@ -87,7 +87,9 @@ bool RenderBatch::WaitFor(std::chrono::milliseconds timeout) {
 
 double RenderBatch::RunningSeconds() const {
   double seconds = 0.0;
-  for (size_t slot = 0; slot < workers.size(); ++slot) seconds += running[slot].load(std::memory_order_relaxed);
+  for (size_t slot = 0; slot < workers.size(); ++slot) {
+    seconds += running[slot].load(std::memory_order_relaxed);
+  }
   return seconds;
 }
 

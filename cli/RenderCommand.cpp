@@ -82,16 +82,21 @@ int RunRender(int argc, char** argv) {
   // Standard output may carry the wav or the report; the lines for the
   // user then go to stderr.
   const bool stdoutTaken = options.output == kStandardStream || options.reportFile == kStandardStream;
-  RenderConsole console(options.quiet ? nullptr : stdoutTaken ? stderr : stdout,
-                        !options.quiet && isatty(STDERR_FILENO) == 1, static_cast<int64_t>(items.size()));
+  std::FILE* summaries = stdoutTaken ? stderr : stdout;
+  RenderConsole console(options.quiet ? nullptr : summaries, !options.quiet && isatty(STDERR_FILENO) == 1,
+                        static_cast<int64_t>(items.size()));
   TemporaryOutputs temporaries;
   const int jobs = std::max(1, std::min(options.jobs > 0 ? options.jobs : UsableCpus(),
                                         static_cast<int>(std::min<size_t>(items.size(), INT32_MAX))));
 
   std::signal(SIGINT, StopOnSignal);
   std::signal(SIGTERM, StopOnSignal);
+  // A reader that goes away (render - - | head) fails the writes to it, so
+  // that the batch ends through its own path and removes its temporaries.
+  std::signal(SIGPIPE, SIG_IGN);
   const auto start = std::chrono::steady_clock::now();
-  RenderBatch batch(items, record, options.seed, options.skipExisting, temporaries, report, console, keepRunning);
+  RenderBatch batch(items, record, options.seed, options.skipExisting, temporaries, report, console,
+                    keepRunning);
   batch.Start(jobs);
   std::chrono::steady_clock::time_point stopSeen;
   bool abandoned = false;
@@ -114,11 +119,13 @@ int RunRender(int argc, char** argv) {
   report.Summarise(tally, wallSeconds, jobs, exitStatus);
   const bool reportOk = report.Close();
   if (!reportOk) {
-    std::fprintf(stderr, "plimo-cli render: %s: the report could not be written\n", options.reportFile.c_str());
+    std::fprintf(stderr, "plimo-cli render: %s: the report could not be written\n",
+                 options.reportFile.c_str());
   }
   exitStatus = ExitStatus(tally, reportOk);
   if (stopSignal.load() != 0) {
-    std::fprintf(stderr, "plimo-cli render: stopped by %s; %lld of %lld inputs done, unfinished outputs removed\n",
+    std::fprintf(stderr,
+                 "plimo-cli render: stopped by %s; %lld of %lld inputs done, unfinished outputs removed\n",
                  stopSignal.load() == SIGINT ? "SIGINT" : "SIGTERM",
                  static_cast<long long>(tally.rendered + tally.skipped + tally.failed),
                  static_cast<long long>(tally.inputs));

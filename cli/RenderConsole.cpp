@@ -3,7 +3,10 @@
 namespace plimo::cli {
 
 RenderConsole::RenderConsole(std::FILE* summaries, bool showProgress, int64_t inputs)
-    : summaries(summaries), showProgress(showProgress), inputs(inputs), start(std::chrono::steady_clock::now()) {}
+    : summaries(summaries),
+      showProgress(showProgress),
+      inputs(inputs),
+      start(std::chrono::steady_clock::now()) {}
 
 void RenderConsole::Summary(const std::string& line) {
   if (summaries != nullptr) Print(summaries, line);

@@ -106,7 +106,8 @@ RenderResult Render(VoiceParameters& record, uint32_t seed, const RenderItem& it
   const bool toStdout = item.output == kStandardStream;
   double secondsIn = std::numeric_limits<double>::quiet_NaN();
   if (fromStdin) {
-    if (isatty(STDIN_FILENO) == 1) return Failure(item.input, "standard input is a terminal, not a wav stream");
+    if (isatty(STDIN_FILENO) == 1)
+      return Failure(item.input, "standard input is a terminal, not a wav stream");
   } else {
     // The input's own reason is clearer than the run's message.
     const std::unique_ptr<SoundFile> probe = SoundFile::OpenForReading(item.input);

@@ -230,8 +230,9 @@ int CheckStandardStreams(const RenderOptions& options) {
   if (!options.outDir.empty()) {
     for (const std::string& input : options.inputs) {
       if (input == kStandardStream) {
-        return UsageError("standard input has no file name to write under in --out-dir; use "
-                          "plimo-cli render - OUT.wav");
+        return UsageError(
+            "standard input has no file name to write under in --out-dir; use "
+            "plimo-cli render - OUT.wav");
       }
     }
   }

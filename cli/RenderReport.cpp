@@ -37,19 +37,19 @@ void RenderReport::Add(const RenderItem& item, const RenderResult& result) {
   if (result.outcome == RenderOutcome::kStopped) error = JsonString("stopped");
   Write("{\"input\":" + JsonString(item.input) + ",\"output\":" + JsonString(item.output) +
         ",\"ok\":" + (ok ? "true" : "false") +
-        ",\"skipped\":" + (result.outcome == RenderOutcome::kSkipped ? "true" : "false") + ",\"error\":" + error +
-        ",\"seconds_in\":" + JsonNumber(result.secondsIn) + ",\"seconds_out\":" + JsonNumber(result.secondsOut) +
-        ",\"wall_seconds\":" + JsonNumber(result.wallSeconds) + "}");
+        ",\"skipped\":" + (result.outcome == RenderOutcome::kSkipped ? "true" : "false") +
+        ",\"error\":" + error + ",\"seconds_in\":" + JsonNumber(result.secondsIn) + ",\"seconds_out\":" +
+        JsonNumber(result.secondsOut) + ",\"wall_seconds\":" + JsonNumber(result.wallSeconds) + "}");
 }
 
 void RenderReport::Summarise(const RenderTally& tally, double wallSeconds, int jobs, int exitStatus) {
   Write("{\"summary\":true,\"inputs\":" + std::to_string(tally.inputs) +
         ",\"rendered\":" + std::to_string(tally.rendered) + ",\"skipped\":" + std::to_string(tally.skipped) +
         ",\"failed\":" + std::to_string(tally.failed) + ",\"stopped\":" + std::to_string(tally.stopped) +
-        ",\"not_started\":" + std::to_string(tally.NotStarted()) + ",\"seconds_in\":" +
-        JsonNumber(tally.secondsIn) + ",\"seconds_out\":" + JsonNumber(tally.secondsOut) +
-        ",\"wall_seconds\":" + JsonNumber(wallSeconds) + ",\"jobs\":" + std::to_string(jobs) +
-        ",\"exit_status\":" + std::to_string(exitStatus) + "}");
+        ",\"not_started\":" + std::to_string(tally.NotStarted()) +
+        ",\"seconds_in\":" + JsonNumber(tally.secondsIn) +
+        ",\"seconds_out\":" + JsonNumber(tally.secondsOut) + ",\"wall_seconds\":" + JsonNumber(wallSeconds) +
+        ",\"jobs\":" + std::to_string(jobs) + ",\"exit_status\":" + std::to_string(exitStatus) + "}");
 }
 
 void RenderReport::Write(const std::string& line) {

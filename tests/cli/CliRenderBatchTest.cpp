@@ -44,7 +44,8 @@ class CliRenderBatch : public ::testing::Test {
 
   std::vector<std::string> Inputs(int count) {
     std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i) paths.push_back(Speech("v" + std::to_string(i) + ".wav", 100.0 + 23.0 * i));
+    for (int i = 0; i < count; ++i)
+      paths.push_back(Speech("v" + std::to_string(i) + ".wav", 100.0 + 23.0 * i));
     return paths;
   }
 
@@ -153,7 +154,8 @@ TEST_F(CliRenderBatch, AFailingInputIsReportedAndTheOthersAreDone) {
     EXPECT_NE(line.find("\"seconds_in\":0.6,"), std::string::npos) << line;
   }
   EXPECT_NE(lines.back().find("\"summary\":true"), std::string::npos);
-  EXPECT_NE(lines.back().find("\"rendered\":2,\"skipped\":0,\"failed\":1"), std::string::npos) << lines.back();
+  EXPECT_NE(lines.back().find("\"rendered\":2,\"skipped\":0,\"failed\":1"), std::string::npos)
+      << lines.back();
   EXPECT_NE(lines.back().find("\"exit_status\":1"), std::string::npos) << lines.back();
   // The user reads the failure on stderr; the summaries leave standard
   // output to the report.
@@ -170,7 +172,8 @@ TEST_F(CliRenderBatch, SkipExistingRendersOnlyWhatIsMissing) {
   const std::string list = dir.Write("list", std::vector<uint8_t>());
   std::ofstream(list) << a << "\n\n" << b << "\n";
   CliRun run = RunCli(
-      dir, {"render", "--files-from", "-", "--out-dir", outs, "--skip-existing", "--report", "-", "--quiet"}, list);
+      dir, {"render", "--files-from", "-", "--out-dir", outs, "--skip-existing", "--report", "-", "--quiet"},
+      list);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(ReadBytes(outs + "/a.wav"), kept);
   EXPECT_GT(ReadBytes(outs + "/b.wav").size(), 44u);
@@ -194,7 +197,8 @@ TEST_F(CliRenderBatch, SigtermMidFileLeavesNeitherTheOutputNorATemporary) {
   bool temporarySeen = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!temporarySeen && std::chrono::steady_clock::now() < deadline) {
-    for (const std::string& name : Names(outs)) temporarySeen = temporarySeen || name.rfind(".long.wav.", 0) == 0;
+    for (const std::string& name : Names(outs))
+      temporarySeen = temporarySeen || name.rfind(".long.wav.", 0) == 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   kill(child, SIGTERM);
@@ -219,7 +223,9 @@ TEST_F(CliRenderBatch, AWavPipedThroughStandardStreamsEqualsTheFileResult) {
   EXPECT_TRUE(std::equal(stream.begin() + 44, stream.end(), file.begin() + 44));
 
   // Such a stream reads back to its end, from a pipe as from a file.
-  ASSERT_EQ(Bash("cat \"$1\" | \"$2\" render - \"$3\" --quiet", {piped, test::CliPath(), dir.Path("again.wav")}), 0);
+  ASSERT_EQ(
+      Bash("cat \"$1\" | \"$2\" render - \"$3\" --quiet", {piped, test::CliPath(), dir.Path("again.wav")}),
+      0);
   ASSERT_EQ(RunCli(dir, {"render", piped, dir.Path("again-file.wav"), "--quiet"}).exitStatus, 0);
   EXPECT_GT(ReadBytes(dir.Path("again.wav")).size(), file.size() / 2);
   EXPECT_EQ(ReadBytes(dir.Path("again.wav")), ReadBytes(dir.Path("again-file.wav")));
