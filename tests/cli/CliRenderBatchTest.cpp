@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -187,8 +188,12 @@ TEST_F(CliRenderBatch, SigtermMidFileLeavesNeitherTheOutputNorATemporary) {
   const std::string outs = Folder("outs");
   const std::string program = test::CliPath();
   const std::string out = outs + "/long.wav";
+  const std::string log = dir.Path("stderr");
   const pid_t child = fork();
   if (child == 0) {
+    const int err = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0) _exit(127);
+    dup2(err, 2);
     execl(program.c_str(), program.c_str(), "render", in.c_str(), out.c_str(), "--quiet",
           static_cast<char*>(nullptr));
     _exit(127);
@@ -206,7 +211,8 @@ TEST_F(CliRenderBatch, SigtermMidFileLeavesNeitherTheOutputNorATemporary) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(temporarySeen);
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 143);
+  const std::vector<uint8_t> err = ReadBytes(log);
+  EXPECT_EQ(WEXITSTATUS(status), 143) << std::string(err.begin(), err.end());
   EXPECT_TRUE(Names(outs).empty());
 }
 
