@@ -80,7 +80,7 @@ int RunLive(int argc, char** argv) {
         return kExitUsage;
       }
       ++i;
-    } else if (argument == "--out-dir" || argument == "--quiet") {
+    } else if (IsFileOption(argument)) {
       std::fprintf(stderr, "plimo-cli live: unknown option '%s' (try plimo-cli live --help)\n",
                    argument.c_str());
       return kExitUsage;

@@ -247,6 +247,11 @@ int CheckStandardStreams(const RenderOptions& options) {
 
 }  // namespace
 
+bool IsFileOption(const std::string& name) {
+  return name == "--out-dir" || name == "--files-from" || name == "--jobs" || name == "--shard" ||
+         name == "--skip-existing" || name == "--report" || name == "--quiet";
+}
+
 int ParseRenderOptions(int argc, char** argv, RenderOptions* options) {
   std::vector<std::string> files;
   for (int i = 0; i < argc; ++i) {

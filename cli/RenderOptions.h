@@ -50,6 +50,10 @@ struct RenderOptions {
   bool quiet = false;
 };
 
+// Whether name is one of render's options about files, batches and what
+// is printed, not a setting: commands that take no files refuse them.
+bool IsFileOption(const std::string& name);
+
 // Fills options from the arguments after "render". Returns -1 to go on, or
 // the exit status to end with: 0 after --help, 2 after a usage error (one
 // line on stderr naming what is accepted).
