@@ -101,6 +101,7 @@ SoundResult SoundRead::OpenDevice(int32_t totalMs, int32_t bufferMs, bool lowDel
 
   const PcmFormat format{formatTag, static_cast<uint16_t>(channels), static_cast<uint32_t>(sampleRate),
                          static_cast<uint16_t>(bitsPerSample)};
+  device->SetDeviceName(deviceName);
   const DeviceResult opened = lowDelay ? device->Open(format, static_cast<size_t>(bufferCount), kLowCaptureBuffering)
                                    : device->Open(format, static_cast<size_t>(bufferCount));
   if (opened != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;

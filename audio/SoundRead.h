@@ -128,6 +128,10 @@ class SoundRead {
   uint16_t FormatTag() const { return formatTag; }
   uint32_t BytesPerSecond() const { return bytesPerSecond; }
   int32_t IsOpen() const { return isOpen; }
+
+  // The ALSA device the next OpenDevice opens; "" (the start) is the
+  // user's default microphone.
+  void SetDeviceName(const std::string& name) { deviceName = name; }
   // Device mode: how the capture queue was split.
   int32_t BufferCount() const { return bufferCount; }
   int32_t BufferBytes() const { return bufferBytes; }
@@ -169,6 +173,7 @@ class SoundRead {
   // Shared with its I/O thread, which may outlive a close when the device
   // stops answering; a new one is made then.
   std::shared_ptr<WaveInDevice> device = std::make_shared<WaveInDevice>();
+  std::string deviceName;  // "" for the default microphone
   // The owner's run flag, when it has one: cleared, it stops a waiting
   // Read as RequestStop does.
   const std::atomic<bool>* runFlag = nullptr;

@@ -125,6 +125,7 @@ SoundResult SoundWrite::OpenDevice(int32_t newMaxQueuedMs, int32_t newBufferMs, 
                          static_cast<uint16_t>(bitsPerSample)};
   const int32_t queueMs = low ? collectMs : maxQueuedMs;
   const size_t count = static_cast<size_t>((queueMs + kBlockMs) / std::max(bufferMs, 1)) + kSpareBuffers;
+  device->SetDeviceName(deviceName);
   const DeviceResult opened =
       low ? device->Open(format, count, kLowPlaybackBuffering) : device->Open(format, count);
   if (opened != DeviceResult::kDeviceOk) return SoundResult::kSoundFailed;
@@ -341,7 +342,7 @@ SoundResult SoundWrite::Write(const int16_t* samples, int n) {
       const uint32_t seen = device->EventCount();
       const int64_t taken = WriteBytes(scratch.data(), bytes);
       if (taken < 0) return SoundResult::kSoundFailed;
-      if (taken == bytes) break;
+      if (taken == bytes || (taken == 0 && dropWhenFull && mode == kSoundModeDevice)) break;
       if (Stopping() || !AwaitSpeaker(seen, watch, queuedBefore)) return SoundResult::kSoundFailed;
     }
     written += count;

@@ -135,6 +135,10 @@ class SoundWrite {
 
   int32_t IsOpen() const { return isOpen; }
 
+  // The ALSA device the next OpenDevice opens; "" (the start) is the
+  // user's default speaker.
+  void SetDeviceName(const std::string& name) { deviceName = name; }
+
   // Back to closed with the format kept.
   void Reset();
 
@@ -160,6 +164,10 @@ class SoundWrite {
   // The owner's run flag, when it has one: cleared, it stops a waiting
   // Write as RequestStop does. It must outlive the object's writes.
   void SetRunFlag(const std::atomic<bool>* flag) { runFlag = flag; }
+  // Device mode: a Write that finds the queue full drops what does not fit
+  // instead of waiting, for a sink that nobody may be taking sound from
+  // yet, which must not hold up the run.
+  void SetDropWhenFull(bool on) { dropWhenFull = on; }
 
   // Device mode: frames written and not yet heard (still collecting, queued,
   // or in the sound system). Allocates nothing and never waits.
@@ -173,6 +181,7 @@ class SoundWrite {
 
  private:
   std::string fileName;
+  std::string deviceName;  // "" for the default speaker
   int16_t bitsPerSample = 16;
   int32_t mode = kSoundModeClosed;
   int32_t sampleRate = -1;  // Hz; -1 = not set
@@ -196,6 +205,7 @@ class SoundWrite {
   const std::atomic<bool>* runFlag = nullptr;
   // The speaker failed or stalled since it was opened.
   bool deviceFailed = false;
+  bool dropWhenFull = false;
   bool playing = false;  // device mode: a buffer has been sent
 
   // Device mode, low delay (frames).

@@ -8,6 +8,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
+int RunDevices(int argc, char** argv);
 int RunInfo(int argc, char** argv);
 int RunLive(int argc, char** argv);
 int RunPitch(int argc, char** argv);

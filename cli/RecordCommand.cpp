@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/DeviceOptions.h"
 #include "cli/OperationConsole.h"
 #include "cli/Options.h"
 #include "ops/Operations.h"
@@ -18,10 +19,11 @@ namespace plimo::cli {
 namespace {
 
 constexpr const char* kRecordUsage =
-    "usage: plimo-cli record OUT.wav [--rate R] [--seconds S]\n"
+    "usage: plimo-cli record OUT.wav [--rate R] [--seconds S] [--input NAME]\n"
     "\n"
-    "Records the default microphone into OUT.wav (16-bit mono) until Ctrl-C,\n"
-    "or for S seconds. The file is complete whichever way it ends.\n"
+    "Records the microphone into OUT.wav (16-bit mono) until Ctrl-C, or for\n"
+    "S seconds. The file is complete whichever way it ends.\n"
+    "  --input NAME  the microphone, by the name plimo-cli devices lists\n"
     "  --rate R      sampling rate in Hz: 8000, 11025, 16000, 22050, 32000,\n"
     "                44100 or 48000 (default 16000)\n"
     "  --seconds S   stop once S seconds of sound are recorded\n";
@@ -34,13 +36,17 @@ int RunRecord(int argc, char** argv) {
   std::string path;
   int64_t rate = kDefaultRecordRate;
   double seconds = 0.0;
+  DeviceNames devices;
   for (int i = 0; i < argc; ++i) {
     const std::string argument = argv[i];
     if (IsHelp(argv[i])) {
       std::fputs(kRecordUsage, stdout);
       return kExitOk;
     }
-    if (argument == "--rate") {
+    bool usageError = false;
+    if (argument != "--output" && TakeDeviceOption(argc, argv, &i, &devices, &usageError)) {
+      if (usageError) return kExitUsage;
+    } else if (argument == "--rate") {
       if (i + 1 >= argc || !ParseInt64(argv[i + 1], &rate) || !IsSupportedSamplingRate(rate)) {
         std::fprintf(stderr,
                      "plimo-cli record: --rate takes 8000, 11025, 16000, 22050, 32000, 44100 or 48000\n");
@@ -68,9 +74,14 @@ int RunRecord(int argc, char** argv) {
     std::fprintf(stderr, "plimo-cli record: give the output file (plimo-cli record OUT.wav)\n");
     return kExitUsage;
   }
+  ServerClient server;
+  std::string inputPcm;
+  std::string unused;
+  if (!ResolveDevices("record", devices, server, &inputPcm, &unused)) return kExitUsage;
   ConsoleControls controls(isatty(STDERR_FILENO) == 1);
   ConsoleMessages messages("record");
   Operations operations(controls, messages);
+  operations.input.SetDeviceName(inputPcm);
   // --seconds counts recorded sound, not time since the start: opening the
   // microphone takes a moment the file should not lose.
   // A limit beyond 2^62 samples (millions of years) is no limit at all.

@@ -14,6 +14,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
+    {"devices", "list the microphones and speakers (--input, --output)", plimo::cli::RunDevices},
     {"info", "describe wav files (format, channels, rate, bits, length)", plimo::cli::RunInfo},
     {"live", "modify your voice from the microphone to the speaker in real time", plimo::cli::RunLive},
     {"pitch", "track the fundamental frequency of a wav file frame by frame", plimo::cli::RunPitch},

@@ -11,6 +11,7 @@
 #include "messages/MessageTable.h"
 #include "params/VoiceParameters.h"
 #include "platform/RealTimeScheduling.h"
+#include "platform/VirtualMicrophone.h"
 
 namespace plimo {
 
@@ -62,6 +63,11 @@ VoiceModifier::VoiceModifier(VoiceParameters& parameters, const std::atomic<bool
   // A stop must reach a wait on either device, not only the frame loop.
   soundRead.SetRunFlag(&keepRunning);
   soundWrite.SetRunFlag(&keepRunning);
+  voiceWrite.SetRunFlag(&keepRunning);
+  voiceWrite.SetDeviceName(kVoiceSinkDevice);
+  // Until a program records from the virtual microphone, its sink may take
+  // sound in blocks of seconds; the speaker and the microphone go on.
+  voiceWrite.SetDropWhenFull(true);
 }
 
 VoiceModifier::~VoiceModifier() = default;
@@ -90,6 +96,8 @@ void VoiceModifier::LoadSettings(const VoiceParameters& parameters) {
   liveInput = parameters.meterDisplay;
   realTime = parameters.realTimeMode;
   latencyProfile = parameters.latencyProfile;
+  sendToMicrophone = parameters.sendToMicrophone;
+  hearMyself = parameters.hearMyself;
   outputKind = realTime != 0 ? kStreamSoundBoard : kStreamFile;
 }
 
@@ -106,10 +114,16 @@ void VoiceModifier::LoadNames(const std::string& workingFolder, const std::strin
                                                  : JoinPath(workingFolder, outputFileName);
 }
 
+void VoiceModifier::SetDevices(const std::string& microphone, const std::string& speaker) {
+  microphoneDevice = microphone;
+  speakerDevice = speaker;
+}
+
 StreamsStatus VoiceModifier::OpenStreams() {
   StreamsStatus result = StreamsStatus::kStreamsOpen;
   SoundResult opened = SoundResult::kSoundFailed;
   if (inputKind == kStreamSoundBoard) {
+    soundRead.SetDeviceName(microphoneDevice);
     soundRead.SetFormat(samplingRate, kDeviceBits, kDeviceChannels, kWaveFormatPcm);
     opened = LowLatency() ? soundRead.OpenDevice(kLowCaptureTotalMs, kLowCaptureBufferMs, true)
                           : soundRead.OpenDevice(kCaptureTotalMs, kCaptureBufferMs);
@@ -123,10 +137,18 @@ StreamsStatus VoiceModifier::OpenStreams() {
   }
   soundWrite.SetFormat(soundRead.SampleRate(), soundRead.BitsPerSample(), soundRead.Channels(),
                        kWaveFormatPcm);
-  if (outputKind == kStreamSoundBoard &&
+  soundWrite.SetDeviceName(speakerDevice);
+  if (outputKind == kStreamSoundBoard && hearMyself != 0 &&
       soundWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs, LowLatency()) != SoundResult::kSoundOk &&
       result == StreamsStatus::kStreamsOpen) {
     result = StreamsStatus::kSpeakerFailed;
+  }
+  voiceWrite.SetFormat(soundRead.SampleRate(), soundRead.BitsPerSample(), soundRead.Channels(),
+                       kWaveFormatPcm);
+  if (outputKind == kStreamSoundBoard && sendToMicrophone != 0 &&
+      voiceWrite.OpenDevice(kPlaybackQueueMs, kPlaybackBufferMs, LowLatency()) != SoundResult::kSoundOk &&
+      result == StreamsStatus::kStreamsOpen) {
+    result = StreamsStatus::kVoiceSinkFailed;
   }
   return result;
 }
@@ -249,11 +271,7 @@ RunStatus VoiceModifier::RunFrames() {
 
 void VoiceModifier::TakeBlock(int16_t* block, int length) {
   if (realTime != 0) {
-    // A write refused because of a stop is the stop; any other refusal is
-    // a speaker that failed.
-    if (!deviceFailed && soundWrite.Write(block, length) != SoundResult::kSoundOk && !soundWrite.Stopping()) {
-      deviceFailed = true;
-    }
+    if (!WriteLive(soundWrite, block, length) || !WriteLive(voiceWrite, block, length)) deviceFailed = true;
     framesWritten += length;
     SampleDelay();
   } else if (!writeFailed) {
@@ -263,6 +281,13 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
       framesWritten += length;
     }
   }
+}
+
+bool VoiceModifier::WriteLive(SoundWrite& sink, const int16_t* block, int length) {
+  if (deviceFailed || sink.IsOpen() == 0) return true;
+  // A write refused because of a stop is the stop; any other refusal is
+  // a sink that failed.
+  return sink.Write(block, length) == SoundResult::kSoundOk || sink.Stopping();
 }
 
 void VoiceModifier::ReportProgress(int64_t analysisPosition) {
@@ -281,7 +306,8 @@ void VoiceModifier::ReportProgress(int64_t analysisPosition) {
 // and the speaker's the other way, so the figures are averaged over the
 // writes between reports.
 void VoiceModifier::SampleDelay() {
-  if (!soundWrite.Playing() || soundRead.Mode() != kSoundModeDevice) return;
+  const SoundWrite& sink = DelaySink();
+  if (!sink.Playing() || soundRead.Mode() != kSoundModeDevice) return;
   if (!delaySettled) {
     const auto now = std::chrono::steady_clock::now();
     if (!playingSeen) {
@@ -295,7 +321,7 @@ void VoiceModifier::SampleDelay() {
   const double position = static_cast<double>(framesWritten) / processor.DurationScale();
   delaySums.engine += static_cast<double>(framesFed) - position;
   delaySums.capture += static_cast<double>(soundRead.HeldFrames());
-  delaySums.playback += static_cast<double>(soundWrite.HeldFrames());
+  delaySums.playback += static_cast<double>(sink.HeldFrames());
   ++delaySums.count;
 }
 
@@ -329,8 +355,8 @@ void VoiceModifier::ReportDelay(bool force) {
                      [](const LiveDelay& a, const LiveDelay& b) { return a.totalMs < b.totalMs; });
     lastDelay = sorted[count / 2];
   }
-  lastDelay.underruns = soundWrite.Underruns();
-  const int64_t shedFrames = soundRead.ShedFrames() - captureShedBefore + soundWrite.ShedFrames();
+  lastDelay.underruns = DelaySink().Underruns();
+  const int64_t shedFrames = soundRead.ShedFrames() - captureShedBefore + DelaySink().ShedFrames();
   lastDelay.shedMs = static_cast<int64_t>(static_cast<double>(shedFrames) * msPerFrame);
   observer->OnLiveDelay(lastDelay);
 }
@@ -347,16 +373,17 @@ RunStatus VoiceModifier::CloseRun(RunStatus status) {
   // Everything the run needed has been read; the source is released
   // whether or not its close works.
   static_cast<void>(soundRead.Close());
-  if (soundWrite.IsOpen() != 0) {
+  for (SoundWrite* sink : {&soundWrite, &voiceWrite}) {
+    if (sink->IsOpen() == 0) continue;
     // A speaker that stops playing what it was given failed as much as
     // one that refused it.
-    const bool playedOut = soundWrite.Flush() == SoundResult::kSoundDone;
-    if (!playedOut && status == RunStatus::kRunOk && !soundWrite.Stopping()) {
+    const bool playedOut = sink->Flush() == SoundResult::kSoundDone;
+    if (!playedOut && status == RunStatus::kRunOk && !sink->Stopping()) {
       status = RunStatus::kRunDeviceFailed;
     }
     // What was to be heard has been heard, or cut off by a stop; the
     // speaker is released whether or not its close works.
-    static_cast<void>(soundWrite.Close());
+    static_cast<void>(sink->Close());
   }
   if (observer != nullptr) {
     if (status != RunStatus::kRunOk) observer->OnRunFailure(MessageFor(status));

@@ -43,6 +43,7 @@ enum class StreamsStatus : int {
   kStreamsOpen = 2,
   kSourceFailed = -1,
   kSpeakerFailed = -4,
+  kVoiceSinkFailed = -5,  // the virtual microphone's sink
 };
 
 class VoiceModifierBase {
@@ -98,8 +99,13 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   void LoadNames(const std::string& workingFolder, const std::string& inputFileName,
                  const std::string& outputFileName);
 
+  // The ALSA devices of the microphone and the speaker; "" (the start) for
+  // the default ones. Before OpenStreams.
+  void SetDevices(const std::string& microphone, const std::string& speaker);
+
   // Opens the source (the input file, or the microphone at samplingRate)
-  // and, in real-time mode, the speaker. The run's rate becomes the
+  // and, in real-time mode, the speaker when the record's hearMyself is on
+  // and the virtual microphone's sink when its sendToMicrophone is. The run's rate becomes the
   // source's. StreamsStatus::kStreamsOpen, StreamsStatus::kSourceFailed or
   // StreamsStatus::kSpeakerFailed; the run may go on in every case (it then
   // ends at its first read).
@@ -124,6 +130,9 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int64_t FramesWritten() const { return framesWritten; }
   const std::string& InputName() const { return inputName; }  // or "sb"
   int InputKind() const { return inputKind; }
+  // Real time: the sinks the run writes to.
+  bool SpeakerOpen() const { return soundWrite.IsOpen() != 0; }
+  bool VoiceSinkOpen() const { return voiceWrite.IsOpen() != 0; }
   int FftSize() const { return processor.FftSize(); }                          // N
   int LpcOrder() const { return processor.LpcOrder(); }                        // p
   int64_t SynthesisPosition() const { return processor.SynthesisPosition(); }  // P_s, samples
@@ -148,6 +157,12 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // written stands on its way from the microphone to the listener.
   void SampleDelay();
   RunStatus CloseRun(RunStatus status);
+  // Real time: the sink whose figures the delay reports, the speaker when
+  // it plays, else the virtual microphone's.
+  const SoundWrite& DelaySink() const { return soundWrite.IsOpen() != 0 ? soundWrite : voiceWrite; }
+  // Real time: writes a block to one sink; false when it failed (not
+  // merely stopped).
+  bool WriteLive(SoundWrite& sink, const int16_t* block, int length);
   void TakeBlock(int16_t* block, int length) override;
 
   // Settings copied from the record.
@@ -155,6 +170,10 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   int liveInput = 0;                                          // meterDisplay: the input is the microphone
   int realTime = 0;                                           // realTimeMode: output to the speaker
   LatencyProfile latencyProfile = LatencyProfile::kStandard;  // real time only
+  int sendToMicrophone = 0;                                   // real time only
+  int hearMyself = 1;                                         // real time only
+  std::string microphoneDevice;                               // "" for the default one
+  std::string speakerDevice;                                  // "" for the default one
   std::string inputName;
   std::string outputName;
   int inputKind = kStreamSoundBoard;
@@ -167,6 +186,7 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
 
   SoundRead soundRead;
   SoundWrite soundWrite;
+  SoundWrite voiceWrite;  // into the virtual microphone
   VoiceProcessor processor;
 
   const std::atomic<bool>& keepRunning;

@@ -34,6 +34,18 @@ inline constexpr MessagePair kMessageCannotOpenSpeaker{"Cannot open speaker!", "
 // real-time run or a playback was using it.
 inline constexpr MessagePair kMessageSoundDeviceFailed{"Sound device failed!", "Ses aygıtı çalışmıyor!"};
 
+// The virtual microphone cannot be made: no sound server runs, or it
+// refused the modules.
+inline constexpr MessagePair kMessageCannotCreateVirtualMicrophone{
+    "Cannot create Plimo Microphone: no sound server!", "Plimo Mikrofonu oluşturulamıyor: ses sunucusu yok!"};
+
+// A live run cannot play into the virtual microphone.
+inline constexpr MessagePair kMessageCannotOpenVirtualMicrophone{"Cannot send to Plimo Microphone!",
+                                                                 "Plimo Mikrofonu'na gönderilemiyor!"};
+
+// A device chosen by name is not among the devices.
+inline constexpr MessagePair kMessageNoSuchDevice{"No such sound device!", "Böyle bir ses aygıtı yok!"};
+
 // A live run starts in the low-delay profile with a duration other than 1:
 // it runs at 1, since its output cannot fall behind or run ahead of the
 // microphone.
@@ -73,6 +85,18 @@ inline constexpr MessagePair kTextProgress{"Process: % ", "İşlem: % "};
 // A live run's delay from the microphone to the speaker; whole
 // milliseconds and " ms" follow.
 inline constexpr MessagePair kTextDelay{"Delay: ", "Gecikme: "};
+
+// The microphone through which the voice reaches call programs, and the
+// sink behind it, as the sound server lists them.
+inline constexpr MessagePair kTextVirtualMicrophone{"Plimo Microphone", "Plimo Mikrofonu"};
+inline constexpr MessagePair kTextVoiceSink{"Plimo voice (internal)", "Plimo sesi (dahili)"};
+
+// The main window's switches for a live run's output.
+inline constexpr MessagePair kTextSendToMicrophone{"Send to Plimo Microphone", "Plimo Mikrofonu'na gönder"};
+inline constexpr MessagePair kTextHearMyself{"Hear myself", "Kendimi duy"};
+
+// The first entry of every device list: whatever the system picks.
+inline constexpr MessagePair kTextSystemDefault{"System default", "Sistem varsayılanı"};
 
 // The About box.
 inline constexpr MessagePair kTextAbout{"Varnel Voice Disguise", "Varnel Ses Değiştirme"};

@@ -48,6 +48,7 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
       OperationReports{.level = meter, .progress = !realTime && !meter, .delay = realTime});
   ControlsObserver observer(controls, messages);
   auto modifier = std::make_unique<VoiceModifier>(record, flags.isModifying, &observer, seed);
+  modifier->SetDevices(names.inputDevice, names.outputDevice);
   const StreamsStatus streams =
       modifier->Start(record, names.workingFolder, names.inputFileName, names.outputFileName);
   // A real-time run without its microphone or speaker would go on in
@@ -56,7 +57,9 @@ void Operations::ModificationThread(VoiceParameters& record, RunFileNames names,
   if (realTime && streams != StreamsStatus::kStreamsOpen) {
     const bool microphone =
         modifier->InputKind() == kStreamSoundBoard && streams == StreamsStatus::kSourceFailed;
-    observer.OnRunFailure(microphone ? kMessageCannotOpenMicrophone : kMessageCannotOpenSpeaker);
+    observer.OnRunFailure(microphone                                   ? kMessageCannotOpenMicrophone
+                          : streams == StreamsStatus::kVoiceSinkFailed ? kMessageCannotOpenVirtualMicrophone
+                                                                       : kMessageCannotOpenSpeaker);
     run = false;
   }
   // A failed run (also one at a rate the engine does not run at) has told

@@ -62,7 +62,8 @@ bool Operations::StartPlay(const std::string& path, int32_t which) {
 bool Operations::StartModification(VoiceParameters& record, uint32_t seed) {
   if (!Begin(flags.isModifying)) return false;
   activeOperation = kOperationModification;
-  RunFileNames names{record.workingFolder, record.inputFileName, record.outputFileName};
+  RunFileNames names{record.workingFolder, record.inputFileName, record.outputFileName, record.inputDevice,
+                     record.outputDevice};
   modificationWorker =
       std::thread(&Operations::ModificationThread, this, std::ref(record), std::move(names), seed);
   return true;

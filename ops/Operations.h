@@ -60,8 +60,10 @@ class Operations {
   int32_t recordSamplingRate = 0;
   int64_t recordSampleLimit = 0;  // samples; 0 = until stopped
   std::string playFilePath;
-  SoundRead input;    // the microphone of recordings
-  SoundWrite output;  // the recording's file, the playback's speaker
+  // The microphone of recordings, and the recording's file and the
+  // playback's speaker; their devices are set while nothing runs.
+  SoundRead input;
+  SoundWrite output;
 
  private:
   void RecordingThread();
@@ -76,6 +78,8 @@ class Operations {
     std::string workingFolder;
     std::string inputFileName;
     std::string outputFileName;
+    std::string inputDevice;
+    std::string outputDevice;
   };
   void ModificationThread(VoiceParameters& record, RunFileNames names, uint32_t seed);
   // Claims flag for a new operation once every earlier worker has ended.

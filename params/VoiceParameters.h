@@ -113,6 +113,15 @@ class VoiceParameters {
   // The live run's buffering, the session's choice: stored in no
   // parameter file and kept by ResetToDefaults, presets and loads.
   Relaxed<LatencyProfile> latencyProfile{LatencyProfile::kStandard};
+  // Where a live run's voice goes, the session's choices as the profile
+  // is: into the virtual microphone, and to the speaker (off by default
+  // with the microphone, so that a caller hears no echo).
+  Relaxed<int32_t> sendToMicrophone{0};
+  Relaxed<int32_t> hearMyself{1};
+  // The ALSA devices recording, playback and live runs use; "" for the
+  // system's default ones. Written and read on the user-interface thread.
+  std::string inputDevice;
+  std::string outputDevice;
 };
 
 }  // namespace plimo

@@ -8,7 +8,7 @@
 namespace plimo {
 
 namespace {
-// Every wave device is the user's default one.
+// A wave device given no name is the user's default one.
 constexpr const char* kDefaultDevice = "default";
 // What the sound server's client library calls its event thread.
 constexpr const char* kServerClientThreadName = "threaded-ml";
@@ -42,7 +42,8 @@ DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity
   format = wanted;
   blockAlign = wanted.BlockAlign();
   QuietenAlsaDiagnostics();
-  const int opened = snd_pcm_open(&pcm, kDefaultDevice, direction, SND_PCM_NONBLOCK);
+  const int opened = snd_pcm_open(&pcm, deviceName.empty() ? kDefaultDevice : deviceName.c_str(), direction,
+                                  SND_PCM_NONBLOCK);
   if (opened < 0) {
     pcm = nullptr;
     return AlsaResult(opened);

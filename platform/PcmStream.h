@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -92,6 +93,11 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   // Keeps memory alive for as long as an abandoned thread may touch it.
   void Keep(std::shared_ptr<void> memory);
 
+  // The ALSA device the next open uses; "" or none is the user's default
+  // one. A name such as "pulse:DEVICE=NAME" reaches one of the sound
+  // server's devices.
+  void SetDeviceName(const std::string& name) { deviceName = name; }
+
   // What ALSA granted at the last open, in frames.
   snd_pcm_uframes_t PeriodFrames() const { return periodFrames; }
   snd_pcm_uframes_t RingFrames() const { return ringFrames; }
@@ -146,6 +152,7 @@ class PcmStream : public std::enable_shared_from_this<PcmStream> {
   [[nodiscard]] DeviceResult CloseOnThread();
 
   snd_pcm_stream_t direction;
+  std::string deviceName;  // "" for the default device
   WakeEvent wake;
   std::vector<pollfd> pollSet;  // the wake event first, then the PCM's
   std::thread thread;

@@ -26,8 +26,16 @@ const MessagePair kAllPairs[] = {
     kMessageCannotProcessInputFile,
     kMessageCannotFindHelpFile,
     kMessageLowDelayDuration,
+    kMessageCannotCreateVirtualMicrophone,
+    kMessageCannotOpenVirtualMicrophone,
+    kMessageNoSuchDevice,
     kTextProgress,
     kTextDelay,
+    kTextVirtualMicrophone,
+    kTextVoiceSink,
+    kTextSendToMicrophone,
+    kTextHearMyself,
+    kTextSystemDefault,
     kTextAbout,
 };
 
