@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace plimo {
 
@@ -14,6 +15,8 @@ namespace {
 // /proc/PID/stat: after the command's closing parenthesis, the state is
 // the first field and the start time the twentieth.
 constexpr int kStartTimeField = 19;
+// How often a sweep looks whether what it unloaded has gone.
+constexpr std::chrono::milliseconds kUnloadPollInterval{10};
 
 struct ProcessStat {
   char state = '\0';
@@ -89,7 +92,20 @@ ServerResult SweepOwnedModules(ServerClient& client, const std::string& deadOwne
     const ServerResult unloaded = client.UnloadModule(module, kServerRequestLimit);
     if (unloaded != ServerResult::kServerOk) result = unloaded;
   }
-  return result;
+  if (modules.empty() || result != ServerResult::kServerOk) return result;
+  // The server answers an unload before the module has gone, and a sink
+  // made meanwhile under the same name would be given another one.
+  const auto deadline = std::chrono::steady_clock::now() + kServerRequestLimit;
+  for (;;) {
+    result = client.ListDevices(&devices, kServerRequestLimit);
+    if (result != ServerResult::kServerOk) return result;
+    const bool gone = std::none_of(devices.begin(), devices.end(), [&](const ServerDevice& device) {
+      return std::find(modules.begin(), modules.end(), device.module) != modules.end();
+    });
+    if (gone) return ServerResult::kServerOk;
+    if (std::chrono::steady_clock::now() >= deadline) return ServerResult::kServerTimedOut;
+    std::this_thread::sleep_for(kUnloadPollInterval);
+  }
 }
 
 VirtualMicrophone::~VirtualMicrophone() {

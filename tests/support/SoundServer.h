@@ -109,6 +109,7 @@ class BackgroundProgram {
   BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
   bool Started() const { return pid > 0; }
+  pid_t Pid() const { return pid; }
   // Waits for the program to end by itself; its exit status or -1.
   int Wait() {
     if (pid <= 0) return -1;
