@@ -84,8 +84,9 @@ class ServerClient {
   // connection or be replaced before it goes.
   [[nodiscard]] ServerResult Watch(ServerListener* listener, std::chrono::milliseconds limit);
 
-  // Ends every wait at once, now and until Connect.
+  // Ends every wait at once, now and until Resume or Connect.
   void Interrupt();
+  void Resume() { interrupted.store(false); }
 
  private:
   // One request's answer, written on the client's thread under its lock.

@@ -1,9 +1,14 @@
 // Plimo: the windowed voice changer.
 
 #include <QApplication>
+#include <QMetaObject>
+#include <thread>
 
 #include "audio/MixerControls.h"
+#include "messages/MessageTable.h"
 #include "params/VoiceParameters.h"
+#include "platform/ServerWatcher.h"
+#include "platform/VirtualMicrophone.h"
 #include "ui/controls/QtFileChooser.h"
 #include "ui/help/HelpBook.h"
 #include "ui/skin/Skin.h"
@@ -16,6 +21,10 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "xcb");
   }
+  // Before Qt starts any thread: the watcher is a copy of this process,
+  // which removes the virtual microphone however the program ends. Without
+  // it, the next start's sweep does.
+  static_cast<void>(plimo::StartServerWatcher());
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Plimo"));
   QApplication::setDesktopFileName(QStringLiteral("plimo"));
@@ -31,7 +40,25 @@ int main(int argc, char** argv) {
 
   plimo::MainWindow window(record, operations, mixer.speaker.get(), mixer.microphone.get(), chooser, help);
   operations.Attach(&window);
+
+  // The virtual microphone is made beside the window, whose thread a
+  // server slow to answer must not hold up; the box to send to it opens
+  // once it exists.
+  plimo::ServerClient server;
+  plimo::VirtualMicrophone microphone(server);
+  std::thread making([&] {
+    if (server.Connect("Plimo", plimo::kServerRequestLimit) != plimo::ServerResult::kServerOk) return;
+    const plimo::MicrophoneTexts texts{plimo::ChooseText(plimo::kTextVoiceSink),
+                                       plimo::ChooseText(plimo::kTextVirtualMicrophone)};
+    if (microphone.Create(texts) != plimo::ServerResult::kServerOk) return;
+    QMetaObject::invokeMethod(
+        &window, [&window] { window.SetVirtualMicrophoneAvailable(true); }, Qt::QueuedConnection);
+  });
   window.exec();
+  server.Interrupt();
+  making.join();
+  // The microphone's removal, as it goes, waits its usual time.
+  server.Resume();
   // Closing stopped every operation; their workers end before the window
   // they report to.
   operations.Running().WaitForWorkers();

@@ -1,5 +1,6 @@
 #include <QPainter>
 
+#include "messages/MessageTable.h"
 #include "ui/skin/Painters.h"
 #include "ui/skin/SkinColours.h"
 #include "ui/skin/SkinLabels.h"
@@ -68,6 +69,16 @@ void PaintMainBackground(QPainter& painter, QSizeF size) {
   PaintLabel(painter, LabelRightOf(t::kWoman, kindZone), LocalText(kLabelWoman));
   PaintLabel(painter, LabelRightOf(t::kMan, kindZone), LocalText(kLabelMan));
   PaintLabel(painter, LabelRightOf(t::kChild, kindZone), LocalText(kLabelChild));
+
+  // A live run's outputs, labelled as the run modes are.
+  const QRectF outputs = Grown(t::kSendToMicrophone.Rect().united(t::kHearMyself.Rect()), kPanelMargin);
+  PaintPanel(painter, QRectF(10, outputs.top(), width - 20, outputs.height()), kMainPanel);
+  PaintLabel(painter,
+             LabelRightOf(t::kSendToMicrophone,
+                          t::kHearMyself.Rect().left() - t::kSendToMicrophone.Rect().left() - 6),
+             LocalText(kTextSendToMicrophone));
+  PaintLabel(painter, LabelRightOf(t::kHearMyself, width - 14 - t::kHearMyself.Rect().left()),
+             LocalText(kTextHearMyself));
 
   // Files.
   const QRectF files = Grown(t::kWorkingFolder.Rect().united(t::kBrowseOutput.Rect()), kPanelMargin);

@@ -52,6 +52,9 @@ inline constexpr Control kProgressBar{1028, 7, 68, 208, 8};
 inline constexpr Control kProgressMessage{1029, 9, 56, 58, 10};
 inline constexpr Control kInputFile{1000, 73, 188, 122, 13};
 inline constexpr Control kOutputFile{1001, 73, 204, 122, 13};
+// A live run's outputs: the virtual microphone, and the speaker.
+inline constexpr Control kSendToMicrophone{1100, 13, 151, 9, 8};
+inline constexpr Control kHearMyself{1101, 146, 151, 9, 8};
 }  // namespace main_window
 
 // Settings window, 202 x 327 units: the live run's delay has a row of its

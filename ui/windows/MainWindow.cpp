@@ -1,5 +1,6 @@
 #include "ui/windows/MainWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -163,6 +164,23 @@ void MainWindow::BuildControls() {
   connect(fileModeButton, &QAbstractButton::clicked, this, [this] { SwitchMode(false); });
   connect(realTimeButton, &QAbstractButton::clicked, this, [this] { SwitchMode(true); });
 
+  const auto box = [this](const tmpl::Control& control) {
+    auto* made = new QCheckBox(this);
+    made->setObjectName(QString::number(control.id));
+    made->move(control.Rect().topLeft());
+    made->resize(made->sizeHint().expandedTo(control.Rect().size()));
+    return made;
+  };
+  sendToMicrophoneBox = box(t::kSendToMicrophone);
+  hearMyselfBox = box(t::kHearMyself);
+  sendToMicrophoneBox->setChecked(record.sendToMicrophone != 0);
+  hearMyselfBox->setChecked(record.hearMyself != 0);
+  // Until the program has made it, there is no microphone to send to.
+  sendToMicrophoneBox->setEnabled(false);
+  connect(sendToMicrophoneBox, &QAbstractButton::clicked, this,
+          [this](bool on) { ChooseSendToMicrophone(on); });
+  connect(hearMyselfBox, &QAbstractButton::clicked, this, [this](bool on) { ChooseHearMyself(on); });
+
   const auto edit = [this, &fieldFont](const tmpl::Control& control) {
     auto* made = new QLineEdit(this);
     made->setObjectName(QString::number(control.id));
@@ -239,6 +257,8 @@ void MainWindow::SetToolTips() {
                                                    {womanButton, texts::kWoman},
                                                    {fileModeButton, texts::kFileMode},
                                                    {realTimeButton, texts::kRealTime},
+                                                   {sendToMicrophoneBox, kTextSendToMicrophone},
+                                                   {hearMyselfBox, kTextHearMyself},
                                                    {folderEdit, texts::kWorkingFolder},
                                                    {progressBar, texts::kProgress},
                                                    {progressMessage, texts::kMessage},
@@ -308,8 +328,31 @@ bool MainWindow::ClaimSurfacePress(const QPoint& global) {
       return true;
     }
   }
+  // The boxes' painted labels act as the boxes do.
+  for (QCheckBox* output : {sendToMicrophoneBox, hearMyselfBox}) {
+    if (output->isEnabled() && ScreenZoneRightOf(*output, modeZone).contains(global)) {
+      output->click();
+      return true;
+    }
+  }
   return false;
 }
+
+void MainWindow::SetVirtualMicrophoneAvailable(bool available) {
+  sendToMicrophoneBox->setEnabled(available);
+  if (!available && sendToMicrophoneBox->isChecked()) {
+    sendToMicrophoneBox->setChecked(false);
+    ChooseSendToMicrophone(false);
+  }
+}
+
+void MainWindow::ChooseSendToMicrophone(bool on) {
+  record.sendToMicrophone = on ? 1 : 0;
+  hearMyselfBox->setChecked(!on);
+  record.hearMyself = on ? 0 : 1;
+}
+
+void MainWindow::ChooseHearMyself(bool on) { record.hearMyself = on ? 1 : 0; }
 
 void MainWindow::reject() {
   operations.StopAllOperations();

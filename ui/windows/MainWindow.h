@@ -10,6 +10,7 @@
 #include "ui/windows/MessageBox.h"
 #include "ui/windows/SettingsHost.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -83,6 +84,10 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   // a file run's progress text, until the run ends.
   void ShowDelay(double milliseconds);
 
+  // Whether the virtual microphone exists: "Send to Plimo Microphone" can
+  // be ticked only then, and is cleared when it goes.
+  void SetVirtualMicrophoneAvailable(bool available);
+
  protected:
   bool ClaimSurfacePress(const QPoint& globalPosition) override;
   void moveEvent(QMoveEvent* event) override;
@@ -100,6 +105,11 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   void Dock();
 
   void SwitchMode(bool realTime);
+  // The live run's outputs. Ticking the microphone turns "hear myself" off
+  // (a caller would hear an echo), clearing it turns it back on; either
+  // box can then be set by hand. The next live run takes them.
+  void ChooseSendToMicrophone(bool on);
+  void ChooseHearMyself(bool on);
   void ChooseSpeakerKind(ManualRadioButton* button);
   void ChoosePresetFromList();
   void ApplyChosenPreset();
@@ -154,6 +164,8 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   ManualRadioButton* womanButton = nullptr;
   ManualRadioButton* fileModeButton = nullptr;
   ManualRadioButton* realTimeButton = nullptr;
+  QCheckBox* sendToMicrophoneBox = nullptr;
+  QCheckBox* hearMyselfBox = nullptr;
   QLineEdit* folderEdit = nullptr;
   QProgressBar* progressBar = nullptr;
   QLabel* progressMessage = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -50,6 +51,8 @@ constexpr int kRealTimeId = 1043;
 constexpr int kFolderId = 1031;
 constexpr int kInputId = 1000;
 constexpr int kOutputId = 1001;
+constexpr int kSendToMicrophoneId = 1100;
+constexpr int kHearMyselfId = 1101;
 
 std::vector<uint8_t> ShortWav(uint32_t rate) {
   return test::MakeWav(test::kWavPcm, 1, rate, 16, std::vector<int16_t>(800, 100));
@@ -217,6 +220,27 @@ TEST_F(MainWindowTest, PaintedLabelsActAsTheirRadioButtonsWithinTheirShareOfTheW
   EXPECT_TRUE(Radio(kWomanId)->isChecked());
   EXPECT_EQ(record.speakerKind, 2);
   EXPECT_NEAR(record.pitchFactor, 0.85f, 1e-3);  // "Woman 1" for a woman
+}
+
+TEST_F(MainWindowTest, SendingToTheMicrophoneSilencesTheSpeakerUntilTheUserHearsHimself) {
+  QCheckBox* send = Child<QCheckBox>(kSendToMicrophoneId);
+  QCheckBox* hear = Child<QCheckBox>(kHearMyselfId);
+  // Nothing to send to before the microphone exists.
+  EXPECT_FALSE(send->isEnabled());
+  EXPECT_TRUE(hear->isChecked());
+  window.SetVirtualMicrophoneAvailable(true);
+  ClickRightOf(kSendToMicrophoneId, 20);  // its painted label
+  EXPECT_TRUE(send->isChecked());
+  EXPECT_FALSE(hear->isChecked());
+  EXPECT_EQ(record.sendToMicrophone, 1);
+  EXPECT_EQ(record.hearMyself, 0);
+  Click(kHearMyselfId);
+  EXPECT_EQ(record.hearMyself, 1);
+  // A microphone that goes takes the sending with it; the speaker plays.
+  window.SetVirtualMicrophoneAvailable(false);
+  EXPECT_FALSE(send->isChecked());
+  EXPECT_EQ(record.sendToMicrophone, 0);
+  EXPECT_EQ(record.hearMyself, 1);
 }
 
 TEST_F(MainWindowTest, BothToolWindowsFollowTheMainWindow) {
