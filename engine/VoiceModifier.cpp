@@ -23,6 +23,8 @@ constexpr int32_t kPlaybackQueueMs = 64;
 constexpr int32_t kPlaybackBufferMs = 5;
 constexpr int16_t kDeviceBits = 16;
 constexpr int16_t kDeviceChannels = 1;
+// What a file run gathers before it writes: 64 KB of 16-bit samples.
+constexpr size_t kFileOutputSamples = 32768;
 // How often a live run tells its delay: often enough for a display that
 // follows it, seldom enough to cost nothing.
 constexpr std::chrono::milliseconds kDelayReportInterval{250};
@@ -170,6 +172,7 @@ RunStatus VoiceModifier::Process() {
     // also after a stop or a failed read.
     if (!analysisOnly && !writeFailed && !deviceFailed) {
       processor.Drain(*this);
+      FlushFileOutput();
       if (writeFailed) status = RunStatus::kRunOutputFailed;
       if (deviceFailed) status = RunStatus::kRunDeviceFailed;
     }
@@ -208,9 +211,11 @@ RunStatus VoiceModifier::SetUpRun() {
   inputSamples.assign(static_cast<size_t>(processor.Tracker().FrameLength()), 0);
 
   totalSamples = 1;
+  fileOutputFill = 0;
   if (realTime == 0) {
     const RunStatus opened = OpenFiles();
     if (opened != RunStatus::kRunOk) return opened;
+    fileOutput.resize(kFileOutputSamples);
   }
   return RunStatus::kRunOk;
 }
@@ -275,12 +280,29 @@ void VoiceModifier::TakeBlock(int16_t* block, int length) {
     framesWritten += length;
     SampleDelay();
   } else if (!writeFailed) {
-    if (outputFile->Write(block, length) < 0) {
+    if (fileOutputFill + static_cast<size_t>(length) > fileOutput.size()) FlushFileOutput();
+    if (static_cast<size_t>(length) > fileOutput.size()) {
+      if (outputFile->Write(block, length) < 0) {
+        writeFailed = true;
+      } else {
+        framesWritten += length;
+      }
+      return;
+    }
+    std::copy(block, block + length, fileOutput.begin() + static_cast<std::ptrdiff_t>(fileOutputFill));
+    fileOutputFill += static_cast<size_t>(length);
+  }
+}
+
+void VoiceModifier::FlushFileOutput() {
+  if (fileOutputFill > 0 && !writeFailed) {
+    if (outputFile->Write(fileOutput.data(), static_cast<int>(fileOutputFill)) < 0) {
       writeFailed = true;
     } else {
-      framesWritten += length;
+      framesWritten += static_cast<int64_t>(fileOutputFill);
     }
   }
+  fileOutputFill = 0;
 }
 
 bool VoiceModifier::WriteLive(SoundWrite& sink, const int16_t* block, int length) {

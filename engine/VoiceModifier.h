@@ -164,6 +164,8 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   // merely stopped).
   bool WriteLive(SoundWrite& sink, const int16_t* block, int length);
   void TakeBlock(int16_t* block, int length) override;
+  // Writes the gathered blocks of a file run.
+  void FlushFileOutput();
 
   // Settings copied from the record.
   int samplingRate = 0;                                       // Hz, the run's rate from Prepare on
@@ -194,6 +196,10 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
 
   // The run's state.
   std::unique_ptr<SoundFile> outputFile;
+  // A file run's blocks, gathered so that the file takes a few large
+  // writes instead of a system call per 20 ms block.
+  std::vector<int16_t> fileOutput;
+  size_t fileOutputFill = 0;
   int64_t totalSamples = 1;  // S_total, for the progress
   bool writeFailed = false;
   bool deviceFailed = false;      // real time: the microphone or the speaker
