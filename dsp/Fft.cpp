@@ -73,7 +73,8 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   if (n < 1) {
     return;
   }
-  const bool forward = use == RealFftUse::kForwardAndBackward;
+  const bool forward = use != RealFftUse::kBackwardOnly;
+  const bool backward = use != RealFftUse::kForwardOnly;
   const int bins = n / 2 + 1;
   if (RealChirpLength(n) > 0) {
     auto* values = ComplexArray(RealChirpLength(n));
@@ -91,9 +92,11 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
       if (forward) {
         forwardMade = FindPlan(n, PlanKind::kRealForward, samples, values);
       }
-      backwardMade = FindPlan(n, PlanKind::kRealBackward, values, samples);
+      if (backward) {
+        backwardMade = FindPlan(n, PlanKind::kRealBackward, values, samples);
+      }
     }
-    if ((forward && forwardMade == nullptr) || backwardMade == nullptr) {
+    if ((forward && forwardMade == nullptr) || (backward && backwardMade == nullptr)) {
       fftw_free(samples);
       fftw_free(values);
       return;
@@ -105,6 +108,7 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   }
   length = n;
   forwardToo = forward;
+  backwardToo = backward;
   ready = true;
 }
 
@@ -132,7 +136,7 @@ void RealFft::Forward(const float* x, std::complex<float>* bins) {
 }
 
 void RealFft::Backward(const std::complex<float>* bins, float* x) {
-  if (!ready) {
+  if (!ready || !backwardToo) {
     return;
   }
   if (packed != nullptr) {

@@ -50,15 +50,17 @@ class ComplexFft {
 };
 
 // What a RealFft is built for. The inverse transforms of a run only ever
-// go backward, and skipping the forward plan halves their planning.
-enum class RealFftUse { kForwardAndBackward, kBackwardOnly };
+// go backward and its analysis only forward; skipping the other plan
+// halves their planning.
+enum class RealFftUse { kForwardAndBackward, kBackwardOnly, kForwardOnly };
 
 // A real-input forward and real-output backward transform of one length n
 // (even or odd). Bins are the first n/2 + 1 values of the complex spectrum.
 class RealFft {
  public:
   // As for ComplexFft: n < 1 or a failure leaves an object that is not Ready.
-  // A kBackwardOnly object's Forward does nothing.
+  // A kBackwardOnly object's Forward does nothing, a kForwardOnly object's
+  // Backward too.
   explicit RealFft(int n, RealFftUse use = RealFftUse::kForwardAndBackward);
   ~RealFft();
   RealFft(const RealFft&) = delete;
@@ -83,6 +85,7 @@ class RealFft {
   int length = 0;
   bool ready = false;
   bool forwardToo = false;
+  bool backwardToo = false;
   // FFTW's plans, where they run without allocating; owned by the cache.
   fftw_plan_s* forwardPlan = nullptr;
   fftw_plan_s* backwardPlan = nullptr;

@@ -48,7 +48,7 @@ int FrameModifier::Configure(int rate, int size, int order, int maxLength, const
   signal.assign(static_cast<size_t>(size), 0.0f);
   if (equaliserCurve.Prepare(binCount) < 0) return -1;
 
-  forward = std::make_unique<RealFft>(size);
+  forward = std::make_unique<RealFft>(size, RealFftUse::kForwardOnly);
   if (!forward->Ready()) return -1;
   smallestInverseBins = SmallestInverseBinCount(binCount);
   inverses.clear();
