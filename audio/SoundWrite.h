@@ -38,7 +38,7 @@ inline constexpr double kLevelPerSample = 1.0 / 32700.0;
 // surplus or shortfall is trimmed a few samples at a time where the sound
 // is quiet.
 inline constexpr DeviceBuffering kLowPlaybackBuffering{2500, 10000};
-inline constexpr int32_t kLowCushionMs = 8;
+inline constexpr int32_t kLowCushionMs = 12;
 inline constexpr int32_t kLowBacklogMs = 30;
 
 // Told the level of each block PlayFile plays: its first sample times
