@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/CodecFile.h"
 #include "audio/LittleEndian.h"
 #include "audio/OpenWithoutBlocking.h"
 #include "audio/SampleDecoding.h"
@@ -119,6 +120,8 @@ const char* SoundFileStatusText(SoundFileStatus status) {
   }
 }
 
+SoundFile::SoundFile() = default;
+
 std::unique_ptr<SoundFile> SoundFile::OpenForReading(const std::string& name) {
   if (name.empty()) return std::unique_ptr<SoundFile>(new SoundFile());
   const int fd = OpenWithoutBlocking(name, O_RDONLY);
@@ -144,13 +147,47 @@ std::unique_ptr<SoundFile> SoundFile::OpenStreamForReading(std::FILE* stream) {
   }
   file->stream = stream;
   file->status = file->WalkHeader();
-  if (file->status == SoundFileStatus::kSoundFileReading) {
+  // What the own reader refuses as no wav or an unknown wav format may still
+  // be a sound file; the codec library needs to seek, which a pipe cannot.
+  const bool codecMayRead = file->status == SoundFileStatus::kSoundFileNotRiff ||
+                            file->status == SoundFileStatus::kSoundFileNotWave ||
+                            file->status == SoundFileStatus::kSoundFileUnsupported;
+  if (codecMayRead && !file->streaming && file->OpenEncoded()) {
+    file->status = SoundFileStatus::kSoundFileReading;
+  } else if (file->status == SoundFileStatus::kSoundFileReading) {
     file->scratch.resize(kScratchBytes);
   } else {
     std::fclose(file->stream);
     file->stream = nullptr;
   }
   return file;
+}
+
+bool SoundFile::OpenEncoded() {
+  codec = CodecFile::OpenForReading(stream);
+  if (codec == nullptr) return false;
+  formatTag = kWaveFormatPcm;
+  channels = codec->Channels();
+  sampleRate = codec->SampleRate();
+  bitsPerSample = codec->ClassicBits();
+  if (!ComputeLayout(channels, bitsPerSample, sampleRate, &blockAlign, &bytesPerSecond)) {
+    codec.reset();
+    return false;
+  }
+  frameCount = codec->FrameCount();
+  framesLeft = frameCount;
+  riffSizePosition = 0;
+  dataSizePosition = 0;
+  dataStart = 0;
+  return true;
+}
+
+const char* SoundFile::ContainerName() const { return codec ? codec->ContainerName() : "WAV"; }
+
+std::string SoundFile::EncodingName() const {
+  if (codec) return codec->EncodingName();
+  if (formatTag == kWaveFormatMuLaw) return "µ-law";
+  return "PCM " + std::to_string(bitsPerSample) + " bits";
 }
 
 bool SoundFile::ReadHeaderBytes(void* bytes, size_t n) {
@@ -360,6 +397,51 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name, 
   return file;
 }
 
+std::unique_ptr<SoundFile> SoundFile::CreateLike(const std::string& name, const SoundFile& input) {
+  const int asked = CodecContainerOfName(name);
+  const int inputFormat = input.codec ? input.codec->Format() : 0;
+  const int container = asked != 0 ? asked : inputFormat;
+  const int format = container == 0 ? 0 : CodecFormatFor(container, inputFormat, input.BitsPerSample());
+  std::string reason;
+  struct stat info;
+  const bool pipe = stat(name.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
+  // The codec library goes back to its header, which a pipe cannot.
+  if (pipe || format == 0 || CodecFormatIsClassicWav(format)) {
+    return CreateForWriting(name, input.SampleRate(), input.BitsPerSample(), input.Channels(), kWaveFormatPcm);
+  }
+  // Refused before anything is created, as the own writer does.
+  if (!CodecFile::CanWrite(format, input.SampleRate(), input.Channels(), &reason)) {
+    std::unique_ptr<SoundFile> refused(new SoundFile());
+    refused->status = SoundFileStatus::kSoundFileUnsupported;
+    return refused;
+  }
+  // Encoders read back what they wrote (the FLAC seek table, headers).
+  const int fd = OpenWithoutBlocking(name, O_RDWR | O_CREAT | O_TRUNC);
+  std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "w+b");
+  std::unique_ptr<SoundFile> file(new SoundFile());
+  file->formatTag = kWaveFormatPcm;
+  file->channels = input.Channels();
+  file->sampleRate = input.SampleRate();
+  file->bitsPerSample = input.BitsPerSample();
+  file->blockAlign = input.BlockAlign();
+  file->bytesPerSecond = input.BytesPerSecond();
+  if (stream == nullptr) {
+    if (fd >= 0) close(fd);
+    file->status = SoundFileStatus::kSoundFileCannotOpen;
+    return file;
+  }
+  file->codec = CodecFile::CreateForWriting(stream, format, input.SampleRate(), input.Channels(), &reason);
+  file->stream = stream;
+  if (file->codec == nullptr) {
+    std::fclose(stream);
+    file->stream = nullptr;
+    file->status = SoundFileStatus::kSoundFileWriteFailed;
+    return file;
+  }
+  file->status = SoundFileStatus::kSoundFileWriting;
+  return file;
+}
+
 bool SoundFile::WriteHeader() {
   uint8_t header[kWavHeaderBytes];
   const uint32_t size = streaming ? kWavStreamSize : 0;
@@ -369,6 +451,8 @@ bool SoundFile::WriteHeader() {
 
 void SoundFile::FailWrite() {
   status = SoundFileStatus::kSoundFileWriteFailed;
+  if (codec) static_cast<void>(codec->Close());
+  codec.reset();
   if (stream != nullptr) std::fclose(stream);
   stream = nullptr;
 }
@@ -376,6 +460,11 @@ void SoundFile::FailWrite() {
 int SoundFile::Read(int16_t* destination, int n) {
   if (status != SoundFileStatus::kSoundFileReading) return -1;
   if (n < 1 || destination == nullptr) return 0;
+  if (codec) {
+    const int got = codec->Read(destination, n);
+    if (got < 0) status = SoundFileStatus::kSoundFileHeaderReadFailed;
+    return got;
+  }
   const int64_t wanted = std::min<int64_t>(n, framesLeft);
   const size_t framesPerPiece = scratch.size() / blockAlign;
   int64_t delivered = 0;
@@ -413,6 +502,14 @@ int SoundFile::Read(int16_t* destination, int n) {
 int SoundFile::Write(const int16_t* source, int n) {
   if (status != SoundFileStatus::kSoundFileWriting) return -1;
   if (n < 0 || (source == nullptr && n > 0)) return -1;
+  if (codec) {
+    if (codec->Write(source, n) != n) {
+      FailWrite();
+      return -1;
+    }
+    frameCount += n;
+    return n;
+  }
   if (byteCount + static_cast<uint64_t>(n) * blockAlign > kMaxFileBytes) return -1;
   const int bytesPerSample = bitsPerSample / kBitsPerByte;
   const size_t framesPerPiece = scratch.size() / blockAlign;
@@ -441,8 +538,9 @@ int SoundFile::Write(const int16_t* source, int n) {
 
 bool SoundFile::FinishHeader() {
   if (status != SoundFileStatus::kSoundFileWriting) return false;
-  // What went down a pipe stays as it was sent.
-  if (streaming) return true;
+  // What went down a pipe stays as it was sent; the codec library writes
+  // its own header when it closes.
+  if (streaming || codec) return true;
   // Write keeps byteCount within what the 32-bit fields can hold.
   uint8_t riffSize[4];
   uint8_t dataSize[4];
@@ -460,6 +558,12 @@ bool SoundFile::FinishHeader() {
 bool SoundFile::Close() {
   bool ok = status != SoundFileStatus::kSoundFileWriteFailed;
   if (status == SoundFileStatus::kSoundFileWriting) ok = FinishHeader();
+  // The library flushes through the stream, so it closes first.
+  if (codec) {
+    const bool flushed = codec->Close();
+    if (status == SoundFileStatus::kSoundFileWriting && !flushed) ok = false;
+    codec.reset();
+  }
   if (stream != nullptr) {
     const bool writing = status == SoundFileStatus::kSoundFileWriting;
     if (std::fclose(stream) != 0 && writing) ok = false;

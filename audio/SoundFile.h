@@ -8,6 +8,8 @@
 
 namespace plimo {
 
+class CodecFile;
+
 // Outcome and state of a SoundFile; the numbers are part of the contract
 // (plimo-cli prints them).
 enum class SoundFileStatus : int32_t {
@@ -65,6 +67,12 @@ class SoundFile {
                                                      uint16_t bitsPerSample, uint16_t channels,
                                                      uint16_t formatTag);
 
+  // Creates name for the output of a run on input: in the input's container
+  // and encoding unless name's extension asks for another (".flac",
+  // ".wav", ".mp3", ...), at the input's rate and channel count. A classic
+  // wav, and anything sent down a pipe, goes through CreateForWriting.
+  static std::unique_ptr<SoundFile> CreateLike(const std::string& name, const SoundFile& input);
+
   virtual ~SoundFile();
   SoundFile(const SoundFile&) = delete;
   SoundFile& operator=(const SoundFile&) = delete;
@@ -87,10 +95,17 @@ class SoundFile {
   [[nodiscard]] bool Close();
 
   SoundFileStatus Status() const { return status; }
-  // The open file, null once closed or when opening failed.
-  std::FILE* Stream() const { return stream; }
+  // The open file, null once closed, when opening failed, or when the codec
+  // library owns the reading of its bytes.
+  std::FILE* Stream() const { return codec ? nullptr : stream; }
+  // Read or written through the codec library rather than the own wav code.
+  bool Encoded() const { return codec != nullptr; }
+  // "WAV", "FLAC", "Ogg", "MP3", ...; and "PCM 16 bits", "µ-law", "24 bits",
+  // "float 32 bits", "Vorbis", ...
+  const char* ContainerName() const;
+  std::string EncodingName() const;
   // Reading: the file's length (0 for a pipe); writing: bytes written,
-  // header included.
+  // header included (0 when encoded).
   uint64_t ByteCount() const { return byteCount; }
   // Reading: frames in the data chunk; writing: frames written so far.
   int64_t FrameCount() const { return frameCount; }
@@ -99,6 +114,7 @@ class SoundFile {
   uint32_t SampleRate() const { return sampleRate; }  // Hz
   uint32_t BytesPerSecond() const { return bytesPerSecond; }
   uint16_t BlockAlign() const { return blockAlign; }  // bytes a frame
+  // Encoded files: the bits of a classic wav that keeps their precision.
   uint16_t BitsPerSample() const { return bitsPerSample; }
   // Where the RIFF and data sizes stand, and the first sample byte.
   int64_t RiffSizePosition() const { return riffSizePosition; }
@@ -106,7 +122,7 @@ class SoundFile {
   int64_t DataStart() const { return dataStart; }
 
  private:
-  SoundFile() = default;
+  SoundFile();
 
   SoundFileStatus status = SoundFileStatus::kSoundFileNotOpened;
   std::FILE* stream = nullptr;
@@ -131,6 +147,9 @@ class SoundFile {
   [[nodiscard]] bool SkipBytes(int64_t n);
   [[nodiscard]] bool WriteHeader();
   void FailWrite();
+  [[nodiscard]] bool OpenEncoded();
+
+  std::unique_ptr<CodecFile> codec;
 
   // Conversion buffer for Read and Write, allocated once when the file opens
   // so that the per-block calls do not allocate.

@@ -15,14 +15,23 @@ namespace {
 constexpr const char* kInfoUsage =
     "usage: plimo-cli info [--json] FILE...\n"
     "\n"
-    "Prints one line per wav file: name, format (PCM or µ-law), channels,\n"
-    "sampling rate, bits per sample, frames and duration. A file that cannot\n"
-    "be read gets one line on stderr with the reason, and the exit status is 1.\n"
+    "Prints one line per sound file (wav, AIFF, RF64, FLAC, Ogg Vorbis, Opus,\n"
+    "MP3): name, format, channels, sampling rate, bits per sample, frames and\n"
+    "duration. A file that cannot be read gets one line on stderr with the\n"
+    "reason, and the exit status is 1.\n"
     "\n"
     "  --json   one JSON object per line instead, with the keys file, ok, status,\n"
-    "           error, format_tag, channels, rate, bits, frames, seconds\n";
+    "           error, container, encoding, format_tag, channels, rate, bits,\n"
+    "           frames, seconds\n";
 
-const char* FormatName(uint16_t formatTag) { return formatTag == kWaveFormatMuLaw ? "µ-law" : "PCM"; }
+// A classic wav keeps its short name; other files name their container and
+// encoding ("FLAC, 24 bits", "WAV, float 32 bits", "MP3").
+std::string FormatName(const SoundFile& file) {
+  if (!file.Encoded()) return file.FormatTag() == kWaveFormatMuLaw ? "µ-law" : "PCM";
+  const std::string container = file.ContainerName();
+  const std::string encoding = file.EncodingName();
+  return container == encoding ? container : container + ", " + encoding;
+}
 
 double Seconds(const SoundFile& file) {
   return file.SampleRate() > 0 ? static_cast<double>(file.FrameCount()) / file.SampleRate() : 0.0;
@@ -30,7 +39,7 @@ double Seconds(const SoundFile& file) {
 
 void PrintText(const std::string& name, const SoundFile& file) {
   std::printf("%s: %s, %u channel%s, %u Hz, %u bits, %lld frames, %.3f s\n", name.c_str(),
-              FormatName(file.FormatTag()), static_cast<unsigned>(file.Channels()),
+              FormatName(file).c_str(), static_cast<unsigned>(file.Channels()),
               file.Channels() == 1 ? "" : "s", static_cast<unsigned>(file.SampleRate()),
               static_cast<unsigned>(file.BitsPerSample()), static_cast<long long>(file.FrameCount()),
               Seconds(file));
@@ -41,15 +50,17 @@ void PrintJson(const std::string& name, const SoundFile& file, bool ok) {
                      ",\"status\":" + std::to_string(static_cast<int32_t>(file.Status())) +
                      ",\"error\":" + JsonString(ok ? "" : SoundFileStatusText(file.Status()));
   if (ok) {
-    line += ",\"format_tag\":" + std::to_string(file.FormatTag()) +
+    line += ",\"container\":" + JsonString(file.ContainerName()) +
+            ",\"encoding\":" + JsonString(file.EncodingName()) +
+            ",\"format_tag\":" + std::to_string(file.FormatTag()) +
             ",\"channels\":" + std::to_string(file.Channels()) +
             ",\"rate\":" + std::to_string(file.SampleRate()) +
             ",\"bits\":" + std::to_string(file.BitsPerSample()) +
             ",\"frames\":" + std::to_string(file.FrameCount()) + ",\"seconds\":" + JsonNumber(Seconds(file));
   } else {
     line +=
-        ",\"format_tag\":null,\"channels\":null,\"rate\":null,\"bits\":null,"
-        "\"frames\":null,\"seconds\":null";
+        ",\"container\":null,\"encoding\":null,\"format_tag\":null,\"channels\":null,"
+        "\"rate\":null,\"bits\":null,\"frames\":null,\"seconds\":null";
   }
   std::printf("%s}\n", line.c_str());
 }

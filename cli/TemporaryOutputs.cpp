@@ -32,10 +32,12 @@ TemporaryOutputs::TemporaryOutputs() {
 std::string TemporaryOutputs::Create(const std::string& output) {
   const std::filesystem::path path(output);
   const std::string name = path.filename().string().substr(0, kMaxNameInTemporary);
-  std::string pattern = (path.parent_path() / ("." + name + kTemporarySuffix)).string();
+  // The output's extension stays last: it picks the kind of sound file.
+  const std::string extension = path.extension().string().substr(0, kMaxNameInTemporary);
+  std::string pattern = (path.parent_path() / ("." + name + kTemporarySuffix + extension)).string();
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
-  const int fd = mkostemp(buffer.data(), O_CLOEXEC);
+  const int fd = mkostemps(buffer.data(), static_cast<int>(extension.size()), O_CLOEXEC);
   if (fd < 0) return std::string();
   const std::string temporary(buffer.data());
   // mkostemp keeps the file to its owner; the output is any other file.

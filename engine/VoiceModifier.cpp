@@ -228,8 +228,7 @@ RunStatus VoiceModifier::OpenFiles() {
   // Creating the output truncates it: were it the input, the rest of the
   // input would be lost.
   if (SameFile(inputName, outputName)) return RunStatus::kRunSameInputOutput;
-  outputFile = SoundFile::CreateForWriting(outputName, input->SampleRate(), input->BitsPerSample(),
-                                           input->Channels(), kWaveFormatPcm);
+  outputFile = SoundFile::CreateLike(outputName, *input);
   return outputFile->Status() == SoundFileStatus::kSoundFileWriting ? RunStatus::kRunOk
                                                                     : RunStatus::kRunOutputFailed;
 }

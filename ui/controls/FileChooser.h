@@ -26,7 +26,8 @@ class FileChooser {
 };
 
 // Filters of the file dialogs, the same in both languages.
-inline constexpr const char* kWavFilter = "Wav Files (*.wav);;All Files (*)";
+inline constexpr const char* kSoundFilter =
+    "Sound Files (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff *.rf64);;Wav Files (*.wav);;All Files (*)";
 inline constexpr const char* kParameterFileFilter = "Prm Files (*.prm);;All Files (*)";
 
 }  // namespace plimo

@@ -546,7 +546,7 @@ void MainWindow::BrowseInputFile() {
   if (operations.IsBusy()) return;
   browsing = true;
   QString path;
-  const bool chosen = chooser.ChooseFileToOpen(this, QString::fromLatin1(kWavFilter), &path);
+  const bool chosen = chooser.ChooseFileToOpen(this, QString::fromUtf8(kSoundFilter), &path);
   browsing = false;
   if (!chosen) return;
   const std::string chosenPath = LocalPath(path);
@@ -567,8 +567,11 @@ void MainWindow::BrowseOutputFile() {
   if (operations.IsBusy() || browsing) return;
   browsing = true;
   QString path;
-  // A new name may be typed: the output need not exist yet.
-  const bool chosen = chooser.ChooseFileToSave(this, QString::fromLatin1(kWavFilter), QStringLiteral("wav"),
+  // A new name may be typed: the output need not exist yet. A name typed
+  // without an extension gets the input's, so the output keeps its type.
+  QString suffix = QFileInfo(FromLocalPath(record.inputFileName)).suffix();
+  if (suffix.isEmpty()) suffix = QStringLiteral("wav");
+  const bool chosen = chooser.ChooseFileToSave(this, QString::fromUtf8(kSoundFilter), suffix,
                                                outputEdit->text(), &path);
   browsing = false;
   if (!chosen) return;

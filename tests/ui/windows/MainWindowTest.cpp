@@ -443,7 +443,7 @@ TEST_F(MainWindowTest, BrowsingForTheInputTakesItsFolderNameAndRate) {
   chooser.openAnswers = {QString::fromStdString(wav)};
   FileMode();
   Click(kBrowseInputId);
-  EXPECT_EQ(chooser.openFilters.last(), "Wav Files (*.wav);;All Files (*)");
+  EXPECT_EQ(chooser.openFilters.last(), QString::fromUtf8(kSoundFilter));
   EXPECT_EQ(Edit(kFolderId)->text().toStdString(), folder.Root() + "/");
   EXPECT_EQ(Edit(kInputId)->text(), "speech.wav");
   EXPECT_EQ(record.samplingRate, 44100);
