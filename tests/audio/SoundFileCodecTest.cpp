@@ -47,7 +47,7 @@ std::vector<int16_t> ReadAll(const std::string& path, SoundFileStatus* status) {
   return samples;
 }
 
-TEST(SoundFileCodec, ExtensibleAndFloatWavGiveTheSamplesOfClassic24Bit) {
+TEST(SoundFileCodec, ExtensibleFloatAnd32BitWavGiveTheSamplesOfClassic24Bit) {
   test::TempDir dir;
   // Full scale both ways, small values of both signs, and two channels that
   // differ so the mix is exercised.
@@ -65,9 +65,13 @@ TEST(SoundFileCodec, ExtensibleAndFloatWavGiveTheSamplesOfClassic24Bit) {
     AppendLittle32(floats, bits);
   }
   const std::vector<uint8_t> pcm24 = test::Encode24(wide);
+  std::vector<uint8_t> pcm32;
+  for (int32_t v : wide) AppendLittle32(pcm32, static_cast<uint32_t>(v) << 8);
   const std::string classic =
       dir.Write("classic.wav", test::WavBuilder().Fmt(test::kWavPcm, kChannels, kRate, 24).Data(pcm24).Bytes());
   const std::string extensible = dir.Write("extensible.wav", ExtensibleWav(test::kWavPcm, 24, pcm24));
+  const std::string pcm32Path =
+      dir.Write("pcm32.wav", test::WavBuilder().Fmt(test::kWavPcm, kChannels, kRate, 32).Data(pcm32).Bytes());
   const std::string floating = dir.Write("float.wav", ExtensibleWav(test::kWavFloat, 32, floats));
   const std::string plainFloat =
       dir.Write("plain-float.wav", test::WavBuilder().Fmt(test::kWavFloat, kChannels, kRate, 32).Data(floats).Bytes());
@@ -76,7 +80,7 @@ TEST(SoundFileCodec, ExtensibleAndFloatWavGiveTheSamplesOfClassic24Bit) {
   const std::vector<int16_t> expected = ReadAll(classic, &status);
   ASSERT_EQ(status, SoundFileStatus::kSoundFileReading);
   ASSERT_EQ(expected.size(), wide.size() / kChannels);
-  for (const std::string& path : {extensible, floating, plainFloat}) {
+  for (const std::string& path : {extensible, pcm32Path, floating, plainFloat}) {
     EXPECT_EQ(ReadAll(path, &status), expected) << path;
     EXPECT_EQ(status, SoundFileStatus::kSoundFileReading) << path;
   }

@@ -236,16 +236,12 @@ std::vector<Refusal> Refusals() {
       {"ends after RIFF header", riffOnly, SoundFileStatus::kSoundFileNotWave},
       {"no chunks", WavBuilder().Bytes(), SoundFileStatus::kSoundFileNoFormat},
       {"only data", WavBuilder().Data(someData).Bytes(), SoundFileStatus::kSoundFileNoFormat},
-      {"float", WavBuilder().Fmt(kWavFloat, 1, 16000, 32).Data(someData).Bytes(),
+      // Float and A-law wavs are read through the codec library; a tag no
+      // reader knows is still refused.
+      {"unknown tag", WavBuilder().Fmt(0x2222, 1, 8000, 8).Data(someData).Bytes(),
        SoundFileStatus::kSoundFileUnsupported},
-      {"A-law", WavBuilder().Fmt(kWavALaw, 1, 8000, 8).Data(someData).Bytes(),
-       SoundFileStatus::kSoundFileUnsupported},
-      {"16-bit mu-law", WavBuilder().Fmt(kWavMuLaw, 1, 8000, 16).Data(someData).Bytes(),
-       SoundFileStatus::kSoundFileUnsupported},
-      {"12-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 12).Data(someData).Bytes(),
-       SoundFileStatus::kSoundFileUnsupported},
-      {"32-bit PCM", WavBuilder().Fmt(kWavPcm, 1, 8000, 32).Data(someData).Bytes(),
-       SoundFileStatus::kSoundFileUnsupported},
+      // 32-bit PCM, 12 bits in 16-bit containers and µ-law stored wider
+      // than 8 bits are read through the codec library too.
       {"extensible tag", WavBuilder().Fmt(0xFFFE, 1, 8000, 16).Data(someData).Bytes(),
        SoundFileStatus::kSoundFileUnsupported},
       {"rate below 1000 Hz", WavBuilder().Fmt(kWavPcm, 1, 999, 16).Data(someData).Bytes(),

@@ -54,9 +54,11 @@ TEST_F(CliInfo, JsonCarriesEveryKeyForGoodAndBadFiles) {
   std::vector<std::string> lines = Lines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "{\"file\":\"" + mulaw +
-                          "\",\"ok\":true,\"status\":1,\"error\":\"\",\"format_tag\":7,"
+                          "\",\"ok\":true,\"status\":1,\"error\":\"\",\"container\":\"WAV\","
+                          "\"encoding\":\"µ-law\",\"format_tag\":7,"
                           "\"channels\":1,\"rate\":8000,\"bits\":8,\"frames\":4000,\"seconds\":0.5}");
-  for (const char* key : {"\"file\":", "\"ok\":false", "\"status\":5", "\"error\":\"", "\"format_tag\":",
+  for (const char* key : {"\"file\":", "\"ok\":false", "\"status\":5", "\"error\":\"", "\"container\":",
+                          "\"encoding\":", "\"format_tag\":",
                           "\"channels\":", "\"rate\":", "\"bits\":", "\"frames\":", "\"seconds\":"}) {
     EXPECT_NE(lines[1].find(key), std::string::npos) << key;
   }
