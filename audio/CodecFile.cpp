@@ -305,11 +305,15 @@ int CodecFormatFor(int container, int inputFormat, uint16_t classicBits) {
     return inputFormat;
   }
   if ((container & SF_FORMAT_SUBMASK) != 0) return container;
+  // A lossy encoding is only ever kept in its own container: the library
+  // admits MP3 in a wav header but cannot write one.
   SF_INFO probe{};
   probe.samplerate = static_cast<int>(kSoundFileMinRateHz) * 8;
   probe.channels = 1;
   probe.format = major | (inputFormat & SF_FORMAT_SUBMASK);
-  if (sf_format_check(&probe) != 0) return probe.format;
+  const int inputSubtype = inputFormat & SF_FORMAT_SUBMASK;
+  const bool lossy = IsFloatLike(inputSubtype) && inputSubtype != SF_FORMAT_FLOAT && inputSubtype != SF_FORMAT_DOUBLE;
+  if (!lossy && sf_format_check(&probe) != 0) return probe.format;
   switch (classicBits) {
     case 8: return major | (major == SF_FORMAT_FLAC || major == SF_FORMAT_AIFF ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_U8);
     case 24: return major | SF_FORMAT_PCM_24;

@@ -397,11 +397,30 @@ std::unique_ptr<SoundFile> SoundFile::CreateForWriting(const std::string& name, 
   return file;
 }
 
-std::unique_ptr<SoundFile> SoundFile::CreateLike(const std::string& name, const SoundFile& input) {
+namespace {
+
+// The codec library's format for an output named name of a run on a file
+// read as inputFormat (0: a classic wav); 0 for a classic wav.
+int OutputFormat(const std::string& name, int inputFormat, uint16_t classicBits) {
   const int asked = CodecContainerOfName(name);
-  const int inputFormat = input.codec ? input.codec->Format() : 0;
   const int container = asked != 0 ? asked : inputFormat;
-  const int format = container == 0 ? 0 : CodecFormatFor(container, inputFormat, input.BitsPerSample());
+  return container == 0 ? 0 : CodecFormatFor(container, inputFormat, classicBits);
+}
+
+}  // namespace
+
+std::string SoundFile::RefusalOfOutput(const std::string& name, const SoundFile& input) {
+  const int format = OutputFormat(name, input.codec ? input.codec->Format() : 0, input.BitsPerSample());
+  std::string reason;
+  if (format != 0 && !CodecFormatIsClassicWav(format) &&
+      !CodecFile::CanWrite(format, input.SampleRate(), input.Channels(), &reason)) {
+    return reason;
+  }
+  return std::string();
+}
+
+std::unique_ptr<SoundFile> SoundFile::CreateLike(const std::string& name, const SoundFile& input) {
+  const int format = OutputFormat(name, input.codec ? input.codec->Format() : 0, input.BitsPerSample());
   std::string reason;
   struct stat info;
   const bool pipe = stat(name.c_str(), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));

@@ -72,6 +72,9 @@ class SoundFile {
   // ".wav", ".mp3", ...), at the input's rate and channel count. A classic
   // wav, and anything sent down a pipe, goes through CreateForWriting.
   static std::unique_ptr<SoundFile> CreateLike(const std::string& name, const SoundFile& input);
+  // Why CreateLike would refuse name for input before creating anything
+  // (an Opus name for a rate Opus cannot hold); empty when it would not.
+  static std::string RefusalOfOutput(const std::string& name, const SoundFile& input);
 
   virtual ~SoundFile();
   SoundFile(const SoundFile&) = delete;

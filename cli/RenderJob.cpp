@@ -121,6 +121,8 @@ RenderResult Render(VoiceParameters& record, uint32_t seed, const RenderItem& it
                                      " Hz a modification runs at");
     }
     secondsIn = static_cast<double>(probe->FrameCount()) / static_cast<double>(rate);
+    const std::string refusal = toStdout ? std::string() : SoundFile::RefusalOfOutput(item.output, *probe);
+    if (!refusal.empty()) return Failure(item.output, refusal);
   }
   if (toStdout && isatty(STDOUT_FILENO) == 1) {
     return Failure(item.output, "standard output is a terminal; send the wav to a file or a pipe");

@@ -101,6 +101,13 @@ TEST(CliFormats, EveryContainerRendersToItsOwnKindWithTheRaisedPitch) {
     EXPECT_EQ(refused.exitStatus, 1);
     EXPECT_NE(refused.err.find("plimo-cli info: " + cut + ": "), std::string::npos) << refused.err;
   }
+
+  // Opus holds a few rates only; any other is refused before a file exists.
+  const std::string cd = dir.Write("cd.wav", test::MakeWav(test::kWavPcm, 1, 44100, 16, mono));
+  CliRun opus = RunCli(dir, {"render", cd, dir.Path("cd.opus"), "--quiet"});
+  EXPECT_EQ(opus.exitStatus, 1);
+  EXPECT_NE(opus.err.find("Opus holds only"), std::string::npos) << opus.err;
+  EXPECT_TRUE(test::ReadBytes(dir.Path("cd.opus")).empty());
 }
 
 }  // namespace
