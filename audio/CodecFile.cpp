@@ -1,7 +1,6 @@
 #include "audio/CodecFile.h"
 
 #include <sndfile.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -24,6 +23,8 @@ constexpr int64_t kMaxFrames = int64_t{1} << 45;
 // the 24-bit rule exactly where both can hold the same value.
 constexpr double kFloatScale32 = 2147483648.0;
 constexpr uint32_t kOpusRatesHz[] = {8000, 12000, 16000, 24000, 48000};
+// A rate every container takes, for asking whether one holds an encoding.
+constexpr int kProbeRateHz = 8000;
 
 std::FILE* StreamOf(void* user) { return static_cast<std::FILE*>(user); }
 
@@ -58,10 +59,8 @@ SF_VIRTUAL_IO VirtualIo() {
   return SF_VIRTUAL_IO{VirtualLength, VirtualSeek, VirtualRead, VirtualWrite, VirtualTell};
 }
 
-bool IsFloatLike(int subtype) {
+bool IsLossy(int subtype) {
   switch (subtype) {
-    case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE:
     case SF_FORMAT_VORBIS:
     case SF_FORMAT_OPUS:
     case SF_FORMAT_MPEG_LAYER_I:
@@ -69,6 +68,11 @@ bool IsFloatLike(int subtype) {
     case SF_FORMAT_MPEG_LAYER_III: return true;
     default: return false;
   }
+}
+
+// Decoded as fractions of full scale rather than as integers.
+bool IsFloatLike(int subtype) {
+  return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE || IsLossy(subtype);
 }
 
 bool IsWide(int subtype) { return subtype == SF_FORMAT_PCM_24 || subtype == SF_FORMAT_PCM_32; }
@@ -308,12 +312,10 @@ int CodecFormatFor(int container, int inputFormat, uint16_t classicBits) {
   // A lossy encoding is only ever kept in its own container: the library
   // admits MP3 in a wav header but cannot write one.
   SF_INFO probe{};
-  probe.samplerate = static_cast<int>(kSoundFileMinRateHz) * 8;
+  probe.samplerate = kProbeRateHz;
   probe.channels = 1;
   probe.format = major | (inputFormat & SF_FORMAT_SUBMASK);
-  const int inputSubtype = inputFormat & SF_FORMAT_SUBMASK;
-  const bool lossy = IsFloatLike(inputSubtype) && inputSubtype != SF_FORMAT_FLOAT && inputSubtype != SF_FORMAT_DOUBLE;
-  if (!lossy && sf_format_check(&probe) != 0) return probe.format;
+  if (!IsLossy(inputFormat & SF_FORMAT_SUBMASK) && sf_format_check(&probe) != 0) return probe.format;
   switch (classicBits) {
     case 8: return major | (major == SF_FORMAT_FLAC || major == SF_FORMAT_AIFF ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_U8);
     case 24: return major | SF_FORMAT_PCM_24;
