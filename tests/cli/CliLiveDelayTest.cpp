@@ -19,6 +19,7 @@ namespace plimo::test {
 namespace {
 
 constexpr double kAgreementMs = kRealTimeBuild ? 10.0 : 40.0;
+constexpr double kServerFigureJumpMs = 10.0;
 // A sanitized run takes seconds to set up before it hears anything.
 constexpr int kSetUpSeconds = kRealTimeBuild ? 1 : 6;
 // The stretch of clicks a stated figure is held to: the first second of
@@ -104,12 +105,10 @@ TEST_F(LiveDelay, StatedDelayIsTheMeasuredOneAndTheLowProfileIsShorter) {
     RecordProperty(std::string("measured_ms_") + profiles[p], static_cast<int>(last));
     if (!probe.KeptTime()) continue;
     EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
-    // The low profile's summary has been seen up to 11 ms above the
-    // clicks when the sound server's own figure jumps late in a run: it
-    // is shown beside them, not held to them.
-    if (p == 0) {
-      EXPECT_NEAR(last, end, kAgreementMs) << profiles[p] << ", at the end";
-    }
+    // The closing summary rests on the sound server's own figure for the
+    // speaker, which has been seen to jump up to 13 ms late in a run while
+    // the clicks heard kept their delay.
+    EXPECT_NEAR(last, end, kAgreementMs + kServerFigureJumpMs) << profiles[p] << ", at the end";
   }
   if (kRealTimeBuild && probe.KeptTime()) {
     EXPECT_LT(measured[1], measured[0]);
