@@ -1,10 +1,11 @@
 #pragma once
 
-// A private PulseAudio server (scripts/sound-server) for tests that need
-// real time, a mixer, or both: started on first use in a throwaway folder,
-// stopped when the test program ends. Its default sink "speaker" is what
-// the program plays to (recordable from speaker.monitor); what is played
-// into the sink "micfeed" is what the program's microphone hears.
+// A private sound server (scripts/sound-server) for tests that need real
+// time, a mixer, or both: PulseAudio, started on first use in a throwaway
+// folder and stopped when the test program ends, or a test's own PipeWire.
+// Its default sink "speaker" is what the program plays to (recordable from
+// speaker.monitor); what is played into the sink "micfeed" is what the
+// program's microphone hears.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -56,9 +57,10 @@ class ChildEnvironment {
 };
 
 // Runs a program with the arguments as they are (no shell) and waits for
-// it; its output goes to outPath when given. The exit status, or -1.
+// it; its output goes to outPath and its errors to errPath when given. The
+// exit status, or -1.
 inline int RunProgram(const std::vector<std::string>& command, const std::string& outPath = "",
-                      const Variables& overrides = {}) {
+                      const Variables& overrides = {}, const std::string& errPath = "") {
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -71,6 +73,11 @@ inline int RunProgram(const std::vector<std::string>& command, const std::string
     if (in < 0 || out < 0) _exit(127);
     dup2(in, 0);
     dup2(out, 1);
+    if (!errPath.empty()) {
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err < 0) _exit(127);
+      dup2(err, 2);
+    }
     execvpe(argv[0], argv.data(), environment.Get());
     _exit(127);
   }
@@ -161,15 +168,42 @@ inline Variables ServerEnvironment(const TempDir& dir) {
   return variables;
 }
 
+// PipeWire comes with its server for PulseAudio clients, which is what
+// the program and the tests talk to.
+enum class ServerFlavour { kPulseAudio, kPipeWire };
+
 class SoundServer {
  public:
   static constexpr int kFeedLatencyMs = 100;
 
-  // The program's server, started on first use; check Running().
+  // The program's PulseAudio server, started on first use; check Running().
   static SoundServer& Get() {
-    static SoundServer server;
+    static SoundServer server(ServerFlavour::kPulseAudio);
     return server;
   }
+
+  // A server of one's own, stopped when it goes; check Running().
+  explicit SoundServer(ServerFlavour flavour) {
+    if (dir.Root().empty()) {
+      failure = "no temporary folder for the sound server";
+      return;
+    }
+    std::vector<std::string> command{Script()};
+    if (flavour == ServerFlavour::kPipeWire) command.push_back("--pipewire");
+    command.insert(command.end(), {"start", dir.Root(), std::to_string(getpid())});
+    const std::string errors = dir.Path("start.err");
+    if (RunProgram(command, dir.Path("start.log"), {}, errors) != 0) {
+      const std::vector<uint8_t> said = ReadBytes(errors);
+      failure = std::string(flavour == ServerFlavour::kPipeWire ? "PipeWire" : "PulseAudio") +
+                " did not start (scripts/install-deps installs it): " + std::string(said.begin(), said.end());
+      return;
+    }
+    variables = ServerEnvironment(dir);
+    running = !variables.empty();
+    if (!running) failure = "scripts/sound-server left no environment";
+  }
+  SoundServer(const SoundServer&) = delete;
+  SoundServer& operator=(const SoundServer&) = delete;
 
   bool Running() const { return running; }
   const std::string& Failure() const { return failure; }
@@ -232,23 +266,6 @@ class SoundServer {
   }
 
  private:
-  SoundServer() {
-    if (dir.Root().empty()) {
-      failure = "no temporary folder for the sound server";
-      return;
-    }
-    const std::string log = dir.Path("start.log");
-    if (RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}, log) != 0) {
-      failure =
-          "scripts/sound-server could not start PulseAudio (is it installed? "
-          "scripts/install-deps installs it)";
-      return;
-    }
-    variables = ServerEnvironment(dir);
-    running = !variables.empty();
-    if (!running) failure = "scripts/sound-server left no environment";
-  }
-
   static std::string Script() { return PLIMO_SOURCE_DIR "/scripts/sound-server"; }
 
   TempDir dir;
