@@ -122,22 +122,75 @@ int LinearResample(const float* s, int m, float* t, int q) {
   return q;
 }
 
+namespace {
+
 // Each output waits on the one before it, so the feedback terms are taken
 // oldest first: the newest output's term comes last, and the earlier ones
 // are summed while it is still being computed.
+double DirectFormSum(const float* b, int nb, const float* a, int na, const float* x, const float* y, int i) {
+  double sum = 0.0;
+  const int lastB = std::min(i, nb - 1);
+  for (int k = 0; k <= lastB; ++k) {
+    sum += static_cast<double>(b[k]) * x[i - k];
+  }
+  const int lastA = std::min(i, na - 1);
+  for (int k = lastA; k >= 1; --k) {
+    sum -= static_cast<double>(a[k]) * y[i - k];
+  }
+  return sum;
+}
+
+// The outputs from `first` on of a filter with kTaps numerator and
+// denominator values, once every tap reaches back into the signal. The
+// last inputs and outputs ride in registers instead of being stored and
+// reloaded for every output, which shortens the wait of each output on
+// the one before it; the sums keep the direct form's order, so the
+// results are the same to the bit.
+template <int kTaps>
+void FilterSteadyState(const float* b, const float* a, const float* x, float* y, int first, int n) {
+  double numerator[kTaps];
+  double denominator[kTaps];
+  double inputs[kTaps];   // before output i: x[i - 1 - k]
+  double outputs[kTaps];  // before output i: y[i - k], from k = 1
+#pragma GCC unroll 8
+  for (int k = 0; k < kTaps; ++k) {
+    numerator[k] = b[k];
+    denominator[k] = a[k];
+    inputs[k] = x[first - 1 - k];
+    outputs[k] = k > 0 ? y[first - k] : 0.0;
+  }
+  for (int i = first; i < n; ++i) {
+#pragma GCC unroll 8
+    for (int k = kTaps - 1; k > 0; --k) inputs[k] = inputs[k - 1];
+    inputs[0] = x[i];
+    double sum = 0.0;
+#pragma GCC unroll 8
+    for (int k = 0; k < kTaps; ++k) sum += numerator[k] * inputs[k];
+#pragma GCC unroll 8
+    for (int k = kTaps - 1; k >= 1; --k) sum -= denominator[k] * outputs[k];
+    const float out = static_cast<float>(sum);
+    y[i] = out;
+#pragma GCC unroll 8
+    for (int k = kTaps - 1; k > 1; --k) outputs[k] = outputs[k - 1];
+    outputs[1] = out;
+  }
+}
+
+// The pitch tracker's low-pass filters: 7 numerator and 7 denominator values.
+constexpr int kSixthOrderTaps = 7;
+
+}  // namespace
+
 void Filter(const float* b, int nb, const float* a, int na, float* x, int n, float* scratch) {
   float* y = scratch;
-  for (int i = 0; i < n; ++i) {
-    double sum = 0.0;
-    const int lastB = std::min(i, nb - 1);
-    for (int k = 0; k <= lastB; ++k) {
-      sum += static_cast<double>(b[k]) * x[i - k];
-    }
-    const int lastA = std::min(i, na - 1);
-    for (int k = lastA; k >= 1; --k) {
-      sum -= static_cast<double>(a[k]) * y[i - k];
-    }
-    y[i] = static_cast<float>(sum);
+  const bool sixthOrder = nb == kSixthOrderTaps && na == kSixthOrderTaps;
+  // Until every tap reaches back into the signal, the sums are shorter.
+  const int head = sixthOrder ? std::min(n, kSixthOrderTaps) : n;
+  for (int i = 0; i < head; ++i) {
+    y[i] = static_cast<float>(DirectFormSum(b, nb, a, na, x, y, i));
+  }
+  if (sixthOrder) {
+    FilterSteadyState<kSixthOrderTaps>(b, a, x, y, head, n);
   }
   std::copy(y, y + n, x);
 }

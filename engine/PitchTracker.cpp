@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "dsp/Primitives.h"
 #include "engine/PitchFilterTable.h"
@@ -87,11 +88,15 @@ void PitchTracker::ConfigurePitchTracker(int fs, double frameSeconds, double hop
 
 float PitchTracker::EstimateDecimated(const float* x, int row, float* strength, double* energy) {
   const PitchFilterRow& filter = kPitchFilterTable[row];
-  std::copy(x, x + frameLength, filtered.begin());
-  Filter(filter.b, 7, filter.a, 7, filtered.data(), frameLength, scratch.data());
-
   const int step = static_cast<int>(std::floor(samplingRate / 1000.0 + 0.5));
   const int count = decimatedFrameLength;
+  // The filter's state starts fresh in every frame, so the outputs past the
+  // last one kept for the decimated signal change nothing and are skipped.
+  const int64_t lastKept = static_cast<int64_t>(std::max(count - 1, 0)) * step;
+  const int filteredLength = static_cast<int>(std::min<int64_t>(frameLength, lastKept + 1));
+  std::copy(x, x + filteredLength, filtered.begin());
+  Filter(filter.b, 7, filter.a, 7, filtered.data(), filteredLength, scratch.data());
+
   double e = 0.0;
   for (int j = 0; j < count; ++j) {
     const int64_t source = static_cast<int64_t>(j) * step;

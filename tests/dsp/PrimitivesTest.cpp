@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -308,6 +309,30 @@ TEST(Filter, FreshStateAndLeadingDenominatorIgnored) {
   x = input;
   Filter(b, 4, a, 1, x.data(), 6, scratch.data());
   EXPECT_EQ(x, (std::vector<float>{1, 3, 4, 6, 6, 6}));
+}
+
+// The sixth-order filters of the pitch tracker take a faster path once all
+// seven taps reach into the signal; it must give the difference equation's
+// outputs to the bit, its sums in the documented order.
+TEST(Filter, SixthOrderMatchesTheDirectFormToTheBit) {
+  const float b[] = {0.0001f, 0.0006f, 0.0015f, 0.002f, 0.0015f, 0.0006f, 0.0001f};
+  const float a[] = {1.0f, -3.0f, 3.75f, -2.5f, 0.9375f, -0.1875f, 0.015625f};  // (1 - z^-1 / 2)^6
+  RandomGenerator random(99);
+  std::vector<float> input(500);
+  for (float& v : input) v = std::round(static_cast<float>(20000.0 * NoiseValue(random)));
+  for (const int n : {500, 8, 7, 3}) {
+    std::vector<float> expected(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      double sum = 0.0;
+      for (int k = 0; k <= std::min(i, 6); ++k) sum += static_cast<double>(b[k]) * input[i - k];
+      for (int k = std::min(i, 6); k >= 1; --k) sum -= static_cast<double>(a[k]) * expected[i - k];
+      expected[i] = static_cast<float>(sum);
+    }
+    std::vector<float> x(input.begin(), input.begin() + n);
+    std::vector<float> scratch(static_cast<size_t>(n));
+    Filter(b, 7, a, 7, x.data(), n, scratch.data());
+    EXPECT_EQ(x, expected) << n;
+  }
 }
 
 }  // namespace
