@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "audio/CodecLibrary.h"
 #include "audio/SampleDecoding.h"
 #include "audio/SoundFile.h"
 
@@ -91,10 +92,11 @@ bool RateFits(int format, uint32_t rate) {
 }  // namespace
 
 std::unique_ptr<CodecFile> CodecFile::OpenForReading(std::FILE* stream) {
-  if (stream == nullptr || fseeko(stream, 0, SEEK_SET) != 0) return nullptr;
+  const CodecLibrary* codecs = Codecs();
+  if (codecs == nullptr || stream == nullptr || fseeko(stream, 0, SEEK_SET) != 0) return nullptr;
   SF_VIRTUAL_IO io = VirtualIo();
   SF_INFO info{};
-  SNDFILE* handle = sf_open_virtual(&io, SFM_READ, &info, stream);
+  SNDFILE* handle = codecs->openVirtual(&io, SFM_READ, &info, stream);
   if (handle == nullptr) return nullptr;
   std::unique_ptr<CodecFile> file(new CodecFile());
   file->handle = handle;
@@ -119,11 +121,16 @@ std::unique_ptr<CodecFile> CodecFile::OpenForReading(std::FILE* stream) {
 }
 
 bool CodecFile::CanWrite(int format, uint32_t rate, uint16_t channels, std::string* reason) {
+  const CodecLibrary* codecs = Codecs();
+  if (codecs == nullptr) {
+    *reason = std::string("the codec library ") + kCodecLibraryName + " cannot be loaded";
+    return false;
+  }
   SF_INFO info{};
   info.samplerate = static_cast<int>(rate);
   info.channels = channels;
   info.format = format;
-  if (channels < 1 || channels > kMaxChannels || sf_format_check(&info) == 0) {
+  if (channels < 1 || channels > kMaxChannels || codecs->formatCheck(&info) == 0) {
     *reason = "this container cannot hold this encoding, rate and channel count";
     return false;
   }
@@ -149,9 +156,9 @@ std::unique_ptr<CodecFile> CodecFile::CreateForWriting(std::FILE* stream, int fo
   info.channels = channels;
   info.format = format;
   SF_VIRTUAL_IO io = VirtualIo();
-  SNDFILE* handle = sf_open_virtual(&io, SFM_WRITE, &info, stream);
+  SNDFILE* handle = Codecs()->openVirtual(&io, SFM_WRITE, &info, stream);
   if (handle == nullptr) {
-    *reason = sf_strerror(nullptr);
+    *reason = Codecs()->errorText(nullptr);
     return nullptr;
   }
   std::unique_ptr<CodecFile> file(new CodecFile());
@@ -167,7 +174,7 @@ CodecFile::~CodecFile() { static_cast<void>(Close()); }
 
 bool CodecFile::Close() {
   if (handle == nullptr) return true;
-  const bool ok = sf_close(handle) == 0;
+  const bool ok = Codecs()->close(handle) == 0;
   handle = nullptr;
   return ok;
 }
@@ -195,11 +202,11 @@ int CodecFile::Read(int16_t* destination, int n) {
     const sf_count_t frames = std::min<sf_count_t>(framesPerPiece, n - delivered);
     sf_count_t got = 0;
     if (!real.empty()) {
-      got = sf_readf_double(handle, real.data(), frames);
+      got = Codecs()->readDouble(handle, real.data(), frames);
     } else if (!wide.empty()) {
-      got = sf_readf_int(handle, wide.data(), frames);
+      got = Codecs()->readInt(handle, wide.data(), frames);
     } else {
-      got = sf_readf_short(handle, narrow.data(), frames);
+      got = Codecs()->readShort(handle, narrow.data(), frames);
     }
     if (got < 0 || got > frames) return -1;
     for (sf_count_t f = 0; f < got; ++f) {
@@ -222,7 +229,7 @@ int CodecFile::Read(int16_t* destination, int n) {
     if (got < frames) {
       // A corrupt or cut stream ends early with an error; a clean end has
       // none. Samples already delivered stay delivered.
-      if (sf_error(handle) != SF_ERR_NO_ERROR && delivered == 0) return -1;
+      if (Codecs()->error(handle) != SF_ERR_NO_ERROR && delivered == 0) return -1;
       break;
     }
   }
@@ -238,7 +245,7 @@ int CodecFile::Write(const int16_t* source, int n) {
     for (int f = 0; f < frames; ++f) {
       std::fill_n(narrow.begin() + static_cast<ptrdiff_t>(f) * channels, channels, source[written + f]);
     }
-    if (sf_writef_short(handle, narrow.data(), frames) != frames) return -1;
+    if (Codecs()->writeShort(handle, narrow.data(), frames) != frames) return -1;
     written += frames;
     frameCount += frames;
   }
@@ -315,7 +322,10 @@ int CodecFormatFor(int container, int inputFormat, uint16_t classicBits) {
   probe.samplerate = kProbeRateHz;
   probe.channels = 1;
   probe.format = major | (inputFormat & SF_FORMAT_SUBMASK);
-  if (!IsLossy(inputFormat & SF_FORMAT_SUBMASK) && sf_format_check(&probe) != 0) return probe.format;
+  const CodecLibrary* codecs = Codecs();
+  if (codecs != nullptr && !IsLossy(inputFormat & SF_FORMAT_SUBMASK) && codecs->formatCheck(&probe) != 0) {
+    return probe.format;
+  }
   switch (classicBits) {
     case 8: return major | (major == SF_FORMAT_FLAC || major == SF_FORMAT_AIFF ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_U8);
     case 24: return major | SF_FORMAT_PCM_24;
