@@ -322,8 +322,11 @@ int CodecFormatFor(int container, int inputFormat, uint16_t classicBits) {
   probe.samplerate = kProbeRateHz;
   probe.channels = 1;
   probe.format = major | (inputFormat & SF_FORMAT_SUBMASK);
-  const CodecLibrary* codecs = Codecs();
-  if (codecs != nullptr && !IsLossy(inputFormat & SF_FORMAT_SUBMASK) && codecs->formatCheck(&probe) != 0) {
+  // A classic wav input names no encoding, and a format without one is never
+  // valid, so the library is not asked (nor loaded) for it.
+  const int inputEncoding = inputFormat & SF_FORMAT_SUBMASK;
+  if (inputEncoding != 0 && !IsLossy(inputEncoding) && Codecs() != nullptr &&
+      Codecs()->formatCheck(&probe) != 0) {
     return probe.format;
   }
   switch (classicBits) {
