@@ -1,5 +1,6 @@
 #include "engine/RunGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace plimo {
@@ -25,6 +26,13 @@ int BlockLengthFor(int samplingRate) {
 int LpcOrderFor(int samplingRate) { return samplingRate / kHzPerLpcOrder + kExtraLpcOrder; }
 
 int UnvoicedHopFor(int samplingRate) { return static_cast<int>(samplingRate * kFirstHopSeconds); }
+
+int RingSizeFor(int samplingRate) {
+  constexpr double kMargin = 2.0;
+  const double frameLength = std::floor(kAnalysisFrameSeconds * samplingRate + 0.5);
+  const double span = frameLength * (kMaxDurationFactor + 4) + kOutputLagSeconds * samplingRate;
+  return std::min(static_cast<int>(std::ceil(kMargin * span)), kRingSize);
+}
 
 int SmallestInverseBinCount(int binCount) {
   int bins = static_cast<int>(std::floor(static_cast<float>(binCount) / kMaxPitchFactor + 0.5));

@@ -20,8 +20,8 @@ inline constexpr double kOutputLagSeconds = 0.02;
 inline constexpr int kMinRunRate = 1000;   // Hz
 inline constexpr int kMaxRunRate = 96000;  // Hz
 
-// The overlap-add rings. They must hold every position between the output
-// position and the end of the last placed frame: under
+// The largest overlap-add ring. A ring must hold every position between
+// the output position and the end of the last placed frame: under
 // L * (duration + 4) + 0.02 fs samples (one hop of up to L stretched by the
 // duration, a pitch-factor step of up to 3 L, the frame itself, and the
 // output lag), which the limits below keep within the ring.
@@ -41,6 +41,11 @@ inline constexpr float kMaxPitchFactor = 3.0f;
 // the envelope is stretched by the formant factor itself).
 inline constexpr float kMinFormantFactor = 0.1f;
 inline constexpr float kMaxFormantFactor = 10.0f;
+
+// The overlap-add rings of a run at samplingRate: twice the span above for
+// its own frame length and output lag, at most kRingSize. A run at a common
+// rate then clears and walks a fifth to a half of the largest ring.
+int RingSizeFor(int samplingRate);
 
 // Positions are kept in 64 bits and never wrap; the pitch tracker is still
 // told of the wrap a 32-bit run would make every kWrapDistance samples past

@@ -44,7 +44,7 @@ int VoiceProcessor::Prepare(bool analysisOnlyRun) {
   blockLength = BlockLengthFor(fs);
   if (!analysisOnly &&
       (frameModifier.Configure(fs, fftSize, lpcOrder, frameLength, record.equaliser, random) < 0 ||
-       overlapAdd.Prepare(kRingSize, blockLength) < 0)) {
+       overlapAdd.Prepare(RingSizeFor(fs), blockLength) < 0)) {
     return -1;
   }
   // Live output at another duration would drift ever further from the

@@ -121,8 +121,8 @@ TEST_F(VoiceModifierTest, OutputEndsWithTheLastFullBlock) {
 
 // A 70 Hz voice hops by 229 samples, more than 0.01 fs: the plain output
 // rule would emit positions that the next frames still add to. Those
-// additions would stay in the rings and come out one ring later (100000
-// samples) as an echo in whatever follows.
+// additions would stay in the rings and come out one ring later
+// (RingSizeFor the rate) as an echo in whatever follows.
 TEST_F(VoiceModifierTest, LowVoiceLosesNoSamples) {
   const size_t voiceLength = 3 * kRate / 2;
   auto input = WithLeadIn(Vowel(70.0, kRate, static_cast<int>(voiceLength)), kRate);
