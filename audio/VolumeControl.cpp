@@ -2,12 +2,9 @@
 
 #include <limits>
 
-namespace plimo {
+#include "platform/SoundDevices.h"
 
-namespace {
-// The mixer whose controls are the user's default devices' gains.
-constexpr const char* kDefaultMixer = "default";
-}  // namespace
+namespace plimo {
 
 VolumeControl::~VolumeControl() {
   // The watcher thread must not call into a half-destroyed object.
@@ -15,9 +12,13 @@ VolumeControl::~VolumeControl() {
   element.Close();
 }
 
-void VolumeControl::Open(MixerDirection direction, const char* const* names, size_t nameCount,
-                         bool anyVolume) {
-  isOpen = element.Open(kDefaultMixer, direction, names, nameCount, anyVolume) == DeviceResult::kDeviceOk;
+void VolumeControl::Open(MixerDirection newDirection, const char* const* newNames, size_t newNameCount,
+                         bool newAnyVolume) {
+  direction = newDirection;
+  names = newNames;
+  nameCount = newNameCount;
+  anyVolume = newAnyVolume;
+  isOpen = element.Open(mixerDevice.c_str(), direction, names, nameCount, anyVolume) == DeviceResult::kDeviceOk;
   if (!isOpen) return;
   isInitialised = true;
   long low = 0;
@@ -34,6 +35,16 @@ void VolumeControl::Open(MixerDirection direction, const char* const* names, siz
                                      : std::numeric_limits<int32_t>::max());
   }
   element.SetListener(this);
+}
+
+void VolumeControl::Follow(const std::string& devicePcm) {
+  element.SetListener(nullptr);
+  element.Close();
+  isOpen = false;
+  hasVolumeControl = false;
+  minimum = maximum = steps = -1;
+  mixerDevice = MixerDeviceOf(devicePcm);
+  Open(direction, names, nameCount, anyVolume);
 }
 
 bool VolumeControl::HasVolumeControl() const { return hasVolumeControl; }

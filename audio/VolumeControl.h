@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "platform/MixerElement.h"
 
@@ -40,6 +41,12 @@ class VolumeControl : private MixerListener {
   // The default device's mixer was opened.
   bool IsOpen() const { return isOpen; }
 
+  // Takes the control of another device's mixer (devicePcm as the sound
+  // devices name it, "" for the default one), found as the first was.
+  // Not while the mixer's listener may be called into user code that
+  // reads this control on another thread.
+  void Follow(const std::string& devicePcm);
+
  protected:
   VolumeControl() = default;
   // Opens the default device's mixer and looks for the control (see
@@ -47,6 +54,12 @@ class VolumeControl : private MixerListener {
   void Open(MixerDirection direction, const char* const* names, size_t nameCount, bool anyVolume);
 
   MixerElement element;
+  std::string mixerDevice = "default";
+  // How Open looked for the control, to look again on another mixer.
+  MixerDirection direction = MixerDirection::kPlayback;
+  const char* const* names = nullptr;
+  size_t nameCount = 0;
+  bool anyVolume = false;
   bool isOpen = false;
   bool isInitialised = false;
   bool hasVolumeControl = false;

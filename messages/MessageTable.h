@@ -43,6 +43,12 @@ inline constexpr MessagePair kMessageCannotCreateVirtualMicrophone{
 inline constexpr MessagePair kMessageCannotOpenVirtualMicrophone{"Cannot send to Plimo Microphone!",
                                                                  "Plimo Mikrofonu'na gönderilemiyor!"};
 
+// The sound server ended or restarted while the program ran: a run using
+// it ends, and its devices and the virtual microphone come back with it.
+inline constexpr MessagePair kMessageSoundServerGone{
+    "The sound server has stopped. Its devices and Plimo Microphone return when it is back.",
+    "Ses sunucusu durdu. Aygıtları ve Plimo Mikrofonu, sunucu geri geldiğinde döner."};
+
 // A device chosen by name is not among the devices.
 inline constexpr MessagePair kMessageNoSuchDevice{"No such sound device!", "Böyle bir ses aygıtı yok!"};
 

@@ -47,6 +47,18 @@ void ListAlsaHints(std::vector<SoundDevice>* devices) {
 
 std::string ServerDevicePcm(const std::string& name) { return "pulse:DEVICE=" + name; }
 
+std::string MixerDeviceOf(const std::string& pcm) {
+  constexpr const char* kServerPrefix = "pulse:";
+  constexpr const char* kCardKey = "CARD=";
+  if (pcm.empty()) return "default";
+  // The server's control plugin takes the same arguments as its device.
+  if (pcm.rfind(kServerPrefix, 0) == 0) return pcm;
+  const size_t card = pcm.find(kCardKey);
+  if (card == std::string::npos) return "default";
+  const size_t end = pcm.find(',', card);
+  return "hw:" + pcm.substr(card, end == std::string::npos ? std::string::npos : end - card);
+}
+
 bool ListSoundDevices(ServerClient* client, std::vector<SoundDevice>* devices) {
   devices->clear();
   std::vector<ServerDevice> found;

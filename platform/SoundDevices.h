@@ -27,4 +27,9 @@ bool ListSoundDevices(ServerClient* client, std::vector<SoundDevice>* devices);
 // The ALSA device that reaches a sound server's sink or source.
 std::string ServerDevicePcm(const std::string& name);
 
+// The mixer that holds the gains of the ALSA device pcm ("" for the
+// default one): the sound server's control of the same sink or source,
+// or the card's own.
+std::string MixerDeviceOf(const std::string& pcm);
+
 }  // namespace plimo

@@ -2,18 +2,44 @@
 
 #include <QApplication>
 #include <QMetaObject>
-#include <thread>
+#include <vector>
 
 #include "audio/MixerControls.h"
 #include "messages/MessageTable.h"
 #include "params/VoiceParameters.h"
+#include "ops/ServerSession.h"
 #include "platform/ServerWatcher.h"
-#include "platform/VirtualMicrophone.h"
 #include "ui/controls/QtFileChooser.h"
 #include "ui/help/HelpBook.h"
 #include "ui/skin/Skin.h"
 #include "ui/windows/MainWindow.h"
 #include "ui/windows/OperationsBridge.h"
+
+namespace {
+
+// Hands what the server session finds to the main window, queued onto the
+// window's thread.
+class WindowOfServer : public plimo::ServerSessionListener {
+ public:
+  explicit WindowOfServer(plimo::MainWindow& window) : window(window) {}
+
+  void DevicesListed(const std::vector<plimo::SoundDevice>& devices, bool) override {
+    QMetaObject::invokeMethod(
+        &window, [this, devices] { window.SetSoundDevices(devices); }, Qt::QueuedConnection);
+  }
+  void MicrophoneAvailable(bool available) override {
+    QMetaObject::invokeMethod(
+        &window, [this, available] { window.SetVirtualMicrophoneAvailable(available); }, Qt::QueuedConnection);
+  }
+  void ServerGone() override {
+    QMetaObject::invokeMethod(&window, [this] { window.SoundServerGone(); }, Qt::QueuedConnection);
+  }
+
+ private:
+  plimo::MainWindow& window;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // The tool windows follow the main window, and Wayland lets no program
@@ -41,24 +67,17 @@ int main(int argc, char** argv) {
   plimo::MainWindow window(record, operations, mixer.speaker.get(), mixer.microphone.get(), chooser, help);
   operations.Attach(&window);
 
-  // The virtual microphone is made beside the window, whose thread a
-  // server slow to answer must not hold up; the box to send to it opens
-  // once it exists.
-  plimo::ServerClient server;
-  plimo::VirtualMicrophone microphone(server);
-  std::thread making([&] {
-    if (server.Connect("Plimo", plimo::kServerRequestLimit) != plimo::ServerResult::kServerOk) return;
-    const plimo::MicrophoneTexts texts{plimo::ChooseText(plimo::kTextVoiceSink),
-                                       plimo::ChooseText(plimo::kTextVirtualMicrophone)};
-    if (microphone.Create(texts) != plimo::ServerResult::kServerOk) return;
-    QMetaObject::invokeMethod(
-        &window, [&window] { window.SetVirtualMicrophoneAvailable(true); }, Qt::QueuedConnection);
-  });
+  // The sound server is looked after beside the window, whose thread a
+  // server slow to answer must not hold up; what it finds reaches the
+  // window on the window's thread.
+  WindowOfServer told(window);
+  plimo::ServerSession session("Plimo",
+                               plimo::MicrophoneTexts{plimo::ChooseText(plimo::kTextVoiceSink),
+                                                      plimo::ChooseText(plimo::kTextVirtualMicrophone)},
+                               told);
+  session.Start();
   window.exec();
-  server.Interrupt();
-  making.join();
-  // The microphone's removal, as it goes, waits its usual time.
-  server.Resume();
+  session.Stop();
   // Closing stopped every operation; their workers end before the window
   // they report to.
   operations.Running().WaitForWorkers();

@@ -1,4 +1,5 @@
 #include <QPainter>
+#include <utility>
 
 #include "ui/skin/Painters.h"
 #include "ui/skin/SkinColours.h"
@@ -102,9 +103,23 @@ void PaintSettingsBackground(QPainter& painter, QSizeF size) {
   SmallMark(painter, QRectF(12, firstBand.bottom() - 10, scaleRight - 12, 12), QStringLiteral("-20"),
             Qt::AlignRight | Qt::AlignVCenter);
 
+  // The sound devices: a list each for the microphone and the speaker.
+  const qreal devicesTop = eqBottom + 3;
+  const QRectF speakerList(t::kSpeakerDevice.Rect());
+  const qreal devicesBottom = speakerList.bottom() + 6;
+  PaintPanel(painter, QRectF(8, devicesTop, width - 16, devicesBottom - devicesTop), kToolPanel);
+  PaintLabel(painter, QRectF(16, devicesTop + 2, width - 32, kLabelHeight), LocalText(kLabelDevices),
+             Qt::AlignLeft | Qt::AlignVCenter, true);
+  for (const auto& [list, label] : {std::pair{&t::kMicrophoneDevice, &kLabelMicrophoneDevice},
+                                    std::pair{&t::kSpeakerDevice, &kLabelSpeakerDevice}}) {
+    const QRectF rect(list->Rect());
+    PaintLabel(painter, QRectF(16, rect.center().y() - kLabelHeight / 2, rect.left() - 16 - kLabelGap, kLabelHeight),
+               LocalText(*label));
+  }
+
   // The live run's delay: two choices side by side.
   const QRectF standard(t::kStandardDelay.Rect());
-  const qreal delayTop = eqBottom + 3;
+  const qreal delayTop = devicesBottom + 3;
   PaintPanel(painter, QRectF(8, delayTop, width - 16, standard.bottom() + 6 - delayTop), kToolPanel);
   PaintLabel(painter, QRectF(16, delayTop + 2, width - 32, kLabelHeight), LocalText(kLabelLiveDelay),
              Qt::AlignLeft | Qt::AlignVCenter, true);

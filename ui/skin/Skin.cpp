@@ -35,7 +35,7 @@ struct Entry {
 constexpr int kIconSide = 32;                   // px of the window icon
 constexpr QSize kAboutSize{194, 82};            // px
 constexpr QSize kMainBackgroundSize{337, 413};  // px
-constexpr QSize kSettingsBackgroundSize{303, 531};
+constexpr QSize kSettingsBackgroundSize{303, 609};
 constexpr QSize kVolumeBackgroundSize{133, 238};
 constexpr QSize kMessageBackgroundSize{282, 186};
 constexpr QSize kSettingsThumbSize{12, 9};

@@ -57,11 +57,12 @@ inline constexpr Control kSendToMicrophone{1100, 13, 151, 9, 8};
 inline constexpr Control kHearMyself{1101, 146, 151, 9, 8};
 }  // namespace main_window
 
-// Settings window, 202 x 327 units: the live run's delay has a row of its
-// own below the equaliser, clear of the band sliders' press zones.
+// Settings window, 202 x 375 units: the sound devices and the live run's
+// delay have rows of their own below the equaliser, clear of the band
+// sliders' press zones.
 namespace settings {
 inline constexpr int kWidth = 202;
-inline constexpr int kHeight = 327;
+inline constexpr int kHeight = 375;
 inline constexpr Control kPitch{kPitchSlider, 40, 46, 8, 35};
 inline constexpr Control kDuration{kDurationSlider, 87, 46, 8, 35};
 inline constexpr Control kVocalTract{kVocalTractSlider, 135, 46, 8, 35};
@@ -93,12 +94,14 @@ inline constexpr Control kCompressorBox{kCompressorCheckBox, 60, 161, 9, 8};
 inline constexpr Control kLimiterBox{kLimiterCheckBox, 110, 161, 9, 8};
 inline constexpr Control kGaterBox{kGaterCheckBox, 156, 161, 9, 8};
 inline constexpr Control kSamplingRate{kSamplingRateList, 151, 129, 41, 61};
-inline constexpr Control kStandardDelay{1068, 9, 286, 9, 8};
-inline constexpr Control kLowDelay{1069, 101, 286, 9, 8};
-inline constexpr Control kLoad{1048, 6, 303, 20, 15};
-inline constexpr Control kSave{1049, 36, 303, 35, 15};
-inline constexpr Control kRevert{1041, 81, 303, 52, 15};
-inline constexpr Control kClose{1075, 158, 303, 28, 15};
+inline constexpr Control kMicrophoneDevice{1102, 62, 287, 130, 13};
+inline constexpr Control kSpeakerDevice{1103, 62, 302, 130, 13};
+inline constexpr Control kStandardDelay{1068, 9, 334, 9, 8};
+inline constexpr Control kLowDelay{1069, 101, 334, 9, 8};
+inline constexpr Control kLoad{1048, 6, 351, 20, 15};
+inline constexpr Control kSave{1049, 36, 351, 35, 15};
+inline constexpr Control kRevert{1041, 81, 351, 52, 15};
+inline constexpr Control kClose{1075, 158, 351, 28, 15};
 inline constexpr Control kCloseBox{1076, 185, 5, 8, 8};
 }  // namespace settings
 

@@ -16,6 +16,7 @@
 #include <initializer_list>
 
 #include "audio/SoundFile.h"
+#include "audio/VolumeControl.h"
 #include "engine/SoundBoard.h"
 #include "messages/MessageTable.h"
 #include "ops/FileNames.h"
@@ -98,7 +99,9 @@ MainWindow::MainWindow(VoiceParameters& record, OperationsPort& operations, Volu
       chooser(chooser),
       help(help),
       folderBrowser(chooser),
-      messages(this) {
+      messages(this),
+      speakerGain(speaker),
+      microphoneGain(microphone) {
   setObjectName(QStringLiteral("main"));
   BuildControls();
   settings = new SettingsWindow(record, *this, messages, chooser, this);
@@ -344,6 +347,18 @@ void MainWindow::SetVirtualMicrophoneAvailable(bool available) {
     sendToMicrophoneBox->setChecked(false);
     ChooseSendToMicrophone(false);
   }
+}
+
+void MainWindow::SetSoundDevices(const std::vector<SoundDevice>& devices) { settings->SetSoundDevices(devices); }
+
+void MainWindow::SoundServerGone() {
+  messages.ShowMessage(kMessageSoundServerGone, kMessageTypeSelfClosing);
+}
+
+void MainWindow::DevicesChosen() {
+  if (speakerGain != nullptr) speakerGain->Follow(record.outputDevice);
+  if (microphoneGain != nullptr) microphoneGain->Follow(record.inputDevice);
+  volume->Refresh();
 }
 
 void MainWindow::ChooseSendToMicrophone(bool on) {

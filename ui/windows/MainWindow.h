@@ -2,9 +2,11 @@
 
 #include <QRect>
 #include <QString>
+#include <vector>
 
 #include "ops/OperationControls.h"
 #include "params/Presets.h"
+#include "platform/SoundDevices.h"
 #include "ui/controls/FolderBrowser.h"
 #include "ui/controls/SkinnedDialog.h"
 #include "ui/windows/MessageBox.h"
@@ -62,6 +64,7 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   void RefreshWorkingFolder() override;
   void ApplyModeEnabling() override;
   void ChoosePreset(int presetIndex) override;
+  void DevicesChosen() override;
   bool IsOperationRunning() const override;
 
   // SpeakerKindButtons.
@@ -87,6 +90,10 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
   // Whether the virtual microphone exists: "Send to Plimo Microphone" can
   // be ticked only then, and is cleared when it goes.
   void SetVirtualMicrophoneAvailable(bool available);
+  // The devices people can pick, at start and whenever they change.
+  void SetSoundDevices(const std::vector<SoundDevice>& devices);
+  // The sound server ended or restarted: the user is told once.
+  void SoundServerGone();
 
  protected:
   bool ClaimSurfacePress(const QPoint& globalPosition) override;
@@ -180,6 +187,9 @@ class MainWindow : public SkinnedDialog, public SettingsHost, public SpeakerKind
 
   SettingsWindow* settings = nullptr;
   VolumeWindow* volume = nullptr;
+  // The gains the volume window shows, following the chosen devices.
+  VolumeControl* speakerGain = nullptr;
+  VolumeControl* microphoneGain = nullptr;
 };
 
 }  // namespace plimo

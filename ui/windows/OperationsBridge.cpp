@@ -26,12 +26,16 @@ OperationsBridge::OperationsBridge(VoiceParameters& record) : record(record), op
 void OperationsBridge::Attach(MainWindow* newWindow) { window = newWindow; }
 
 // A start refused because another operation runs does nothing, as the
-// main window expects of every start.
+// main window expects of every start. The devices are the record's, handed
+// over while no operation runs: a worker reads its device's name only once
+// it has been started.
 void OperationsBridge::StartRecording(const std::string& path, int32_t samplingRate) {
+  if (!operations.flags.Any()) operations.input.SetDeviceName(record.inputDevice);
   static_cast<void>(operations.StartRecording(path, samplingRate));
 }
 
 void OperationsBridge::StartPlay(int operation, const std::string& path) {
+  if (!operations.flags.Any()) operations.output.SetDeviceName(record.outputDevice);
   static_cast<void>(operations.StartPlay(path, operation));
 }
 

@@ -16,6 +16,9 @@ class SettingsHost {
   // Selects presetIndex in the target-voice list and applies it as a
   // choice of the user would.
   virtual void ChoosePreset(int presetIndex) = 0;
+  // The user chose another microphone or speaker, or a chosen one went:
+  // the volume window follows the record's devices.
+  virtual void DevicesChosen() = 0;
   // True while a recording, playback or modification runs.
   virtual bool IsOperationRunning() const = 0;
 };

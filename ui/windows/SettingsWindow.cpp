@@ -16,6 +16,7 @@
 #include "ui/skin/SkinColours.h"
 #include "ui/skin/SkinText.h"
 #include "ui/skin/Templates.h"
+#include "ui/windows/DeviceLists.h"
 #include "ui/windows/SettingsHost.h"
 #include "ui/windows/WindowTexts.h"
 
@@ -203,6 +204,11 @@ void SettingsWindow::BuildControls() {
   samplingRates->setToolTip(LocalText(texts::kSamplingRate));
   connect(samplingRates, &QComboBox::activated, this, [this] { ChooseSamplingRate(); });
 
+  devices = std::make_unique<DeviceLists>(record, this);
+  for (QComboBox* list : {devices->Microphones(), devices->Speakers()}) {
+    connect(list, &QComboBox::activated, this, [this, list](int row) { ChooseDevice(list, row); });
+  }
+
   const auto delayChoice = [this](const tmpl::Control& control, const MessagePair& toolTip,
                                   LatencyProfile profile) {
     auto* made = new ManualRadioButton(control.id, this);
@@ -327,6 +333,22 @@ void SettingsWindow::ChooseLatencyProfile(LatencyProfile profile) {
   // rate list does.
   if (!host.IsOperationRunning()) record.latencyProfile = profile;
   ShowLatencyProfile();
+}
+
+void SettingsWindow::SetSoundDevices(const std::vector<SoundDevice>& listed) {
+  const std::string input = record.inputDevice;
+  const std::string output = record.outputDevice;
+  devices->SetDevices(listed);
+  if (record.inputDevice != input || record.outputDevice != output) host.DevicesChosen();
+}
+
+void SettingsWindow::ChooseDevice(QComboBox* list, int row) {
+  if (host.IsOperationRunning()) {
+    devices->ShowChosen();
+    return;
+  }
+  devices->Take(list, row);
+  host.DevicesChosen();
 }
 
 bool SettingsWindow::ClaimSurfacePress(const QPoint& global) {

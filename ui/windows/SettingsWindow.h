@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QHash>
+#include <memory>
+#include <vector>
 
 #include "params/LatencyProfile.h"
 #include "params/Presets.h"
 #include "params/SettingsControls.h"
+#include "platform/SoundDevices.h"
 #include "ui/controls/SkinnedDialog.h"
 #include "ui/controls/ValueSlider.h"
+#include "ui/windows/DeviceLists.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,6 +48,9 @@ class SettingsWindow : public SkinnedDialog,
   // was set elsewhere.
   void ShowSamplingRate() { SelectRecordRate(); }
 
+  // The devices people can pick, whenever the sound server's change.
+  void SetSoundDevices(const std::vector<SoundDevice>& devices);
+
   // SettingsControls.
   float SliderValue(int sliderId) const override;
   bool IsChecked(int checkBoxId) const override;
@@ -80,6 +87,9 @@ class SettingsWindow : public SkinnedDialog,
   // file, preset or revert changes.
   void ShowLatencyProfile();
   void ChooseLatencyProfile(LatencyProfile profile);
+  // Devices, like the rate, are set up when a run starts: while one runs
+  // the lists keep showing the ones in use.
+  void ChooseDevice(QComboBox* list, int row);
   void RevertToDefaults();
   void LoadParameterFile();
   void SaveParameterFile();
@@ -94,6 +104,7 @@ class SettingsWindow : public SkinnedDialog,
   // limiter, gater.
   QList<Switch> switches;
   QComboBox* samplingRates = nullptr;
+  std::unique_ptr<DeviceLists> devices;
   ManualRadioButton* standardDelay = nullptr;
   ManualRadioButton* lowDelay = nullptr;
 };

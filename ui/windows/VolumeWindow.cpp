@@ -56,17 +56,28 @@ VolumeWindow::Gain VolumeWindow::SetUpGain(int controlId, VolumeControl* control
   slider->move(row.control->Rect().topLeft());
   slider->setToolTip(LocalText(row.toolTip));
   slider->SetListener(this);
-  const bool usable = Usable(control);
+  Gain gain{control, nullptr, slider};
+  if (!ShowGain(gain)) messages.ShowMessage(row.missing, kMessageTypeOk);
+  return gain;
+}
+
+bool VolumeWindow::ShowGain(Gain& gain) {
+  const bool usable = Usable(gain.source);
+  gain.control = usable ? gain.source : nullptr;
   // A missing control shows an empty slider at the bottom.
-  const int minimum = usable ? control->Minimum() : 0;
-  const int maximum = usable ? control->Maximum() : 1;
-  const float level = usable ? static_cast<float>(control->GetVolume()) : 0.0f;
-  slider->SetUp({minimum, maximum, kKeyStep, static_cast<float>(minimum), static_cast<float>(maximum), level,
-                 false, 0.0f, nullptr, nullptr, QString(), skin::kBitmapVolumeThumb,
-                 skin::kBitmapVolumeChannelAbove, skin::kBitmapVolumeChannelBelow});
-  slider->setEnabled(usable);
-  if (!usable) messages.ShowMessage(row.missing, kMessageTypeOk);
-  return {usable ? control : nullptr, slider};
+  const int minimum = usable ? gain.control->Minimum() : 0;
+  const int maximum = usable ? gain.control->Maximum() : 1;
+  const float level = usable ? static_cast<float>(gain.control->GetVolume()) : 0.0f;
+  gain.slider->SetUp({minimum, maximum, kKeyStep, static_cast<float>(minimum), static_cast<float>(maximum),
+                      level, false, 0.0f, nullptr, nullptr, QString(), skin::kBitmapVolumeThumb,
+                      skin::kBitmapVolumeChannelAbove, skin::kBitmapVolumeChannelBelow});
+  gain.slider->setEnabled(usable);
+  return usable;
+}
+
+void VolumeWindow::Refresh() {
+  ShowGain(speaker);
+  ShowGain(microphone);
 }
 
 void VolumeWindow::SliderReleased(int controlId) {

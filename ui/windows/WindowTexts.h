@@ -59,6 +59,10 @@ inline constexpr MessagePair kAddCompressor{"Add/Cancel compressor", "Sıkışt�
 inline constexpr MessagePair kAddLimiter{"Add/Cancel limiter", "Sınırlama ekle/iptal"};
 inline constexpr MessagePair kAddGater{"Add/Cancel gater", "Engelleme ekle/iptal"};
 inline constexpr MessagePair kSamplingRate{"Sampling rate (Hz)", "Örnekleme sıklığı (Hz)"};
+inline constexpr MessagePair kMicrophoneDevice{"The microphone recordings and real-time runs hear",
+                                               "Kayıtların ve gerçek zamanlı çalışmanın duyduğu mikrofon"};
+inline constexpr MessagePair kSpeakerDevice{"The speaker playback and real-time runs play to",
+                                            "Çalmanın ve gerçek zamanlı çalışmanın çaldığı hoparlör"};
 inline constexpr MessagePair kStandardDelay{"Real-time with a safe cushion against dropouts",
                                             "Gerçek zamanlı, kesintilere karşı güvenli tampon"};
 inline constexpr MessagePair kLowDelay{"Real-time at conversation speed (duration 1.00)",

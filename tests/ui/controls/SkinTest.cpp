@@ -124,7 +124,7 @@ TEST(Skin, TwiceTheRatioDrawsFinerDetailNotBiggerPixels) {
 
 TEST(Skin, BackgroundsHaveTheWindowsSizesAndButtonsTheirControlsSizes) {
   EXPECT_EQ(BitmapSize(kBitmapMainBackground), QSize(337, 413));
-  EXPECT_EQ(BitmapSize(kBitmapSettingsBackground), QSize(303, 531));
+  EXPECT_EQ(BitmapSize(kBitmapSettingsBackground), QSize(303, 609));
   EXPECT_EQ(BitmapSize(kBitmapVolumeBackground), QSize(133, 238));
   EXPECT_EQ(BitmapSize(kBitmapMessageBackground), QSize(282, 186));
   EXPECT_EQ(BitmapSize(kBitmapAbout), QSize(194, 82));

@@ -27,8 +27,10 @@ struct FakeHost : SettingsHost {
   void RefreshWorkingFolder() override { ++folderRefreshes; }
   void ApplyModeEnabling() override { ++modeEnablings; }
   void ChoosePreset(int presetIndex) override { chosenPresets.append(presetIndex); }
+  void DevicesChosen() override { ++deviceChoices; }
   bool IsOperationRunning() const override { return running; }
   int folderRefreshes = 0;
+  int deviceChoices = 0;
   int modeEnablings = 0;
   QList<int> chosenPresets;
   bool running = false;
@@ -73,7 +75,7 @@ class SettingsWindowTest : public ::testing::Test {
 
 TEST_F(SettingsWindowTest, OpensWithTheRecordsValuesAndOnlyTheUpperAndBandSlidersShown) {
   test::SaveScreenshot(window, QStringLiteral("settings-window"));
-  EXPECT_EQ(window.size(), QSize(303, 531));
+  EXPECT_EQ(window.size(), QSize(303, 609));
   EXPECT_EQ(Display(kPitchSlider + 19), "1.00");  // 1021
   EXPECT_EQ(Display(1023), "1.00");
   EXPECT_EQ(Display(1024), "1.00");
