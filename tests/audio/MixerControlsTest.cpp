@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "audio/MixerControls.h"
+#include "platform/SoundDevices.h"
 #include "support/SoundEnvironment.h"
 #include "support/SoundServer.h"
 
@@ -75,6 +76,34 @@ TEST_F(MixerControlsOnServer, AChangeByAnotherProgramReachesTheListener) {
   EXPECT_EQ(heardValue.load(), 12345u);
   EXPECT_EQ(heardUserData.load(), 77u);
   controls.speaker->SetChangeListener(nullptr, 0);
+}
+
+// A chosen device brings its own gains: the controls follow it there and
+// back, and a change reaches the chosen device, not the default one.
+TEST_F(MixerControlsOnServer, TheGainsFollowTheChosenDevices) {
+  const SoundServer& server = SoundServer::Get();
+  const std::string sinkModule = server.Pactl({"load-module", "module-null-sink", "sink_name=headset"});
+  const std::string sourceModule =
+      server.Pactl({"load-module", "module-remap-source", "source_name=headmic", "master=headset.monitor"});
+  ASSERT_FALSE(sinkModule.empty());
+  ASSERT_FALSE(sourceModule.empty());
+  server.Pactl({"set-sink-volume", "headset", "20000"});
+  server.Pactl({"set-source-volume", "headmic", "30000"});
+  {
+    MixerControls controls;
+    ASSERT_TRUE(controls.SpeakerUsable() && controls.MicrophoneUsable());
+    const int32_t defaultSpeaker = controls.speaker->GetVolume();
+    controls.speaker->Follow(ServerDevicePcm("headset"));
+    controls.microphone->Follow(ServerDevicePcm("headmic"));
+    EXPECT_EQ(controls.speaker->GetVolume(), 20000);
+    EXPECT_EQ(controls.microphone->GetVolume(), 30000);
+    controls.microphone->SetVolume(41000);
+    EXPECT_TRUE(Contains(server.Pactl({"get-source-volume", "headmic"}), "41000"));
+    controls.speaker->Follow("");
+    EXPECT_EQ(controls.speaker->GetVolume(), defaultSpeaker);
+  }
+  server.Pactl({"unload-module", sourceModule.substr(0, sourceModule.find('\n'))});
+  server.Pactl({"unload-module", sinkModule.substr(0, sinkModule.find('\n'))});
 }
 
 TEST(MixerControlsWithoutSoundCard, TheSpeakerControlAnswersMinusOneAndThereIsNoMicrophone) {

@@ -308,6 +308,13 @@ class DisposableServer {
     return true;
   }
 
+  // A server again in the same place, as after a crash the desktop starts
+  // a new one; false when it did not start.
+  bool Restart() const {
+    RunProgram({Script(), "stop", dir.Root()});
+    return RunProgram({Script(), "start", dir.Root(), std::to_string(getpid())}) == 0;
+  }
+
   // The server stops answering without going away, as a hung one does.
   bool Pause() const {
     const pid_t pid = ServerPid();

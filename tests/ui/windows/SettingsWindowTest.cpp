@@ -236,6 +236,45 @@ TEST_F(SettingsWindowTest, SamplingRateChangesOnlyWhileNothingRuns) {
   EXPECT_EQ(record.samplingRate, 16000);
 }
 
+// The device lists: picked by key, kept across a new list while the device
+// is there, back on the default when it goes, and held while a run goes.
+TEST_F(SettingsWindowTest, ADeviceChoiceFollowsTheListsAndWaitsWhileAnOperationRuns) {
+  const std::vector<SoundDevice> devices{
+      {"card_mic", "Built-in Microphone", "pulse:DEVICE=card_mic", false},
+      {"headset_mic", "Headset Microphone", "pulse:DEVICE=headset_mic", false},
+      {"card_out", "Built-in Speakers", "pulse:DEVICE=card_out", true}};
+  window.SetSoundDevices(devices);
+  QComboBox* microphones = Child<QComboBox>(1102);
+  QComboBox* speakers = Child<QComboBox>(1103);
+  ASSERT_EQ(microphones->count(), 3);
+  ASSERT_EQ(speakers->count(), 2);
+  EXPECT_EQ(microphones->itemText(0), test::InLanguage("System default", "Sistem varsayılanı"));
+  EXPECT_EQ(speakers->itemText(1), "Built-in Speakers");
+
+  microphones->setFocus();
+  QTest::keyClick(microphones, Qt::Key_Down);
+  QTest::keyClick(microphones, Qt::Key_Down);
+  EXPECT_EQ(record.inputDevice, "pulse:DEVICE=headset_mic");
+  EXPECT_EQ(host.deviceChoices, 2);
+  host.running = true;
+  QTest::keyClick(microphones, Qt::Key_Up);
+  EXPECT_EQ(record.inputDevice, "pulse:DEVICE=headset_mic");
+  EXPECT_EQ(microphones->currentText(), "Headset Microphone");
+  host.running = false;
+
+  // Another device came: the choice stays, and nothing needs following.
+  std::vector<SoundDevice> more = devices;
+  more.push_back({"usb_mic", "USB Microphone", "pulse:DEVICE=usb_mic", false});
+  window.SetSoundDevices(more);
+  EXPECT_EQ(microphones->currentText(), "Headset Microphone");
+  EXPECT_EQ(host.deviceChoices, 2);
+  // The headset was pulled out.
+  window.SetSoundDevices({devices[0], devices[2]});
+  EXPECT_EQ(record.inputDevice, "");
+  EXPECT_EQ(microphones->currentIndex(), 0);
+  EXPECT_EQ(host.deviceChoices, 3);
+}
+
 TEST_F(SettingsWindowTest, TheDelayChoiceOutlivesRevertAndPresetsAndWaitsWhileAnOperationRuns) {
   auto* standard = Child<QRadioButton>(1068);
   auto* low = Child<QRadioButton>(1069);
