@@ -9,6 +9,7 @@
 #include "params/VoiceParameters.h"
 #include "ops/ServerSession.h"
 #include "platform/ServerWatcher.h"
+#include "ui/app/SignalEnd.h"
 #include "ui/controls/QtFileChooser.h"
 #include "ui/help/HelpBook.h"
 #include "ui/skin/Skin.h"
@@ -76,6 +77,8 @@ int main(int argc, char** argv) {
                                                       plimo::ChooseText(plimo::kTextVirtualMicrophone)},
                                told);
   session.Start();
+  // Ctrl-C, or a desktop that ends the session, closes as the window does.
+  plimo::EndOnSignals([&window] { window.close(); });
   window.exec();
   session.Stop();
   // Closing stopped every operation; their workers end before the window
