@@ -132,12 +132,15 @@ void FrameModifier::EstimateEnvelope(const float* frame, int n) {
     signal[static_cast<size_t>(j) + 1] = static_cast<float>(-lpcCoefficients[static_cast<size_t>(j)]);
   }
   forward->Forward(signal.data(), spectrum.data());
+  // Read as interleaved floats (the layout std::complex guarantees), so that
+  // the bins are taken several at a time.
+  const float* values = reinterpret_cast<const float*>(spectrum.data());
+  float* out = envelope.data();
   for (int k = 0; k < binCount; ++k) {
-    const std::complex<float> value = spectrum[static_cast<size_t>(k)];
-    const double magnitude = std::max(std::sqrt(static_cast<double>(value.real()) * value.real() +
-                                                static_cast<double>(value.imag()) * value.imag()),
-                                      kMinPredictorMagnitude);
-    envelope[static_cast<size_t>(k)] = static_cast<float>(1.0 / magnitude);
+    const double re = values[2 * k];
+    const double im = values[2 * k + 1];
+    const double magnitude = std::max(std::sqrt(re * re + im * im), kMinPredictorMagnitude);
+    out[k] = static_cast<float>(1.0 / magnitude);
   }
 }
 
