@@ -8,19 +8,21 @@ namespace plimo {
 
 void WindowCache::Prepare(int maxLength) {
   slotLength = std::max(maxLength, 1);
-  storage.assign(static_cast<size_t>(kSlots) * static_cast<size_t>(slotLength), 0.0f);
+  storage = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kSlots) * static_cast<size_t>(slotLength));
   std::fill(std::begin(lengths), std::end(lengths), -1);
+  slotOfLength.assign(static_cast<size_t>(slotLength) + 1, -1);
   next = 0;
 }
 
 const float* WindowCache::Hamming(int n) {
   n = std::clamp(n, 0, slotLength);
-  for (int slot = 0; slot < kSlots; ++slot) {
-    if (lengths[slot] == n) return storage.data() + static_cast<size_t>(slot) * slotLength;
-  }
-  float* window = storage.data() + static_cast<size_t>(next) * slotLength;
+  const int kept = slotOfLength[static_cast<size_t>(n)];
+  if (kept >= 0) return storage.get() + static_cast<size_t>(kept) * slotLength;
+  float* window = storage.get() + static_cast<size_t>(next) * slotLength;
   HammingWindow(window, n);
+  if (lengths[next] >= 0) slotOfLength[static_cast<size_t>(lengths[next])] = -1;
   lengths[next] = n;
+  slotOfLength[static_cast<size_t>(n)] = next;
   next = (next + 1) % kSlots;
   return window;
 }

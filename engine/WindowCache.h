@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 namespace plimo {
@@ -9,7 +10,9 @@ namespace plimo {
 // cosines of a fresh window.
 class WindowCache {
  public:
-  static constexpr int kSlots = 16;
+  // A gliding voice meets more lengths than a steady one; with 16 the
+  // window cosines were still a twentieth of a run.
+  static constexpr int kSlots = 64;
 
   WindowCache() = default;
   virtual ~WindowCache() = default;
@@ -26,8 +29,11 @@ class WindowCache {
   const float* Hamming(int n);
 
  private:
-  std::vector<float> storage;  // kSlots windows of maxLength samples
-  int lengths[kSlots] = {};    // -1: empty slot
+  // kSlots windows of maxLength samples, left unwritten until used, so
+  // that a short run does not pay for clearing them.
+  std::unique_ptr<float[]> storage;
+  int lengths[kSlots] = {};       // -1: empty slot
+  std::vector<int> slotOfLength;  // maxLength + 1 values, -1: not kept
   int slotLength = 0;
   int next = 0;  // the slot replaced next
 };
