@@ -8,7 +8,8 @@ namespace plimo {
 
 void WindowCache::Prepare(int maxLength) {
   slotLength = std::max(maxLength, 1);
-  storage = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kSlots) * static_cast<size_t>(slotLength));
+  storage =
+      std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kSlots) * static_cast<size_t>(slotLength));
   std::fill(std::begin(lengths), std::end(lengths), -1);
   slotOfLength.assign(static_cast<size_t>(slotLength) + 1, -1);
   next = 0;

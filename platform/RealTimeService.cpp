@@ -35,8 +35,10 @@ const BusLibrary* LoadBusLibrary() {
   static BusLibrary table;
   const bool found =
       FindFunction(library, "dbus_bus_get_private", &table.dbus_bus_get_private) &&
-      FindFunction(library, "dbus_connection_send_with_reply_and_block", &table.dbus_connection_send_with_reply_and_block) &&
-      FindFunction(library, "dbus_connection_set_exit_on_disconnect", &table.dbus_connection_set_exit_on_disconnect) &&
+      FindFunction(library, "dbus_connection_send_with_reply_and_block",
+                   &table.dbus_connection_send_with_reply_and_block) &&
+      FindFunction(library, "dbus_connection_set_exit_on_disconnect",
+                   &table.dbus_connection_set_exit_on_disconnect) &&
       FindFunction(library, "dbus_error_free", &table.dbus_error_free) &&
       FindFunction(library, "dbus_error_init", &table.dbus_error_init) &&
       FindFunction(library, "dbus_message_append_args", &table.dbus_message_append_args) &&
@@ -71,8 +73,8 @@ DBusMessage* Ask(DBusMessage* message) {
   if (message == nullptr) return nullptr;
   DBusError error;
   Bus()->dbus_error_init(&error);
-  DBusMessage* reply =
-      Bus()->dbus_connection_send_with_reply_and_block(serviceConnection, message, kRealTimeServiceLimitMs, &error);
+  DBusMessage* reply = Bus()->dbus_connection_send_with_reply_and_block(serviceConnection, message,
+                                                                        kRealTimeServiceLimitMs, &error);
   Bus()->dbus_message_unref(message);
   Bus()->dbus_error_free(&error);
   return reply;
@@ -84,7 +86,7 @@ bool ReadProperty(const char* name, int64_t* value) {
   if (get == nullptr) return false;
   const char* interface = kServiceName;
   if (!Bus()->dbus_message_append_args(get, DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING, &name,
-                                DBUS_TYPE_INVALID)) {
+                                       DBUS_TYPE_INVALID)) {
     Bus()->dbus_message_unref(get);
     return false;
   }
@@ -93,7 +95,8 @@ bool ReadProperty(const char* name, int64_t* value) {
   DBusMessageIter iter;
   DBusMessageIter variant;
   bool read = false;
-  if (Bus()->dbus_message_iter_init(reply, &iter) && Bus()->dbus_message_iter_get_arg_type(&iter) == DBUS_TYPE_VARIANT) {
+  if (Bus()->dbus_message_iter_init(reply, &iter) &&
+      Bus()->dbus_message_iter_get_arg_type(&iter) == DBUS_TYPE_VARIANT) {
     Bus()->dbus_message_iter_recurse(&iter, &variant);
     const int type = Bus()->dbus_message_iter_get_arg_type(&variant);
     if (type == DBUS_TYPE_INT32) {
@@ -153,11 +156,13 @@ bool AskRealTimeService(pid_t thread, int priority) {
     limit.rlim_max = wanted;
     if (setrlimit(RLIMIT_RTTIME, &limit) != 0) return false;
   }
-  DBusMessage* call = Bus()->dbus_message_new_method_call(kServiceName, kServicePath, kServiceName, "MakeThreadRealtime");
+  DBusMessage* call =
+      Bus()->dbus_message_new_method_call(kServiceName, kServicePath, kServiceName, "MakeThreadRealtime");
   if (call == nullptr) return false;
   const dbus_uint64_t task = static_cast<dbus_uint64_t>(thread);
   const dbus_uint32_t level = static_cast<dbus_uint32_t>(std::min<int64_t>(priority, most));
-  if (!Bus()->dbus_message_append_args(call, DBUS_TYPE_UINT64, &task, DBUS_TYPE_UINT32, &level, DBUS_TYPE_INVALID)) {
+  if (!Bus()->dbus_message_append_args(call, DBUS_TYPE_UINT64, &task, DBUS_TYPE_UINT32, &level,
+                                       DBUS_TYPE_INVALID)) {
     Bus()->dbus_message_unref(call);
     return false;
   }

@@ -281,8 +281,9 @@ ServerResult ServerClient::SetDefault(bool sink, const std::string& name, std::c
     Answered(static_cast<Request*>(userdata), success != 0);
   };
   Pulse()->pa_threaded_mainloop_lock(loop);
-  pa_operation* operation = sink ? Pulse()->pa_context_set_default_sink(context, name.c_str(), done, &request)
-                                 : Pulse()->pa_context_set_default_source(context, name.c_str(), done, &request);
+  pa_operation* operation =
+      sink ? Pulse()->pa_context_set_default_sink(context, name.c_str(), done, &request)
+           : Pulse()->pa_context_set_default_source(context, name.c_str(), done, &request);
   return Await(request, operation, limit);
 }
 

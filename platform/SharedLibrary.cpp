@@ -8,6 +8,8 @@ namespace plimo {
 // this code could name, and the process keeps it once loaded anyway.
 void* OpenSharedLibrary(const char* fileName) { return dlopen(fileName, RTLD_NOW | RTLD_LOCAL); }
 
-void* FindSymbol(void* library, const char* name) { return library != nullptr ? dlsym(library, name) : nullptr; }
+void* FindSymbol(void* library, const char* name) {
+  return library != nullptr ? dlsym(library, name) : nullptr;
+}
 
 }  // namespace plimo
