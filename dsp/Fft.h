@@ -79,8 +79,12 @@ class RealFft {
   void Backward(const std::complex<float>* bins, float* x);
 
  private:
-  void ChirpForward(const float* x, std::complex<float>* bins);
-  void ChirpBackward(const std::complex<float>* bins, float* x);
+  // Even lengths run on a complex transform of half the length (see
+  // PairedForward); packed holds its input, and its output comes back in
+  // the array TransformPacked returns.
+  void PairedForward(const float* x, std::complex<float>* bins);
+  void PairedBackward(const std::complex<float>* bins, float* x);
+  const std::complex<double>* TransformPacked();
 
   int length = 0;
   bool ready = false;
@@ -91,10 +95,14 @@ class RealFft {
   fftw_plan_s* backwardPlan = nullptr;
   double* real = nullptr;                    // n values, fftw-aligned
   std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
-  // Otherwise a chirp transform: for even n of the n/2 complex values
-  // x[2t] + i x[2t + 1], for odd n of all n samples as complex values.
+  // Otherwise a complex transform of the n/2 values x[2t] + i x[2t + 1]
+  // for even n, FFTW's or, where that would allocate, a chirp transform;
+  // for odd n a chirp transform of all n samples as complex values.
   ChirpTransform chirp;
-  std::complex<double>* packed = nullptr;  // the chirp's values, fftw-aligned
+  fftw_plan_s* halfPlan = nullptr;          // forward, of n/2; owned by the cache
+  std::complex<double>* packed = nullptr;   // the complex values, fftw-aligned
+  std::complex<double>* halfOut = nullptr;  // halfPlan's output, n/2 values
+  std::complex<double>* turns = nullptr;    // e^(-i 2 pi k / n), k = 0 .. n/2
 };
 
 }  // namespace plimo
