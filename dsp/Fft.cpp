@@ -86,53 +86,38 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
       return;
     }
     packed = values;
-  } else if (n % 2 == 0) {
-    // FFTW plans a complex transform of half the length three to four
-    // times faster than a real one of the whole, and one plan serves both
-    // directions, so a run's first frames wait far less on the planner.
-    const int half = n / 2;
-    auto* values = ComplexArray(half);
-    auto* out = ComplexArray(half);
-    auto* table = ComplexArray(half + 1);
-    const fftw_plan made = values != nullptr && out != nullptr
-                               ? FindPlan(half, PlanKind::kComplexForward, values, out)
-                               : nullptr;
-    if (made == nullptr || table == nullptr) {
-      fftw_free(values);
-      fftw_free(out);
-      fftw_free(table);
-      return;
-    }
-    for (int k = 0; k <= half; ++k) {
-      const double angle = -std::numbers::pi * k / half;
-      table[k] = {std::cos(angle), std::sin(angle)};
-    }
-    halfPlan = made;
-    packed = values;
-    halfOut = out;
-    turns = table;
   } else {
-    auto* samples = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-    auto* values = ComplexArray(bins);
-    fftw_plan forwardMade = nullptr;
-    fftw_plan backwardMade = nullptr;
-    if (samples != nullptr && values != nullptr) {
-      if (forward) {
-        forwardMade = FindPlan(n, PlanKind::kRealForward, samples, values);
-      }
-      if (backward) {
-        backwardMade = FindPlan(n, PlanKind::kRealBackward, values, samples);
+    // FFTW plans a complex transform of half the length three to four
+    // times faster than a real one of the whole. A run meets its inverse
+    // lengths by the dozen (a live run plans them all before its first
+    // frame), so even lengths go backward that way, although it runs about
+    // a third slower; forward, used twice a frame at the one length of a
+    // run, keeps FFTW's real transform.
+    const bool paired = backward && n % 2 == 0;
+    if (paired) {
+      const int half = n / 2;
+      packed = ComplexArray(half);
+      halfOut = ComplexArray(half);
+      turns = ComplexArray(half + 1);
+      if (packed == nullptr || halfOut == nullptr || turns == nullptr) return;
+      halfPlan = FindPlan(half, PlanKind::kComplexForward, packed, halfOut);
+      if (halfPlan == nullptr) return;
+      for (int k = 0; k <= half; ++k) {
+        const double angle = -std::numbers::pi * k / half;
+        turns[k] = {std::cos(angle), std::sin(angle)};
       }
     }
-    if ((forward && forwardMade == nullptr) || (backward && backwardMade == nullptr)) {
-      fftw_free(samples);
-      fftw_free(values);
-      return;
+    real = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+    spectrum = ComplexArray(bins);
+    if (real == nullptr || spectrum == nullptr) return;
+    if (forward) {
+      forwardPlan = FindPlan(n, PlanKind::kRealForward, real, spectrum);
+      if (forwardPlan == nullptr) return;
     }
-    forwardPlan = forwardMade;
-    backwardPlan = backwardMade;
-    real = samples;
-    spectrum = values;
+    if (backward && !paired) {
+      backwardPlan = FindPlan(n, PlanKind::kRealBackward, spectrum, real);
+      if (backwardPlan == nullptr) return;
+    }
   }
   length = n;
   forwardToo = forward;
@@ -152,7 +137,7 @@ void RealFft::Forward(const float* x, std::complex<float>* bins) {
   if (!ready || !forwardToo) {
     return;
   }
-  if (packed != nullptr) {
+  if (forwardPlan == nullptr) {
     PairedForward(x, bins);
     return;
   }

@@ -95,9 +95,10 @@ class RealFft {
   fftw_plan_s* backwardPlan = nullptr;
   double* real = nullptr;                    // n values, fftw-aligned
   std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
-  // Otherwise a complex transform of the n/2 values x[2t] + i x[2t + 1]
-  // for even n, FFTW's or, where that would allocate, a chirp transform;
-  // for odd n a chirp transform of all n samples as complex values.
+  // Where FFTW's own would allocate, a chirp transform instead: for even n
+  // of the n/2 complex values x[2t] + i x[2t + 1], for odd n of all n
+  // samples as complex values. Even lengths also go backward through such
+  // a half-length complex transform, FFTW's where it allocates nothing.
   ChirpTransform chirp;
   fftw_plan_s* halfPlan = nullptr;          // forward, of n/2; owned by the cache
   std::complex<double>* packed = nullptr;   // the complex values, fftw-aligned
