@@ -50,8 +50,13 @@ std::string CreateTemporaryBeside(const std::string& target) {
   struct stat existing {};
   const bool replacing = stat(target.c_str(), &existing) == 0;
   if (replacing && (!S_ISREG(existing.st_mode) || access(target.c_str(), W_OK) != 0)) return "";
-  const std::string stem =
-      (name.parent_path() / ("." + name.filename().string() + "." + std::to_string(getpid()) + "-")).string();
+  // Appended piece by piece: GCC 12 sees a false overlap in "." + name at -O3.
+  std::string hidden = ".";
+  hidden += name.filename().string();
+  hidden += '.';
+  hidden += std::to_string(getpid());
+  hidden += '-';
+  const std::string stem = (name.parent_path() / hidden).string();
   for (int tries = 0; tries < kTemporaryNameTries; ++tries) {
     const std::string candidate = stem + std::to_string(temporaryNamesUsed.fetch_add(1)) + ".part";
     const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
