@@ -189,7 +189,9 @@ void Filter(const float* b, int nb, const float* a, int na, float* x, int n, flo
   for (int i = 0; i < head; ++i) {
     y[i] = static_cast<float>(DirectFormSum(b, nb, a, na, x, y, i));
   }
-  if (sixthOrder) {
+  // Its registers start from the last full set of taps, which a signal no
+  // longer than the taps does not have.
+  if (sixthOrder && n > head) {
     FilterSteadyState<kSixthOrderTaps>(b, a, x, y, head, n);
   }
   std::copy(y, y + n, x);
