@@ -35,10 +35,19 @@ void ServerSession::Stop() {
 }
 
 void ServerSession::Run() {
+  bool joined = false;
   bool alsaListed = false;
   for (;;) {
-    if (!client.Connected()) {
-      if (!Join()) {
+    // A connection that broke is left (and told) before a new one is
+    // tried, however the break was first seen: while listing devices, or
+    // by the client's own news.
+    if (joined && !client.Connected()) {
+      Leave();
+      joined = false;
+    }
+    if (!joined) {
+      joined = Join();
+      if (!joined) {
         // Without a server the devices are ALSA's, which tell of no change.
         if (!alsaListed) ListDevices();
         alsaListed = true;
@@ -48,18 +57,13 @@ void ServerSession::Run() {
       alsaListed = false;
     }
     if (!WaitForNews(kReconnectInterval)) return;
-    bool lost = false;
     bool changed = false;
     {
       std::lock_guard<std::mutex> lock(mutex);
-      lost = std::exchange(serverLost, false);
+      serverLost = false;
       changed = std::exchange(devicesChanged, false);
     }
-    if (lost || !client.Connected()) {
-      Leave();
-    } else if (changed) {
-      ListDevices();
-    }
+    if (changed && client.Connected()) ListDevices();
   }
 }
 
