@@ -71,6 +71,7 @@ class FrameModifier {
   int maxFrameLength = 0;
 
   std::vector<double> autocorrelation;        // p + 1
+  std::vector<double> widened;                // the frame in double, maxFrameLength
   std::vector<double> lpcCoefficients;        // a_1 .. a_p
   std::vector<float> envelope;                // K values of 1 / |A_k|
   std::vector<float> warped;                  // up to the largest W
