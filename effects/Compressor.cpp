@@ -32,29 +32,28 @@ void Compressor::SetThreshold(float t1, float t2) {
   ratio = r;
   thresholdDb = threshold;
   gain = static_cast<float>(fullScale / AmplitudeOfDb(fullOutDb));
+  results.Forget();
 }
 
 int Compressor::Prepare(float, int) { return 1; }
 
-void Compressor::Process(int16_t* samples, int length) const noexcept {
+int16_t Compressor::MapSample(int16_t s) const {
   const double r = ratio;
   const double threshold = thresholdDb;
-  const double g = gain;
+  const double level = SampleLevelDb(s);
+  if (level <= threshold) return TruncateToSample(s * static_cast<double>(gain));
+  // gain * amplitude(compressed), taken relative to the compressed
+  // full-scale level so that full scale maps exactly onto itself instead
+  // of missing it by the rounding of the stored gain.
   const double fullOutDb = (1.0 - r) * fullDb + r * threshold;
-  for (int i = 0; i < length; ++i) {
-    const int16_t s = samples[i];
-    const double level = SampleLevelDb(s);
-    if (level <= threshold) {
-      samples[i] = TruncateToSample(s * g);
-      continue;
-    }
-    // gain * amplitude(compressed), taken relative to the compressed
-    // full-scale level so that full scale maps exactly onto itself instead
-    // of missing it by the rounding of the stored gain.
-    const double compressed = (1.0 - r) * level + r * threshold;
-    const double magnitude = fullScale * AmplitudeOfDb(compressed - fullOutDb);
-    samples[i] = TruncateToSample(s < 0 ? -magnitude : magnitude);
-  }
+  const double compressed = (1.0 - r) * level + r * threshold;
+  const double magnitude = fullScale * AmplitudeOfDb(compressed - fullOutDb);
+  return TruncateToSample(s < 0 ? -magnitude : magnitude);
+}
+
+void Compressor::Process(int16_t* samples, int length) noexcept {
+  const auto compute = [this](int16_t s) { return MapSample(s); };
+  for (int i = 0; i < length; ++i) samples[i] = results.Map(samples[i], compute);
 }
 
 }  // namespace plimo

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "effects/SampleMap.h"
+
 namespace plimo {
 
 // Memoryless compressor on 16-bit samples: samples at or below the
@@ -31,7 +33,7 @@ class Compressor {
   void Reset() {}
 
   // Maps every sample in place; length <= 0 does nothing.
-  void Process(int16_t* samples, int length) const noexcept;
+  void Process(int16_t* samples, int length) noexcept;
 
   float control1 = 0.5f;
   float control2 = 0.5f;
@@ -43,6 +45,12 @@ class Compressor {
   float ratio = 0.0f;
   float thresholdDb = 0.0f;
   float gain = 0.0f;
+
+ private:
+  // The result for one sample from the settings; Process keeps it.
+  int16_t MapSample(int16_t s) const;
+
+  SampleMap results;
 };
 
 }  // namespace plimo

@@ -30,30 +30,30 @@ void Expander::SetThreshold(float t) {
   position = k;
   thresholdDb = k * (fullDb - floorDb) + floorDb;
   gain = static_cast<float>(fullScale / AmplitudeOfDb(fullDb * kFullScaleCurve));
+  results.Forget();
 }
 
 int Expander::Prepare(float, int) { return 1; }
 
-void Expander::Process(int16_t* samples, int length) const noexcept {
+int16_t Expander::MapSample(int16_t s) const {
   const double threshold = thresholdDb;
+  const double level = SampleLevelDb(s);
+  if (level <= threshold) return 0;
   const double full = fullDb;
   const double span = full - floorDb - threshold;  // dB
-  for (int i = 0; i < length; ++i) {
-    const int16_t s = samples[i];
-    const double level = SampleLevelDb(s);
-    if (level <= threshold) {
-      samples[i] = 0;
-      continue;
-    }
-    const double x = (level - floorDb - threshold) / span;
-    const double curve = 0.5 * (std::sin(std::numbers::pi / 2.0 * x) + 1.0);
-    // gain * amplitude(level * curve) with gain = fullScale /
-    // amplitude(fullDb), taken as one relative level so that full scale
-    // maps exactly onto itself instead of missing it by the rounding of the
-    // stored gain.
-    const double magnitude = fullScale * AmplitudeOfDb(level * curve - fullDb * kFullScaleCurve);
-    samples[i] = TruncateToSample(s < 0 ? -magnitude : magnitude);
-  }
+  const double x = (level - floorDb - threshold) / span;
+  const double curve = 0.5 * (std::sin(std::numbers::pi / 2.0 * x) + 1.0);
+  // gain * amplitude(level * curve) with gain = fullScale /
+  // amplitude(fullDb), taken as one relative level so that full scale
+  // maps exactly onto itself instead of missing it by the rounding of the
+  // stored gain.
+  const double magnitude = fullScale * AmplitudeOfDb(level * curve - fullDb * kFullScaleCurve);
+  return TruncateToSample(s < 0 ? -magnitude : magnitude);
+}
+
+void Expander::Process(int16_t* samples, int length) noexcept {
+  const auto compute = [this](int16_t s) { return MapSample(s); };
+  for (int i = 0; i < length; ++i) samples[i] = results.Map(samples[i], compute);
 }
 
 }  // namespace plimo

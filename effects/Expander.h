@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "effects/SampleMap.h"
+
 namespace plimo {
 
 // Memoryless downward expander on 16-bit samples: samples at or below the
@@ -27,7 +29,7 @@ class Expander {
   void Reset() {}
 
   // Maps every sample in place; length <= 0 does nothing.
-  void Process(int16_t* samples, int length) const noexcept;
+  void Process(int16_t* samples, int length) noexcept;
 
   float control = 0.5f;
   int fullScale = 32767;
@@ -37,6 +39,12 @@ class Expander {
   float position = 0.0f;
   float thresholdDb = 0.0f;
   float gain = 0.0f;
+
+ private:
+  // The result for one sample from the settings; Process keeps it.
+  int16_t MapSample(int16_t s) const;
+
+  SampleMap results;
 };
 
 }  // namespace plimo

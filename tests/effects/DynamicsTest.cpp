@@ -17,7 +17,7 @@ constexpr int kMaxSample = 32767;
 
 // Runs one sample through an effect's Process.
 template <typename Effect>
-int MapSample(const Effect& effect, int s) {
+int MapSample(Effect& effect, int s) {
   int16_t x = static_cast<int16_t>(s);
   effect.Process(&x, 1);
   return x;
@@ -35,7 +35,7 @@ std::vector<int16_t> AllSamples() {
 // A dynamics curve must stay within the output range, keep the order of its
 // inputs (louder in, louder or equal out) and treat both signs alike.
 template <typename Effect>
-void ExpectWellFormedCurve(const Effect& effect) {
+void ExpectWellFormedCurve(Effect& effect) {
   std::vector<int16_t> out = AllSamples();
   effect.Process(out.data(), static_cast<int>(out.size()));
   for (size_t i = 0; i < out.size(); ++i) {
@@ -66,16 +66,22 @@ TEST(CompressorTest, DerivedConstantsFollowTheControl) {
   EXPECT_NEAR(compressor.thresholdDb, 37.26, 0.01);
   EXPECT_NEAR(compressor.ratio, 0.13, 1e-6);
   EXPECT_NEAR(compressor.gain, 2.21, 0.01);
+  EXPECT_EQ(MapSample(compressor, 100), 212);
   compressor.SetThreshold(0.0f, 0.0f);
   EXPECT_NEAR(compressor.thresholdDb, 59.78, 0.01);
   EXPECT_NEAR(compressor.ratio, 0.01, 1e-6);
   compressor.SetThreshold(1.0f, 1.0f);
   EXPECT_NEAR(compressor.thresholdDb, 14.74, 0.01);
   EXPECT_NEAR(compressor.ratio, 0.25, 1e-6);
+  // A sample mapped before the changes follows the new settings.
+  Compressor fresh;
+  fresh.SetThreshold(1.0f, 1.0f);
+  EXPECT_EQ(MapSample(compressor, 100), MapSample(fresh, 100));
+  EXPECT_NE(MapSample(compressor, 100), 212);
 }
 
 TEST(CompressorTest, NeverSetBehavesAsMidThreshold) {
-  const Compressor unset;
+  Compressor unset;
   Compressor set;
   set.SetThreshold(0.5f, 0.5f);
   EXPECT_EQ(MapSample(unset, 100), 212);
@@ -120,7 +126,7 @@ TEST(ExpanderTest, ThresholdRange) {
 }
 
 TEST(ExpanderTest, NeverSetBehavesAsMidThreshold) {
-  const Expander unset;
+  Expander unset;
   EXPECT_EQ(MapSample(unset, 1000), 197);
   EXPECT_EQ(MapSample(unset, 20), 0);
 }
