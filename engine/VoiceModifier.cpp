@@ -18,6 +18,11 @@ namespace plimo {
 namespace {
 
 constexpr double kPercent = 100.0;
+// The progress text shows tenths of a percent, rounded.
+constexpr double kTenthsPerPercent = 10.0;
+// How near a rounding point (in tenths) the text is formatted again in any
+// case, so that the rounding of the value's own product cannot hide it.
+constexpr double kRoundingMargin = 1e-6;
 // The speaker of a real-time run.
 constexpr int32_t kPlaybackQueueMs = 64;
 constexpr int32_t kPlaybackBufferMs = 5;
@@ -196,6 +201,7 @@ RunStatus VoiceModifier::SetUpRun() {
   captureShedBefore = 0;
   framesFed = 0;
   framesRead = 0;
+  textPrefix = nullptr;
   framesWritten = 0;
   delaySums = DelaySums{};
   lastDelay = LiveDelay{};
@@ -314,7 +320,17 @@ bool VoiceModifier::WriteLive(SoundWrite& sink, const int16_t* block, int length
 void VoiceModifier::ReportProgress(int64_t analysisPosition) {
   if (realTime != 0 || liveInput != 0 || observer == nullptr) return;
   const double fraction = static_cast<double>(analysisPosition) / static_cast<double>(totalSamples);
-  std::snprintf(statusText, sizeof statusText, "%s%3.1f", ChooseText(kTextProgress), fraction * kPercent);
+  // Formatting the text costs more than some stages of a frame, and it
+  // only changes where the value passes the middle between two tenths.
+  const double tenths = fraction * kPercent * kTenthsPerPercent;
+  const char* prefix = ChooseText(kTextProgress);
+  if (prefix != textPrefix || !(tenths >= textShownFrom && tenths < textShownUntil)) {
+    std::snprintf(statusText, sizeof statusText, "%s%3.1f", prefix, fraction * kPercent);
+    textPrefix = prefix;
+    const double shown = std::floor(tenths + 0.5);
+    textShownFrom = shown - 0.5 + kRoundingMargin;
+    textShownUntil = shown + 0.5 - kRoundingMargin;
+  }
   observer->OnProgress(fraction, statusText);
 }
 

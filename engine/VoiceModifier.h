@@ -231,6 +231,11 @@ class VoiceModifier : public VoiceModifierBase, private BlockSink {
   bool playingSeen = false;
   bool delaySettled = false;
   char statusText[64] = {};
+  // The prefix (the program's language) and the tenths of a percent over
+  // which statusText stays as it is.
+  const char* textPrefix = nullptr;
+  double textShownFrom = 0.0;
+  double textShownUntil = 0.0;
 };
 
 }  // namespace plimo

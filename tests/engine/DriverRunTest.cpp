@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "DriverFixture.h"
@@ -25,6 +26,10 @@ class Recorder : public RunObserver {
     lastFraction = fraction;
     ++progressCount;
     std::snprintf(lastText, sizeof lastText, "%s", text);
+    // The run formats its text only when it changes; it must never lag.
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "Process: %% %3.1f", fraction * 100.0);
+    if (std::strcmp(text, expected) != 0) ++staleTexts;
   }
   void OnFrameAnalysed(int64_t frame, int64_t, float f0) override {
     if (frame == allocationsFromFrame) allocationsAtFirstFrame = AllocationCount();
@@ -39,6 +44,7 @@ class Recorder : public RunObserver {
   double lastFraction = 0.0;
   bool progressWentBack = false;
   int progressCount = 0;
+  int staleTexts = 0;
   char lastText[64] = {};
   // A file run makes an inverse transform when it first meets its length;
   // a steady voice has met all of its lengths well before this frame.
@@ -119,6 +125,7 @@ TEST_F(DriverRunTest, ProgressRisesToTheEndAndIsResetOnce) {
   Recorder recorder;
   ASSERT_EQ(Run(VowelFile("in.wav"), dir.Path("out.wav"), &recorder), RunStatus::kRunOk);
   EXPECT_EQ(recorder.progressCount, recorder.frames);
+  EXPECT_EQ(recorder.staleTexts, 0);
   EXPECT_FALSE(recorder.progressWentBack);
   EXPECT_GT(recorder.lastFraction, 0.9);
   EXPECT_LT(recorder.lastFraction, 1.0);
