@@ -36,11 +36,21 @@ int OverlapAdd::Prepare(int ring, int blockSamples) {
 }
 
 void OverlapAdd::Place(const float* frame, const float* window, int length, int64_t position) {
+  // In at most two stretches, up to the ring's end and on from its start,
+  // so that each is one plain loop.
   int index = static_cast<int>(position % ringSize);
-  for (int i = 0; i < length; ++i) {
-    sumRing[static_cast<size_t>(index)] += frame[i];
-    weightRing[static_cast<size_t>(index)] += window[i] * window[i];
-    if (++index == ringSize) index = 0;
+  for (int done = 0; done < length;) {
+    const int count = std::min(length - done, ringSize - index);
+    float* sums = sumRing.data() + index;
+    float* weights = weightRing.data() + index;
+    const float* values = frame + done;
+    const float* gains = window + done;
+    for (int i = 0; i < count; ++i) {
+      sums[i] += values[i];
+      weights[i] += gains[i] * gains[i];
+    }
+    done += count;
+    index = 0;
   }
 }
 
@@ -61,13 +71,20 @@ void OverlapAdd::Emit(double limit, int chunk, int64_t end, BlockSink& sink) {
   while (outputPosition < limit && outputPosition < end) {
     const int64_t count = std::min<int64_t>(chunk, end - outputPosition);
     int index = static_cast<int>(outputPosition % ringSize);
-    for (int64_t i = 0; i < count; ++i) {
-      block[static_cast<size_t>(blockFill)] =
-          Normalise(sumRing[static_cast<size_t>(index)], weightRing[static_cast<size_t>(index)]);
-      sumRing[static_cast<size_t>(index)] = 0.0f;
-      weightRing[static_cast<size_t>(index)] = 0.0f;
-      if (++index == ringSize) index = 0;
-      if (++blockFill == blockLength) {
+    // In stretches that end at the ring's end or where a block is full.
+    for (int64_t left = count; left > 0;) {
+      const int run = static_cast<int>(std::min<int64_t>({left, ringSize - index, blockLength - blockFill}));
+      float* sums = sumRing.data() + index;
+      float* weights = weightRing.data() + index;
+      int16_t* out = block.data() + blockFill;
+      for (int i = 0; i < run; ++i) out[i] = Normalise(sums[i], weights[i]);
+      std::fill(sums, sums + run, 0.0f);
+      std::fill(weights, weights + run, 0.0f);
+      left -= run;
+      index += run;
+      if (index == ringSize) index = 0;
+      blockFill += run;
+      if (blockFill == blockLength) {
         sink.TakeBlock(block.data() + blockGiven, blockLength - blockGiven);
         blockFill = 0;
         blockGiven = 0;
