@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace plimo {
 
@@ -9,6 +10,13 @@ namespace {
 
 // One third as the smoothing passes use it.
 constexpr float kThird = 0.33333334f;
+
+// Bit for bit, as the curve is built from the bits.
+bool SameBands(const Equaliser::Snapshot& a, const Equaliser::Snapshot& b) {
+  const size_t bytes = sizeof(float) * static_cast<size_t>(a.count);
+  return a.count == b.count && std::memcmp(a.frequencies, b.frequencies, bytes) == 0 &&
+         std::memcmp(a.gains, b.gains, bytes) == 0;
+}
 
 }  // namespace
 
@@ -24,9 +32,14 @@ int EqualiserCurve::Prepare(int maxBinCount) {
 
 int EqualiserCurve::BuildEqualiserCurve(const Equaliser& bands, float samplingRate, int newBinCount) {
   if (newBinCount < 1 || !(samplingRate > 0.0f)) return -1;
+  bands.TakeSnapshot(snapshot);
+  // A steady voice meets the same length frame after frame, and the bands
+  // seldom change: the curve already built is then the one asked for.
+  if (newBinCount == binCount && samplingRate == builtRate && SameBands(snapshot, builtFrom)) return 1;
   Prepare(newBinCount);
   binCount = newBinCount;
-  bands.TakeSnapshot(snapshot);
+  builtRate = samplingRate;
+  builtFrom = snapshot;
   BuildShape(samplingRate, binCount);
   Smooth(binCount);
   return 1;

@@ -45,6 +45,9 @@ class EqualiserCurve {
   std::vector<float> curve;
   std::vector<float> shape;  // the unsmoothed curve, then the first pass
   int binCount = 0;
+  // What the curve was built from.
+  float builtRate = 0.0f;  // Hz
+  Equaliser::Snapshot builtFrom;
 };
 
 }  // namespace plimo

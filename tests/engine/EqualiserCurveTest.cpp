@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
@@ -154,6 +155,22 @@ TEST(EqualiserCurveTest, BuildingWithinTheReserveKeepsTheCurveInPlace) {
     ASSERT_EQ(builder.Curve(), curve) << bins;
   }
   EXPECT_EQ(builder.Prepare(0), -1);
+}
+
+// The curve is kept while nothing it depends on changes; a gain or a rate
+// changed between two builds of the same length must show.
+TEST(EqualiserCurveTest, AChangedGainOrRateRebuildsACurveOfTheSameLength) {
+  Equaliser equaliser;
+  EqualiserCurve builder;
+  const int bins = 256;
+  ASSERT_EQ(builder.BuildEqualiserCurve(equaliser, kRate, bins), 1);
+  EXPECT_EQ(CurveOf(builder), std::vector<float>(bins, 1.0f));
+  ASSERT_EQ(equaliser.SetGain(4, 20.0f), 1);
+  ASSERT_EQ(builder.BuildEqualiserCurve(equaliser, kRate, bins), 1);
+  const std::vector<float> raised = CurveOf(builder);
+  EXPECT_GT(*std::max_element(raised.begin(), raised.end()), 9.0f);
+  ASSERT_EQ(builder.BuildEqualiserCurve(equaliser, 2 * kRate, bins), 1);
+  EXPECT_NE(CurveOf(builder), raised);
 }
 
 // One thread replaces all bands in turn with 0 dB and +6 dB while the other
