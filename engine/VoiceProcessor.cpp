@@ -87,10 +87,7 @@ FrameAnalysis VoiceProcessor::ProcessFrame(const int16_t* samples, int count, Bl
   LoadFrameParameters();
   if (frameIndex != 0) std::copy(history.begin() + count, history.end(), history.begin());
   std::copy(samples, samples + count, history.end() - count);
-  for (int i = 0; i < analysisLength; ++i) {
-    history[static_cast<size_t>(i)] =
-        static_cast<float>(history[static_cast<size_t>(i)] + NoiseValue(random));
-  }
+  AddNoise(history.data(), analysisLength, random);
 
   const float f0 = pitchTracker.EstimatePitch(history.data());
   const FramePlan plan = PlanFrame(f0, samplingRate, pitchTracker.FrameLength(), analysisLength, pitch);

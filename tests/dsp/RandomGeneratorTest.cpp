@@ -93,5 +93,21 @@ TEST(NoiseValue, CentredUnitSpan) {
   EXPECT_DOUBLE_EQ(NoiseValue(first), 0.5 - 41.0 / 32767.0);
 }
 
+// Two draws at a time must give the very values, and leave the very state,
+// of one NoiseValue after another, for even and odd counts alike.
+TEST(NoiseValue, AddedTwoAtATimeAsOneAfterAnother) {
+  for (int n : {0, 1, 2, 7, 640}) {
+    std::vector<float> oneByOne(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) oneByOne[static_cast<size_t>(i)] = 1000.0f * static_cast<float>(i) - 3.25f;
+    std::vector<float> paired = oneByOne;
+    RandomGenerator single(12345);
+    RandomGenerator pairs(12345);
+    for (float& x : oneByOne) x = static_cast<float>(x + NoiseValue(single));
+    AddNoise(paired.data(), n, pairs);
+    EXPECT_EQ(paired, oneByOne) << n;
+    EXPECT_EQ(pairs.state, single.state) << n;
+  }
+}
+
 }  // namespace
 }  // namespace plimo
