@@ -6,6 +6,7 @@
 
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/LpcAutocorrelation.h"
 #include "engine/RunGeometry.h"
 #include "params/Equaliser.h"
 
@@ -95,63 +96,10 @@ RealFft* FrameModifier::InverseFor(int inverseBins) {
   return inverse->Ready() ? inverse.get() : nullptr;
 }
 
-namespace {
-
-// Two lags side by side, in the vector registers every x86-64 and ARM64
-// processor has.
-using DoublePair = double __attribute__((vector_size(16)));
-
-// Sums x[i] x[i + first + j] over i for lags j = 0 .. 2 kPairs - 1 at once
-// into r[first + j], the first `lags` of them kept. Each lag has its own
-// accumulator and adds its products in the order of Autocorrelation, and
-// x holds floats widened to double, whose products are exact, so the
-// results are the same to the bit. The additions of one lag wait on each
-// other; enough lags side by side keep the adders busy meanwhile.
-template <int kPairs>
-void AutocorrelateLags(const double* x, int n, int first, int lags, double* r) {
-  constexpr int kLags = 2 * kPairs;
-  DoublePair sums[kPairs] = {};
-  // Where every lag of the group is still inside the frame.
-  int i = 0;
-#pragma GCC unroll 1
-  for (; i + first + kLags - 1 < n; ++i) {
-    const DoublePair scale = {x[i], x[i]};
-    const double* y = x + i + first;
-#pragma GCC unroll 16
-    for (int j = 0; j < kPairs; ++j) {
-      DoublePair pair;
-      __builtin_memcpy(&pair, y + 2 * j, sizeof pair);
-      sums[j] += scale * pair;
-    }
-  }
-  for (int j = 0; j < lags; ++j) {
-    double sum = sums[j / 2][j % 2];
-    for (int t = i; t + first + j < n; ++t) sum += x[t] * x[t + first + j];
-    r[first + j] = sum;
-  }
-}
-
-}  // namespace
-
-// r[k] = sum over i of x[i] x[i + k], k = 0 .. p, in groups of sixteen
-// lags; fewer for the last few.
+// r[k] = sum over i of x[i] x[i + k], k = 0 .. p.
 void FrameModifier::Autocorrelate(const float* frame, int n) {
-  double* x = widened.data();
-  std::copy(frame, frame + n, x);
-  for (int first = 0; first <= lpcOrder;) {
-    const int left = lpcOrder + 1 - first;
-    double* r = autocorrelation.data();
-    if (left > 8) {
-      AutocorrelateLags<8>(x, n, first, std::min(left, 16), r);
-      first += 16;
-    } else if (left > 4) {
-      AutocorrelateLags<4>(x, n, first, left, r);
-      first += 8;
-    } else {
-      AutocorrelateLags<2>(x, n, first, left, r);
-      first += 4;
-    }
-  }
+  std::copy(frame, frame + n, widened.begin());
+  LpcAutocorrelation(widened.data(), n, lpcOrder, autocorrelation.data());
 }
 
 // envelope[k] = 1 / |A_k| with A_k = 1 - sum_j a_j e^(-i 2 pi k j / N): the
