@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "dsp/Primitives.h"
 #include "engine/PitchFilterTable.h"
@@ -81,28 +80,21 @@ void PitchTracker::ConfigurePitchTracker(int fs, double frameSeconds, double hop
   maxLag = std::min(static_cast<int>(fs * static_cast<double>(kMaxLagSeconds)), frameLength);
   decimatedMinLag = kDecimatedMinLag;
   decimatedMaxLag = std::min(kDecimatedMaxLag, decimatedFrameLength);
-  filtered.assign(static_cast<size_t>(std::max(frameLength, 1)), 0.0f);
-  scratch.assign(filtered.size(), 0.0f);
+  const int row = FilterRowFor(fs);
+  decimatedPath = row >= 0;
+  if (decimatedPath) {
+    const PitchFilterRow& filter = kPitchFilterTable[row];
+    lowPass.Configure(filter.b, filter.a, static_cast<int>(std::floor(fs / 1000.0 + 0.5)));
+  }
   decimated.assign(static_cast<size_t>(std::max(decimatedFrameLength, 40)), 0.0f);
 }
 
-float PitchTracker::EstimateDecimated(const float* x, int row, float* strength, double* energy) {
-  const PitchFilterRow& filter = kPitchFilterTable[row];
-  const int step = static_cast<int>(std::floor(samplingRate / 1000.0 + 0.5));
+float PitchTracker::EstimateDecimated(const float* x, float* strength, double* energy) {
   const int count = decimatedFrameLength;
-  // The filter's state starts fresh in every frame, so the outputs past the
-  // last one kept for the decimated signal change nothing and are skipped.
-  const int64_t lastKept = static_cast<int64_t>(std::max(count - 1, 0)) * step;
-  const int filteredLength = static_cast<int>(std::min<int64_t>(frameLength, lastKept + 1));
-  std::copy(x, x + filteredLength, filtered.begin());
-  Filter(filter.b, 7, filter.a, 7, filtered.data(), filteredLength, scratch.data());
+  lowPass.Run(x, frameLength, decimated.data(), count);
 
   double e = 0.0;
-  for (int j = 0; j < count; ++j) {
-    const int64_t source = static_cast<int64_t>(j) * step;
-    decimated[j] = source < frameLength ? filtered[source] : 0.0f;
-    e += static_cast<double>(decimated[j]) * decimated[j];
-  }
+  for (int j = 0; j < count; ++j) e += static_cast<double>(decimated[j]) * decimated[j];
   *energy = e;
   int lag = BestLag(decimated.data(), count, decimatedMinLag, decimatedMaxLag, e, strength);
   return static_cast<float>(kDecimatedRate) / static_cast<float>(lag);
@@ -123,8 +115,7 @@ float PitchTracker::EstimatePitch(const float* x) {
 
   float v = 0.0f;
   double energy = 0.0;
-  const int row = FilterRowFor(samplingRate);
-  float f0 = row >= 0 ? EstimateDecimated(x, row, &v, &energy) : EstimateFullRate(x, &v, &energy);
+  float f0 = decimatedPath ? EstimateDecimated(x, &v, &energy) : EstimateFullRate(x, &v, &energy);
 
   // Voicing with hysteresis: a weak frame after two voiced ones stays voiced,
   // and a single weak frame between voiced ones is remembered as voiced.

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "engine/DecimatingLowPass.h"
+
 namespace plimo {
 
 // Estimates the fundamental frequency of each analysis buffer by a
@@ -47,7 +49,7 @@ class PitchTracker {
   float History(int k) const { return history[k]; }
 
  private:
-  float EstimateDecimated(const float* x, int row, float* strength, double* energy);
+  float EstimateDecimated(const float* x, float* strength, double* energy);
   float EstimateFullRate(const float* x, float* strength, double* energy);
 
   int samplingRate = 0;
@@ -68,8 +70,9 @@ class PitchTracker {
   float history[3] = {0.0f, 0.0f, 0.0f};
   float threshold = 0.2f;
 
-  std::vector<float> filtered;   // L
-  std::vector<float> scratch;    // L, for the filter
+  // Rates with a low-pass of their own take the decimated path.
+  bool decimatedPath = false;
+  DecimatingLowPass lowPass;
   std::vector<float> decimated;  // max(40, decimated frame length)
 };
 
