@@ -26,14 +26,13 @@ void DecimatingLowPass::Configure(const float* b, const float* a, int stepSample
   blockInput.assign(static_cast<size_t>(step) * kOrder, 0.0);
   // A unit input at the last position of a block leaves the state b - a b[0];
   // one position earlier, that state one sample further on.
-  double* last = blockInput.data() + static_cast<size_t>(step - 1) * kOrder;
+  double impulse[kOrder];
   for (int r = 0; r < kOrder; ++r) {
-    last[r] = static_cast<double>(b[r + 1]) - static_cast<double>(a[r + 1]) * direct;
+    impulse[r] = static_cast<double>(b[r + 1]) - static_cast<double>(a[r + 1]) * direct;
   }
-  for (int k = step - 2; k >= 0; --k) {
-    double* here = blockInput.data() + static_cast<size_t>(k) * kOrder;
-    std::copy(here + kOrder, here + 2 * kOrder, here);
-    AdvanceWithoutInput(a, here);
+  for (int k = step - 1; k >= 0; --k) {
+    for (int r = 0; r < kOrder; ++r) blockInput[static_cast<size_t>(r) * step + k] = impulse[r];
+    AdvanceWithoutInput(a, impulse);
   }
   for (int c = 0; c < kOrder; ++c) {
     double s[kOrder] = {};
@@ -51,30 +50,29 @@ void DecimatingLowPass::Run(const float* x, int n, float* y, int count) const {
   if (kept > 0) y[0] = static_cast<float>(direct * x[0]);
   for (int j = 1; j < kept; ++j) {
     const float* block = x + static_cast<ptrdiff_t>(j - 1) * step;
-    // Two sets of sums halve the chain of additions within a block.
-    double even[kOrder] = {};
-    double odd[kOrder] = {};
+    // Sums of the even and the odd positions apart, so that each pair of
+    // inputs is one vector operation per state value.
+    double pairs[kOrder][2] = {};
     int k = 0;
     for (; k + 1 < step; k += 2) {
-      const double* m = blockInput.data() + static_cast<size_t>(k) * kOrder;
       const double x0 = block[k];
       const double x1 = block[k + 1];
 #pragma GCC unroll 6
       for (int r = 0; r < kOrder; ++r) {
-        even[r] += m[r] * x0;
-        odd[r] += m[kOrder + r] * x1;
+        const double* m = blockInput.data() + static_cast<size_t>(r) * step + k;
+        pairs[r][0] += m[0] * x0;
+        pairs[r][1] += m[1] * x1;
       }
     }
     if (k < step) {
-      const double* m = blockInput.data() + static_cast<size_t>(k) * kOrder;
-      const double x0 = block[k];
 #pragma GCC unroll 6
-      for (int r = 0; r < kOrder; ++r) even[r] += m[r] * x0;
+      for (int r = 0; r < kOrder; ++r)
+        pairs[r][0] += blockInput[static_cast<size_t>(r) * step + k] * block[k];
     }
     double next[kOrder];
 #pragma GCC unroll 6
     for (int r = 0; r < kOrder; ++r) {
-      double sum = even[r] + odd[r];
+      double sum = pairs[r][0] + pairs[r][1];
 #pragma GCC unroll 6
       for (int c = 0; c < kOrder; ++c) sum += blockState[r][c] * s[c];
       next[r] = sum;

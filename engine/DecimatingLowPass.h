@@ -32,8 +32,8 @@ class DecimatingLowPass {
   int step = 1;
   double direct = 0.0;                     // b[0]: the input's own share of its output
   double blockState[kOrder][kOrder] = {};  // state map over one block
-  // Per input position k of a block, the state at the block's end that a
-  // unit input there leaves: kOrder values per position.
+  // Per state value r, the value at a block's end that a unit input at
+  // each position k of the block leaves: step values per state value.
   std::vector<double> blockInput;
 };
 
