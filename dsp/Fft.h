@@ -9,10 +9,10 @@ struct fftwf_plan_s;
 
 namespace plimo {
 
-// Transforms of any length over FFTW3 in single precision (but for
-// RealFft's Forward, see there), with the sign
-// convention forward = e^(-i 2 pi k t / n), backward = e^(+i ...), and no
-// scaling in either direction.
+// Transforms of any length over FFTW3 in single precision (RealFft's
+// Forward excepted, see there), with the sign convention
+// forward = e^(-i 2 pi k t / n), backward = e^(+i ...), and no scaling in
+// either direction.
 //
 // Plans are made once per (length, kind) and kept for the life of the
 // process; FFTW's planner is not thread-safe, so making a plan takes a
@@ -74,9 +74,10 @@ class RealFft {
 
   // x: n real samples; bins: n/2 + 1 complex values out. Computed in
   // double precision wherever FFTW plans the length directly (every power
-  // of two): an envelope read off a predictor's transform, 1 / |A(k)| with
-  // |A(k)| down to 1/200 of its coefficients' size near a formant, loses
-  // a fifth of a thousandth in single precision.
+  // of two): an envelope read off a predictor's transform, 1 / |A(k)|,
+  // where |A(k)| falls to 1/200 of its coefficients' size near a formant,
+  // is off by 2e-4 of its value in single precision, enough to lower
+  // renders to 50 dB from the double-precision ones.
   void Forward(const float* x, std::complex<float>* bins);
 
   // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
@@ -101,16 +102,16 @@ class RealFft {
   // FFTW's plans, where they run without allocating; owned by the cache.
   fftw_plan_s* forwardPlan = nullptr;
   fftwf_plan_s* backwardPlan = nullptr;
-  double* samples = nullptr;                     // n values, forwardPlan's input
+  double* samples = nullptr;                    // n values, forwardPlan's input
   std::complex<double>* transformed = nullptr;  // n/2 + 1 values, its output
-  float* real = nullptr;                         // n values, fftw-aligned
-  std::complex<float>* spectrum = nullptr;       // n/2 + 1 values, fftw-aligned
+  float* real = nullptr;                        // n values, fftw-aligned
+  std::complex<float>* spectrum = nullptr;      // n/2 + 1 values, fftw-aligned
   // Where FFTW's own would allocate, a chirp transform instead: for even n
   // of the n/2 complex values x[2t] + i x[2t + 1], for odd n of all n
   // samples as complex values. Even lengths also go backward through such
   // a half-length complex transform, FFTW's where it allocates nothing.
   ChirpTransform chirp;
-  fftwf_plan_s* halfPlan = nullptr;        // backward, of n/2; owned by the cache
+  fftwf_plan_s* halfPlan = nullptr;       // backward, of n/2; owned by the cache
   std::complex<float>* packed = nullptr;  // the complex values, fftw-aligned
   std::complex<float>* turns = nullptr;   // e^(-i 2 pi k / n), k = 0 .. n/2
 };

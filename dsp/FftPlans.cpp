@@ -65,7 +65,8 @@ class PlanCache {
         return fftwf_plan_dft_1d(n, static_cast<fftwf_complex*>(in), static_cast<fftwf_complex*>(out),
                                  FFTW_BACKWARD, kPlanFlags);
       case PlanKind::kRealBackward:
-        return fftwf_plan_dft_c2r_1d(n, static_cast<fftwf_complex*>(in), static_cast<float*>(out), kPlanFlags);
+        return fftwf_plan_dft_c2r_1d(n, static_cast<fftwf_complex*>(in), static_cast<float*>(out),
+                                     kPlanFlags);
     }
     return nullptr;
   }

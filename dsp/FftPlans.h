@@ -8,9 +8,9 @@
 namespace plimo {
 
 // The process-wide cache of FFTW plans shared by the transform classes:
-// single precision, but for the real forward transform (see RealFft). FFTW's planner keeps global state, so plans are only
-// made under a lock; executing a plan with the new-array functions needs
-// none.
+// single precision, but for the real forward transform (see RealFft).
+// FFTW's planner keeps global state, so plans are only made under a lock;
+// executing a plan with the new-array functions needs none.
 
 enum class PlanKind { kComplexForward, kComplexBackward, kRealBackward };
 
@@ -33,11 +33,14 @@ inline fftwf_complex* AsFftw(std::complex<float>* values) { return reinterpret_c
 
 // n complex values aligned as FFTW's fastest plans want them.
 inline std::complex<float>* ComplexArray(int n) {
-  return static_cast<std::complex<float>*>(fftwf_malloc(sizeof(std::complex<float>) * static_cast<size_t>(n)));
+  return static_cast<std::complex<float>*>(
+      fftwf_malloc(sizeof(std::complex<float>) * static_cast<size_t>(n)));
 }
 
 // n real values, aligned likewise.
-inline float* RealArray(int n) { return static_cast<float*>(fftwf_malloc(sizeof(float) * static_cast<size_t>(n))); }
+inline float* RealArray(int n) {
+  return static_cast<float*>(fftwf_malloc(sizeof(float) * static_cast<size_t>(n)));
+}
 
 // Whether a caller's array is aligned as the arrays the plans were made
 // for, so that a plan may run on it in place of a copy.
