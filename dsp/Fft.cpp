@@ -2,7 +2,6 @@
 
 #include "dsp/FftPlans.h"
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -20,61 +19,56 @@ int RealChirpLength(int n) {
   return n % 2 == 0 ? n / 2 : n;
 }
 
-// Interleaved real and imaginary parts as the complex values they make.
-const std::complex<float>* AsComplex(const float* values) {
-  return reinterpret_cast<const std::complex<float>*>(values);
-}
-std::complex<float>* AsComplex(float* values) { return reinterpret_cast<std::complex<float>*>(values); }
-
 }  // namespace
 
 ComplexFft::ComplexFft(int n) : chirp(NeedsChirp(n) ? n : 0) {
   if (n < 1) {
     return;
   }
-  if (NeedsChirp(n)) {
-    if (!chirp.Ready()) return;
-  } else {
-    input = ComplexArray(n);
-    output = ComplexArray(n);
-    if (input == nullptr || output == nullptr) return;
-    // Out of place, because FFTW plans an out-of-place transform about three
-    // times faster than an in-place one and runs both equally fast.
-    plan = FindPlan(n, PlanKind::kComplexForward, input, output);
-    if (plan == nullptr) return;
+  auto* in = ComplexArray(n);
+  auto* out = ComplexArray(n);
+  // Out of place, because FFTW plans an out-of-place transform about three
+  // times faster than an in-place one and runs both equally fast.
+  fftw_plan made = nullptr;
+  if (in != nullptr && out != nullptr && !NeedsChirp(n)) {
+    made = FindPlan(n, PlanKind::kComplexForward, in, out);
   }
+  if (in == nullptr || out == nullptr || (made == nullptr && !chirp.Ready())) {
+    fftw_free(in);
+    fftw_free(out);
+    return;
+  }
+  plan = made;
+  input = in;
+  output = out;
   length = n;
   ready = true;
 }
 
 ComplexFft::~ComplexFft() {
-  fftwf_free(input);
-  fftwf_free(output);
+  fftw_free(input);
+  fftw_free(output);
 }
 
 void ComplexFft::Transform(float* data, int direction) {
   if (!ready) {
     return;
   }
-  std::complex<float>* values = AsComplex(data);
-  if (plan == nullptr) {
-    if (direction == kFftForward) {
-      chirp.Forward(values, values);
-    } else {
-      chirp.Backward(values, values);
-    }
-    return;
-  }
   // The backward transform is conj(forward(conj(x))); the conjugations
-  // ride on the copies the out-of-place plan needs, and each length needs
-  // only one plan, which halves the planning a run does up front.
+  // ride on the copies, and each length needs only one plan, which halves
+  // the planning a run does up front.
   const float sign = direction == kFftForward ? 1.0f : -1.0f;
   for (int i = 0; i < length; ++i) {
-    input[i] = {values[i].real(), sign * values[i].imag()};
+    input[i] = {data[2 * i], sign * data[2 * i + 1]};
   }
-  fftwf_execute_dft(plan, AsFftw(input), AsFftw(output));
+  if (plan != nullptr) {
+    fftw_execute_dft(plan, AsFftw(input), AsFftw(output));
+  } else {
+    chirp.Forward(input, output);
+  }
   for (int i = 0; i < length; ++i) {
-    values[i] = {output[i].real(), sign * output[i].imag()};
+    data[2 * i] = static_cast<float>(output[i].real());
+    data[2 * i + 1] = sign * static_cast<float>(output[i].imag());
   }
 }
 
@@ -84,19 +78,46 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   }
   const bool forward = use != RealFftUse::kBackwardOnly;
   const bool backward = use != RealFftUse::kForwardOnly;
+  const int bins = n / 2 + 1;
   if (RealChirpLength(n) > 0) {
-    packed = ComplexArray(RealChirpLength(n));
-    if (packed == nullptr || !chirp.Ready()) return;
+    auto* values = ComplexArray(RealChirpLength(n));
+    if (values == nullptr || !chirp.Ready()) {
+      fftw_free(values);
+      return;
+    }
+    packed = values;
   } else {
+    // FFTW plans a complex transform of half the length three to four
+    // times faster than a real one of the whole. A run meets its inverse
+    // lengths by the dozen (a live run plans them all before its first
+    // frame), so even lengths go backward that way, although it runs about
+    // a third slower; forward, used twice a frame at the one length of a
+    // run, keeps FFTW's real transform.
+    const bool paired = backward && n % 2 == 0;
+    if (paired) {
+      const int half = n / 2;
+      packed = ComplexArray(half);
+      halfOut = ComplexArray(half);
+      turns = ComplexArray(half + 1);
+      if (packed == nullptr || halfOut == nullptr || turns == nullptr) return;
+      halfPlan = FindPlan(half, PlanKind::kComplexForward, packed, halfOut);
+      if (halfPlan == nullptr) return;
+      for (int k = 0; k <= half; ++k) {
+        const double angle = -std::numbers::pi * k / half;
+        turns[k] = {std::cos(angle), std::sin(angle)};
+      }
+    }
+    real = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+    spectrum = ComplexArray(bins);
+    if (real == nullptr || spectrum == nullptr) return;
     if (forward) {
-      samples = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-      transformed = static_cast<std::complex<double>*>(
-          fftw_malloc(sizeof(std::complex<double>) * static_cast<size_t>(n / 2 + 1)));
-      if (samples == nullptr || transformed == nullptr) return;
-      forwardPlan = FindDoublePlan(n, samples, reinterpret_cast<fftw_complex*>(transformed));
+      forwardPlan = FindPlan(n, PlanKind::kRealForward, real, spectrum);
       if (forwardPlan == nullptr) return;
     }
-    if (backward && !MakeBackward(n)) return;
+    if (backward && !paired) {
+      backwardPlan = FindPlan(n, PlanKind::kRealBackward, spectrum, real);
+      if (backwardPlan == nullptr) return;
+    }
   }
   length = n;
   forwardToo = forward;
@@ -104,40 +125,12 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
   ready = true;
 }
 
-bool RealFft::MakeBackward(int n) {
-  real = RealArray(n);
-  if (real == nullptr) return false;
-  if (n % 2 != 0) {
-    spectrum = ComplexArray(n / 2 + 1);
-    if (spectrum == nullptr) return false;
-    backwardPlan = FindPlan(n, PlanKind::kRealBackward, spectrum, real);
-    return backwardPlan != nullptr;
-  }
-  // FFTW plans a complex transform of half the length about four times
-  // faster than a real one of the whole (in single precision 0.06 s
-  // against 0.26 s for the 343 inverse lengths of a live run at 48000 Hz,
-  // which it plans before its first frame), so even lengths go backward
-  // that way, although it runs about 1.7 times slower.
-  const int half = n / 2;
-  packed = ComplexArray(half);
-  turns = ComplexArray(half + 1);
-  if (packed == nullptr || turns == nullptr) return false;
-  halfPlan = FindPlan(half, PlanKind::kComplexBackward, packed, real);
-  if (halfPlan == nullptr) return false;
-  for (int k = 0; k <= half; ++k) {
-    const double angle = -std::numbers::pi * k / half;
-    turns[k] = {static_cast<float>(std::cos(angle)), static_cast<float>(std::sin(angle))};
-  }
-  return true;
-}
-
 RealFft::~RealFft() {
-  fftw_free(samples);
-  fftw_free(transformed);
-  fftwf_free(real);
-  fftwf_free(spectrum);
-  fftwf_free(packed);
-  fftwf_free(turns);
+  fftw_free(real);
+  fftw_free(spectrum);
+  fftw_free(packed);
+  fftw_free(halfOut);
+  fftw_free(turns);
 }
 
 void RealFft::Forward(const float* x, std::complex<float>* bins) {
@@ -149,11 +142,11 @@ void RealFft::Forward(const float* x, std::complex<float>* bins) {
     return;
   }
   for (int i = 0; i < length; ++i) {
-    samples[i] = x[i];
+    real[i] = x[i];
   }
-  fftw_execute_dft_r2c(forwardPlan, samples, reinterpret_cast<fftw_complex*>(transformed));
+  fftw_execute_dft_r2c(forwardPlan, real, AsFftw(spectrum));
   for (int k = 0; k < BinCount(); ++k) {
-    bins[k] = std::complex<float>(transformed[k]);
+    bins[k] = {static_cast<float>(spectrum[k].real()), static_cast<float>(spectrum[k].imag())};
   }
 }
 
@@ -161,94 +154,107 @@ void RealFft::Backward(const std::complex<float>* bins, float* x) {
   if (!ready || !backwardToo) {
     return;
   }
-  if (backwardPlan == nullptr) {
+  if (packed != nullptr) {
     PairedBackward(bins, x);
     return;
   }
   // The backward transform destroys its input, so it runs on a copy; the
   // imaginary parts that a real signal cannot carry are dropped here
   // rather than left to the codelet.
-  std::copy(bins, bins + BinCount(), spectrum);
-  spectrum[0].imag(0.0f);
-  if (length % 2 == 0) {
-    spectrum[length / 2].imag(0.0f);
+  for (int k = 0; k < BinCount(); ++k) {
+    spectrum[k] = {bins[k].real(), bins[k].imag()};
   }
-  float* out = PlanAligned(x) ? x : real;
-  fftwf_execute_dft_c2r(backwardPlan, AsFftw(spectrum), out);
-  if (out != x) {
-    std::copy(real, real + length, x);
+  spectrum[0].imag(0.0);
+  if (length % 2 == 0) {
+    spectrum[length / 2].imag(0.0);
+  }
+  fftw_execute_dft_c2r(backwardPlan, AsFftw(spectrum), real);
+  for (int i = 0; i < length; ++i) {
+    x[i] = static_cast<float>(real[i]);
   }
 }
 
 // For even n = 2h the samples go in pairs, z[t] = x[2t] + i x[2t + 1], and
 // the spectra of the even and odd samples, E[k] = (Z[k] + conj(Z[h - k])) / 2
 // and O[k] = (Z[k] - conj(Z[h - k])) / 2i, give X[k] = E[k] + w^k O[k] with
-// w = e^(-i 2 pi / n): a transform of half the length. Only the lengths
-// that FFTW's real plan would allocate at come here.
+// w = e^(-i 2 pi / n): a transform of half the length.
+const std::complex<double>* RealFft::TransformPacked() {
+  if (halfPlan != nullptr) {
+    fftw_execute_dft(halfPlan, AsFftw(packed), AsFftw(halfOut));
+    return halfOut;
+  }
+  chirp.Forward(packed, packed);
+  return packed;
+}
+
 void RealFft::PairedForward(const float* x, std::complex<float>* bins) {
   if (length % 2 != 0) {
     for (int t = 0; t < length; ++t) {
-      packed[t] = {x[t], 0.0f};
+      packed[t] = {x[t], 0.0};
     }
     chirp.Forward(packed, packed);
-    std::copy(packed, packed + BinCount(), bins);
+    for (int k = 0; k < BinCount(); ++k) {
+      bins[k] = {static_cast<float>(packed[k].real()), static_cast<float>(packed[k].imag())};
+    }
     return;
   }
   const int half = length / 2;
-  chirp.Forward(AsComplex(x), packed);
-  const std::complex<float>* twiddles = chirp.HalfTurns();
-  const std::complex<float> minusHalfI{0.0f, -0.5f};
+  const std::complex<double>* twiddles = turns != nullptr ? turns : chirp.HalfTurns();
+  for (int t = 0; t < half; ++t) {
+    packed[t] = {x[2 * t], x[2 * t + 1]};
+  }
+  const std::complex<double>* transformed = TransformPacked();
+  const std::complex<double> minusHalfI{0.0, -0.5};
   for (int k = 0; k <= half; ++k) {
-    const std::complex<float> z = packed[k == half ? 0 : k];
-    const std::complex<float> mirror = std::conj(packed[k == 0 ? 0 : half - k]);
-    const std::complex<float> even = 0.5f * (z + mirror);
-    const std::complex<float> odd = minusHalfI * (z - mirror);
-    bins[k] = even + twiddles[k] * odd;
+    const std::complex<double> z = transformed[k == half ? 0 : k];
+    const std::complex<double> mirror = std::conj(transformed[k == 0 ? 0 : half - k]);
+    const std::complex<double> even = 0.5 * (z + mirror);
+    const std::complex<double> odd = minusHalfI * (z - mirror);
+    const std::complex<double> value = even + twiddles[k] * odd;
+    bins[k] = {static_cast<float>(value.real()), static_cast<float>(value.imag())};
   }
 }
 
-// The reverse of PairedForward's pairing: from the Hermitian spectrum the
+// The reverse of ChirpForward's pairing: from the Hermitian spectrum the
 // spectra of the even and odd samples, E[k] = X[k] + conj(X[h - k]) and
 // O[k] = (X[k] - conj(X[h - k])) w^-k (both twice their size, which the
 // unscaled backward transform of half the length wants), and from
-// Z = E + i O the pairs x[2t] + i x[2t + 1], which the backward transform
-// writes straight into x. The imaginary parts of bins 0 and n/2, which a
-// real signal cannot carry, are dropped.
+// Z = E + i O the pairs x[2t] + i x[2t + 1]. The backward transform is
+// conj(forward(conj(Z))).
 void RealFft::PairedBackward(const std::complex<float>* bins, float* x) {
   const int count = BinCount();
+  auto bin = [&](int k) {
+    // The imaginary parts that a real signal cannot carry are dropped.
+    const bool realOnly = k == 0 || (length % 2 == 0 && k == length / 2);
+    return std::complex<double>{bins[k].real(), realOnly ? 0.0 : bins[k].imag()};
+  };
   if (length % 2 != 0) {
-    packed[0] = {bins[0].real(), 0.0f};
-    for (int k = 1; k < count; ++k) {
-      packed[k] = bins[k];
-      packed[length - k] = std::conj(bins[k]);
+    for (int k = 0; k < count; ++k) {
+      packed[k] = std::conj(bin(k));
     }
-    chirp.Backward(packed, packed);
+    for (int k = count; k < length; ++k) {
+      packed[k] = bin(length - k);
+    }
+    chirp.Forward(packed, packed);
     for (int t = 0; t < length; ++t) {
-      x[t] = packed[t].real();
+      x[t] = static_cast<float>(packed[t].real());
     }
     return;
   }
   const int half = length / 2;
-  const std::complex<float>* twiddles = turns != nullptr ? turns : chirp.HalfTurns();
-  const std::complex<float> i{0.0f, 1.0f};
-  const float first = bins[0].real();
-  const float last = bins[half].real();
-  packed[0] = {first + last, first - last};
-  for (int k = 1; k < half; ++k) {
-    const std::complex<float> value = bins[k];
-    const std::complex<float> mirror = std::conj(bins[half - k]);
-    const std::complex<float> even = value + mirror;
-    const std::complex<float> odd = (value - mirror) * std::conj(twiddles[k]);
-    packed[k] = even + i * odd;
+  const std::complex<double>* twiddles = turns != nullptr ? turns : chirp.HalfTurns();
+  const std::complex<double> i{0.0, 1.0};
+  for (int k = 0; k < half; ++k) {
+    const std::complex<double> value = bin(k);
+    const std::complex<double> mirror = std::conj(bin(half - k));
+    const std::complex<double> even = value + mirror;
+    const std::complex<double> odd = (value - mirror) * std::conj(twiddles[k]);
+    packed[k] = std::conj(even + i * odd);
   }
-  if (halfPlan == nullptr) {
-    chirp.Backward(packed, AsComplex(x));
-    return;
-  }
-  std::complex<float>* out = PlanAligned(x) ? AsComplex(x) : AsComplex(real);
-  fftwf_execute_dft(halfPlan, AsFftw(packed), AsFftw(out));
-  if (out != AsComplex(x)) {
-    std::copy(real, real + length, x);
+  const std::complex<double>* transformed = TransformPacked();
+  for (int t = 0; t < half; ++t) {
+    x[2 * t] = static_cast<float>(transformed[t].real());
+    x[2 * t + 1] = static_cast<float>(-transformed[t].imag());
   }
 }
 

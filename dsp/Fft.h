@@ -5,14 +5,12 @@
 #include "dsp/ChirpTransform.h"
 
 struct fftw_plan_s;
-struct fftwf_plan_s;
 
 namespace plimo {
 
-// Transforms of any length over FFTW3 in single precision (RealFft's
-// Forward excepted, see there), with the sign convention
-// forward = e^(-i 2 pi k t / n), backward = e^(+i ...), and no scaling in
-// either direction.
+// Transforms of any length over FFTW3 in double precision, with the sign
+// convention forward = e^(-i 2 pi k t / n), backward = e^(+i ...), and no
+// scaling in either direction.
 //
 // Plans are made once per (length, kind) and kept for the life of the
 // process; FFTW's planner is not thread-safe, so making a plan takes a
@@ -45,10 +43,10 @@ class ComplexFft {
  private:
   int length = 0;
   bool ready = false;
-  fftwf_plan_s* plan = nullptr;           // forward; owned by the process-wide cache
-  ChirpTransform chirp;                   // instead of plan where that would allocate
-  std::complex<float>* input = nullptr;   // n values, fftw-aligned
-  std::complex<float>* output = nullptr;  // n values, fftw-aligned
+  fftw_plan_s* plan = nullptr;             // forward; owned by the process-wide cache
+  ChirpTransform chirp;                    // instead of plan where that would allocate
+  std::complex<double>* input = nullptr;   // n values, fftw-aligned
+  std::complex<double>* output = nullptr;  // n values, fftw-aligned
 };
 
 // What a RealFft is built for. The inverse transforms of a run only ever
@@ -72,28 +70,21 @@ class RealFft {
   int BinCount() const { return length / 2 + 1; }
   bool Ready() const { return ready; }
 
-  // x: n real samples; bins: n/2 + 1 complex values out. Computed in
-  // double precision wherever FFTW plans the length directly (every power
-  // of two): an envelope read off a predictor's transform, 1 / |A(k)|,
-  // where |A(k)| falls to 1/200 of its coefficients' size near a formant,
-  // is off by 2e-4 of its value in single precision, enough to lower
-  // renders to 50 dB from the double-precision ones.
+  // x: n real samples; bins: n/2 + 1 complex values out.
   void Forward(const float* x, std::complex<float>* bins);
 
   // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
   // spectrum (the imaginary parts of bin 0 and, for even n, bin n/2 are
-  // ignored); x: n real samples out, unscaled, an array apart from bins.
-  // bins are left as they are.
+  // ignored); x: n real samples out, unscaled. bins are left as they are.
   void Backward(const std::complex<float>* bins, float* x);
 
  private:
   // Even lengths run on a complex transform of half the length (see
-  // PairedForward), odd ones as complex values where FFTW's real plans
-  // would allocate.
+  // PairedForward); packed holds its input, and its output comes back in
+  // the array TransformPacked returns.
   void PairedForward(const float* x, std::complex<float>* bins);
-  // The plans and arrays of Backward where FFTW serves; false on failure.
-  bool MakeBackward(int n);
   void PairedBackward(const std::complex<float>* bins, float* x);
+  const std::complex<double>* TransformPacked();
 
   int length = 0;
   bool ready = false;
@@ -101,19 +92,18 @@ class RealFft {
   bool backwardToo = false;
   // FFTW's plans, where they run without allocating; owned by the cache.
   fftw_plan_s* forwardPlan = nullptr;
-  fftwf_plan_s* backwardPlan = nullptr;
-  double* samples = nullptr;                    // n values, forwardPlan's input
-  std::complex<double>* transformed = nullptr;  // n/2 + 1 values, its output
-  float* real = nullptr;                        // n values, fftw-aligned
-  std::complex<float>* spectrum = nullptr;      // n/2 + 1 values, fftw-aligned
+  fftw_plan_s* backwardPlan = nullptr;
+  double* real = nullptr;                    // n values, fftw-aligned
+  std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
   // Where FFTW's own would allocate, a chirp transform instead: for even n
   // of the n/2 complex values x[2t] + i x[2t + 1], for odd n of all n
   // samples as complex values. Even lengths also go backward through such
   // a half-length complex transform, FFTW's where it allocates nothing.
   ChirpTransform chirp;
-  fftwf_plan_s* halfPlan = nullptr;       // backward, of n/2; owned by the cache
-  std::complex<float>* packed = nullptr;  // the complex values, fftw-aligned
-  std::complex<float>* turns = nullptr;   // e^(-i 2 pi k / n), k = 0 .. n/2
+  fftw_plan_s* halfPlan = nullptr;          // forward, of n/2; owned by the cache
+  std::complex<double>* packed = nullptr;   // the complex values, fftw-aligned
+  std::complex<double>* halfOut = nullptr;  // halfPlan's output, n/2 values
+  std::complex<double>* turns = nullptr;    // e^(-i 2 pi k / n), k = 0 .. n/2
 };
 
 }  // namespace plimo

@@ -8,72 +8,55 @@ namespace plimo {
 
 namespace {
 
-// Every array a plan is executed on comes from fftwf_malloc or shares its
-// alignment, so the plans may use SIMD codelets. A plan made for one
-// object's arrays serves every later object of that length (UNALIGNED
-// plans ran up to twice as slow). Measured planning would run the powers
-// of two about a third faster, but costs 0.1 to 0.3 s per length, and a
-// run may need hundreds of lengths.
+// Every array a plan is executed on comes from fftw_malloc, so all share
+// the planner's alignment and the plans may use SIMD codelets. A plan
+// made for one object's arrays serves every later object of that length
+// (UNALIGNED plans ran up to twice as slow). Measured planning would run
+// the powers of two about a third faster, but costs 0.1 to 0.3 s per
+// length, and a run may need hundreds of lengths.
 constexpr unsigned kPlanFlags = FFTW_ESTIMATE;
 
 // Of every length up to 4096, FFTW 3.3's estimated plans allocate on
 // execute exactly for some lengths whose largest prime factor is 37 or
-// more (complex, real forward and real backward alike, in single as in
-// double precision), and never for the others. Lengths at or above this
-// factor all take the chirp route; the transform tests check every length
-// for allocations.
+// more (complex, real forward and real backward alike), and never for the
+// others. Lengths at or above this factor all take the chirp route; the
+// transform tests check every length for allocations.
 constexpr int kSmallestAllocatingPrime = 37;
 
 // The cache is never torn down, so a transform still running on another
 // thread at exit keeps its plan.
 class PlanCache {
  public:
-  fftwf_plan Find(int n, PlanKind kind, void* in, void* out) {
+  fftw_plan Find(int n, PlanKind kind, void* in, void* out) {
     std::lock_guard<std::mutex> lock(mutex);
     const auto key = std::make_pair(n, kind);
     auto found = plans.find(key);
     if (found != plans.end()) {
       return found->second;
     }
-    const fftwf_plan plan = Make(n, kind, in, out);
+    const fftw_plan plan = Make(n, kind, in, out);
     if (plan != nullptr) {
       plans.emplace(key, plan);
     }
     return plan;
   }
 
-  fftw_plan FindDouble(int n, double* in, fftw_complex* out) {
-    std::lock_guard<std::mutex> lock(mutex);
-    auto found = doublePlans.find(n);
-    if (found != doublePlans.end()) {
-      return found->second;
-    }
-    const fftw_plan plan = fftw_plan_dft_r2c_1d(n, in, out, kPlanFlags);
-    if (plan != nullptr) {
-      doublePlans.emplace(n, plan);
-    }
-    return plan;
-  }
-
  private:
-  static fftwf_plan Make(int n, PlanKind kind, void* in, void* out) {
+  static fftw_plan Make(int n, PlanKind kind, void* in, void* out) {
     switch (kind) {
       case PlanKind::kComplexForward:
-        return fftwf_plan_dft_1d(n, static_cast<fftwf_complex*>(in), static_cast<fftwf_complex*>(out),
-                                 FFTW_FORWARD, kPlanFlags);
-      case PlanKind::kComplexBackward:
-        return fftwf_plan_dft_1d(n, static_cast<fftwf_complex*>(in), static_cast<fftwf_complex*>(out),
-                                 FFTW_BACKWARD, kPlanFlags);
+        return fftw_plan_dft_1d(n, static_cast<fftw_complex*>(in), static_cast<fftw_complex*>(out),
+                                FFTW_FORWARD, kPlanFlags);
+      case PlanKind::kRealForward:
+        return fftw_plan_dft_r2c_1d(n, static_cast<double*>(in), static_cast<fftw_complex*>(out), kPlanFlags);
       case PlanKind::kRealBackward:
-        return fftwf_plan_dft_c2r_1d(n, static_cast<fftwf_complex*>(in), static_cast<float*>(out),
-                                     kPlanFlags);
+        return fftw_plan_dft_c2r_1d(n, static_cast<fftw_complex*>(in), static_cast<double*>(out), kPlanFlags);
     }
     return nullptr;
   }
 
   std::mutex mutex;
-  std::map<std::pair<int, PlanKind>, fftwf_plan> plans;
-  std::map<int, fftw_plan> doublePlans;
+  std::map<std::pair<int, PlanKind>, fftw_plan> plans;
 };
 
 PlanCache& Plans() {
@@ -94,9 +77,7 @@ int LargestPrimeFactor(int n) {
 
 }  // namespace
 
-fftwf_plan FindPlan(int n, PlanKind kind, void* in, void* out) { return Plans().Find(n, kind, in, out); }
-
-fftw_plan FindDoublePlan(int n, double* in, fftw_complex* out) { return Plans().FindDouble(n, in, out); }
+fftw_plan FindPlan(int n, PlanKind kind, void* in, void* out) { return Plans().Find(n, kind, in, out); }
 
 bool NeedsChirp(int n) { return n > 1 && LargestPrimeFactor(n) >= kSmallestAllocatingPrime; }
 

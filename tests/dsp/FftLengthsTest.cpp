@@ -31,10 +31,9 @@ using LongComplex = std::complex<long double>;
 
 constexpr int kLongest = 4096;
 
-// Beyond the float rounding of each output value, the transforms (single
-// precision inside, a float's epsilon being 1.2e-7) may be off by this much
-// of the largest magnitude.
-constexpr long double kRelativeTolerance = 1e-6L;
+// Beyond the float rounding of each output value, the transforms (double
+// precision inside) may be off by this much of the largest magnitude.
+constexpr long double kRelativeTolerance = 1e-9L;
 
 // Up to this length every output value is checked against the direct
 // sum; beyond it, both ends and a spread of values in between, which
