@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/AlsaLibrary.h"
+
 namespace plimo {
 
 namespace {
@@ -24,7 +26,9 @@ void IgnoreDiagnostic(const char*, int, const char*, int, const char*, ...) {}
 
 void QuietenAlsaDiagnostics() {
   static std::once_flag once;
-  std::call_once(once, [] { snd_lib_error_set_handler(&IgnoreDiagnostic); });
+  std::call_once(once, [] {
+    if (Alsa() != nullptr) Alsa()->snd_lib_error_set_handler(&IgnoreDiagnostic);
+  });
 }
 
 }  // namespace plimo

@@ -35,6 +35,7 @@ enum class DeviceResult : int {
   kDeviceTimedOut = -ETIMEDOUT,   // the I/O thread did not answer in time
   kDeviceNoDescriptor = -EMFILE,  // no wake event could be made
   kDeviceNoElement = -ENOENT,     // the mixer has no such element or channel
+  kDeviceNoLibrary = -ELIBACC,    // ALSA's library cannot be loaded
 };
 
 // An ALSA call's result: its negative error code, or kDeviceOk for any
@@ -44,7 +45,8 @@ inline DeviceResult AlsaResult(int code) {
 }
 
 // Stops ALSA from printing its own diagnostics: failures reach the user
-// through the program's messages. Safe to call any number of times.
+// through the program's messages. Safe to call any number of times, and
+// without ALSA's library.
 void QuietenAlsaDiagnostics();
 
 }  // namespace plimo

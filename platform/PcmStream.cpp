@@ -1,8 +1,12 @@
 #include "platform/PcmStream.h"
 
+#include <alloca.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
+#include "platform/AlsaLibrary.h"
 #include "platform/RealTimeScheduling.h"
 
 namespace plimo {
@@ -39,33 +43,34 @@ DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity
     return DeviceResult::kDeviceInvalid;
   }
   if (!wake.IsValid()) return DeviceResult::kDeviceNoDescriptor;
+  if (Alsa() == nullptr) return DeviceResult::kDeviceNoLibrary;
   format = wanted;
   blockAlign = wanted.BlockAlign();
   QuietenAlsaDiagnostics();
-  const int opened = snd_pcm_open(&pcm, deviceName.empty() ? kDefaultDevice : deviceName.c_str(), direction,
-                                  SND_PCM_NONBLOCK);
+  const int opened = Alsa()->snd_pcm_open(&pcm, deviceName.empty() ? kDefaultDevice : deviceName.c_str(),
+                                          direction, SND_PCM_NONBLOCK);
   if (opened < 0) {
     pcm = nullptr;
     return AlsaResult(opened);
   }
   const DeviceResult configured = Configure(periodUs, ringUs);
   if (configured != DeviceResult::kDeviceOk) {
-    snd_pcm_close(pcm);
+    Alsa()->snd_pcm_close(pcm);
     pcm = nullptr;
     return configured;
   }
   // A sound server's plugin moves every buffer through its client
   // library's event thread.
   RaiseThreadsNamed(kServerClientThreadName, kDeviceThreadPriority);
-  const int count = snd_pcm_poll_descriptors_count(pcm);
+  const int count = Alsa()->snd_pcm_poll_descriptors_count(pcm);
   if (count <= 0) {
-    snd_pcm_close(pcm);
+    Alsa()->snd_pcm_close(pcm);
     pcm = nullptr;
     return count < 0 ? AlsaResult(count) : DeviceResult::kDeviceInvalid;
   }
   pollSet.assign(static_cast<size_t>(count) + 1, pollfd{});
   pollSet[0] = pollfd{wake.Descriptor(), POLLIN, 0};
-  snd_pcm_poll_descriptors(pcm, pollSet.data() + 1, static_cast<unsigned>(count));
+  Alsa()->snd_pcm_poll_descriptors(pcm, pollSet.data() + 1, static_cast<unsigned>(count));
   queue.Allocate(queueCapacity);
   failed.store(false, std::memory_order_release);
   abandoned.store(false, std::memory_order_relaxed);
@@ -80,39 +85,48 @@ DeviceResult PcmStream::OpenStream(const PcmFormat& wanted, size_t queueCapacity
 }
 
 DeviceResult PcmStream::Configure(unsigned periodUs, unsigned ringUs) {
-  snd_pcm_hw_params_t* hw = nullptr;
-  snd_pcm_hw_params_alloca(&hw);
-  int error = snd_pcm_hw_params_any(pcm, hw);
+  // What ALSA's snd_pcm_hw_params_alloca does, with the size the loaded
+  // library gives: zeroed room on the stack.
+  const size_t hwSize = Alsa()->snd_pcm_hw_params_sizeof();
+  auto* hw = static_cast<snd_pcm_hw_params_t*>(alloca(hwSize));
+  std::memset(hw, 0, hwSize);
+  int error = Alsa()->snd_pcm_hw_params_any(pcm, hw);
   if (error < 0) return AlsaResult(error);
   // The default device converts rates and formats the card lacks.
-  if ((error = snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return AlsaResult(error);
-  if ((error = snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0)
+  if ((error = Alsa()->snd_pcm_hw_params_set_rate_resample(pcm, hw, 1)) < 0) return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0)
     return AlsaResult(error);
-  if ((error = snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0) return AlsaResult(error);
-  if ((error = snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0) return AlsaResult(error);
-  if ((error = snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0) return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_hw_params_set_format(pcm, hw, AlsaFormat(format))) < 0)
+    return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_hw_params_set_channels(pcm, hw, format.channels)) < 0)
+    return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_hw_params_set_rate(pcm, hw, format.sampleRate, 0)) < 0)
+    return AlsaResult(error);
   unsigned ring = ringUs;
-  if ((error = snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0) return AlsaResult(error);
-  unsigned period = periodUs;
-  if ((error = snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0)
+  if ((error = Alsa()->snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &ring, nullptr)) < 0)
     return AlsaResult(error);
-  if ((error = snd_pcm_hw_params(pcm, hw)) < 0) return AlsaResult(error);
-  snd_pcm_hw_params_get_period_size(hw, &periodFrames, nullptr);
-  snd_pcm_hw_params_get_buffer_size(hw, &ringFrames);
+  unsigned period = periodUs;
+  if ((error = Alsa()->snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, nullptr)) < 0)
+    return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_hw_params(pcm, hw)) < 0) return AlsaResult(error);
+  Alsa()->snd_pcm_hw_params_get_period_size(hw, &periodFrames, nullptr);
+  Alsa()->snd_pcm_hw_params_get_buffer_size(hw, &ringFrames);
 
-  snd_pcm_sw_params_t* sw = nullptr;
-  snd_pcm_sw_params_alloca(&sw);
-  if ((error = snd_pcm_sw_params_current(pcm, sw)) < 0) return AlsaResult(error);
+  const size_t swSize = Alsa()->snd_pcm_sw_params_sizeof();
+  auto* sw = static_cast<snd_pcm_sw_params_t*>(alloca(swSize));
+  std::memset(sw, 0, swSize);
+  if ((error = Alsa()->snd_pcm_sw_params_current(pcm, sw)) < 0) return AlsaResult(error);
   // Half a period: a sound server's plugin may offer room in steps that
   // round to a frame short of a period, and a non-blocking transfer below
   // the minimum is refused.
   const snd_pcm_uframes_t availMin = periodFrames > 1 ? periodFrames / 2 : 1;
-  if ((error = snd_pcm_sw_params_set_avail_min(pcm, sw, availMin)) < 0) return AlsaResult(error);
+  if ((error = Alsa()->snd_pcm_sw_params_set_avail_min(pcm, sw, availMin)) < 0) return AlsaResult(error);
   // Both start on their own only with a full ring: capture is started on
   // the owner's command, playback as soon as what it holds is written (a
   // sound server's stream that starts on a few frames may ask for no more).
-  if ((error = snd_pcm_sw_params_set_start_threshold(pcm, sw, ringFrames)) < 0) return AlsaResult(error);
-  return AlsaResult(snd_pcm_sw_params(pcm, sw));
+  if ((error = Alsa()->snd_pcm_sw_params_set_start_threshold(pcm, sw, ringFrames)) < 0)
+    return AlsaResult(error);
+  return AlsaResult(Alsa()->snd_pcm_sw_params(pcm, sw));
 }
 
 DeviceResult PcmStream::PrepareBuffer(WaveBuffer* buffer) const {
@@ -230,7 +244,7 @@ void PcmStream::Keep(std::shared_ptr<void> memory) {
 DeviceResult PcmStream::CloseOnThread() {
   while (queue.Head() != queue.Tail()) CompleteFront();
   Wake();
-  const int closed = snd_pcm_close(pcm);
+  const int closed = Alsa()->snd_pcm_close(pcm);
   pcm = nullptr;
   return AlsaResult(closed);
 }
@@ -276,7 +290,8 @@ void PcmStream::ThreadMain([[maybe_unused]] std::shared_ptr<PcmStream> keepAlive
     if (HasFailed()) continue;
     unsigned short revents = 0;
     if (wantPcm && ready > 0) {
-      snd_pcm_poll_descriptors_revents(pcm, pollSet.data() + 1, static_cast<unsigned>(all - 1), &revents);
+      Alsa()->snd_pcm_poll_descriptors_revents(pcm, pollSet.data() + 1, static_cast<unsigned>(all - 1),
+                                               &revents);
     }
     Service(revents);
   }

@@ -1,11 +1,10 @@
 #include "platform/SoundDevices.h"
 
-#include <alsa/asoundlib.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/AlsaLibrary.h"
 #include "platform/PcmFormat.h"
 #include "platform/VirtualMicrophone.h"
 
@@ -26,21 +25,22 @@ std::string TakeHint(char* value) {
 }
 
 void ListAlsaHints(std::vector<SoundDevice>* devices) {
+  if (Alsa() == nullptr) return;
   QuietenAlsaDiagnostics();
   void** hints = nullptr;
-  if (snd_device_name_hint(-1, "pcm", &hints) < 0) return;
+  if (Alsa()->snd_device_name_hint(-1, "pcm", &hints) < 0) return;
   for (void** hint = hints; *hint != nullptr; ++hint) {
-    const std::string name = TakeHint(snd_device_name_get_hint(*hint, "NAME"));
-    std::string description = TakeHint(snd_device_name_get_hint(*hint, "DESC"));
+    const std::string name = TakeHint(Alsa()->snd_device_name_get_hint(*hint, "NAME"));
+    std::string description = TakeHint(Alsa()->snd_device_name_get_hint(*hint, "DESC"));
     // Absent when the device plays and records.
-    const std::string direction = TakeHint(snd_device_name_get_hint(*hint, "IOID"));
+    const std::string direction = TakeHint(Alsa()->snd_device_name_get_hint(*hint, "IOID"));
     if (name.empty() || IsAlias(name)) continue;
     // A hint's description runs over two lines: the card, then the use.
     std::replace(description.begin(), description.end(), '\n', ' ');
     if (direction != "Output") devices->push_back(SoundDevice{name, description, name, false});
     if (direction != "Input") devices->push_back(SoundDevice{name, description, name, true});
   }
-  snd_device_name_free_hint(hints);
+  Alsa()->snd_device_name_free_hint(hints);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/AlsaLibrary.h"
+
 namespace plimo {
 
 namespace {
@@ -33,7 +35,7 @@ DeviceResult WaveInDevice::Open(const PcmFormat& wanted, size_t queueCapacity,
   const DeviceResult opened = OpenStream(wanted, queueCapacity, buffering.periodUs, buffering.ringUs);
   // Only a started device sheds, and Start reaches the thread after this.
   // A device that is a file delivers on demand: nothing it holds is late.
-  if (opened == DeviceResult::kDeviceOk && snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
+  if (opened == DeviceResult::kDeviceOk && Alsa()->snd_pcm_type(pcm) != SND_PCM_TYPE_FILE) {
     shed.assign(static_cast<size_t>(periodFrames) * blockAlign, 0);
   } else {
     shed.clear();
@@ -68,7 +70,7 @@ int64_t WaveInDevice::HeldFrames() const {
 
 void WaveInDevice::Publish() {
   snd_pcm_sframes_t delay = 0;
-  if (!started || snd_pcm_delay(pcm, &delay) < 0) delay = 0;
+  if (!started || Alsa()->snd_pcm_delay(pcm, &delay) < 0) delay = 0;
   int64_t filling = 0;
   if (queue.Head() != queue.Tail()) filling = queue.At(queue.Head())->recordedBytes / blockAlign;
   DeviceFigures figures;
@@ -79,8 +81,8 @@ void WaveInDevice::Publish() {
 
 bool WaveInDevice::Recover(int error) {
   // An overrun loses what the ring could not hold; recording goes on.
-  if (snd_pcm_recover(pcm, error, 1) < 0) return false;
-  const int restarted = snd_pcm_start(pcm);
+  if (Alsa()->snd_pcm_recover(pcm, error, 1) < 0) return false;
+  const int restarted = Alsa()->snd_pcm_start(pcm);
   return restarted >= 0 || restarted == -EBADFD;
 }
 
@@ -92,7 +94,7 @@ void WaveInDevice::Service(unsigned short revents) {
 
 void WaveInDevice::ServiceRunning(unsigned short revents) {
   bool gaveBack = false;
-  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
+  if ((revents & POLLERR) != 0 && Alsa()->snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
     Fail();
     return;
   }
@@ -108,7 +110,7 @@ void WaveInDevice::ServiceRunning(unsigned short revents) {
       gaveBack = true;
       continue;
     }
-    const snd_pcm_sframes_t got = snd_pcm_readi(pcm, buffer->data + buffer->recordedBytes, room);
+    const snd_pcm_sframes_t got = Alsa()->snd_pcm_readi(pcm, buffer->data + buffer->recordedBytes, room);
     if (got == -EAGAIN) break;
     if (got < 0) {
       if (!Recover(static_cast<int>(got))) {
@@ -131,7 +133,7 @@ void WaveInDevice::ShedBacklog() {
   if (frames == 0) return;
   // At most a ring's worth at a time, whatever the device claims to hold.
   for (snd_pcm_uframes_t taken = 0; taken <= ringFrames; taken += frames) {
-    const snd_pcm_sframes_t got = snd_pcm_readi(pcm, shed.data(), frames);
+    const snd_pcm_sframes_t got = Alsa()->snd_pcm_readi(pcm, shed.data(), frames);
     if (got == -EAGAIN) return;
     if (got < 0) {
       if (!Recover(static_cast<int>(got))) Fail();
@@ -145,7 +147,7 @@ void WaveInDevice::ShedBacklog() {
 DeviceResult WaveInDevice::Execute(Command which) {
   if (which == Command::kStart) {
     if (started) return DeviceResult::kDeviceOk;
-    const int error = snd_pcm_start(pcm);
+    const int error = Alsa()->snd_pcm_start(pcm);
     if (error < 0) return AlsaResult(error);
     started = true;
     Publish();
@@ -157,8 +159,8 @@ DeviceResult WaveInDevice::Execute(Command which) {
   started = false;
   while (queue.Head() != queue.Tail()) CompleteFront();
   Wake();
-  const int dropped = snd_pcm_drop(pcm);
-  const int prepared = snd_pcm_prepare(pcm);
+  const int dropped = Alsa()->snd_pcm_drop(pcm);
+  const int prepared = Alsa()->snd_pcm_prepare(pcm);
   Publish();
   return AlsaResult(dropped < 0 ? dropped : prepared);
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/AlsaLibrary.h"
+
 namespace plimo {
 
 namespace {
@@ -64,21 +66,20 @@ int64_t WaveOutDevice::HeldFrames() const {
 int64_t WaveOutDevice::AheadFrames() const {
   int64_t ageNs = 0;
   const DeviceFigures figures = ReadFigures(&ageNs);
-  const int64_t since = figures.changing > 0
-                            ? ageNs * static_cast<int64_t>(format.sampleRate) / kNanosecondsPerSecond
-                            : 0;
+  const int64_t since =
+      figures.changing > 0 ? ageNs * static_cast<int64_t>(format.sampleRate) / kNanosecondsPerSecond : 0;
   return std::max<int64_t>(written.load(std::memory_order_relaxed) - figures.handedOver, 0) +
          std::max<int64_t>(figures.inRing - since, 0);
 }
 
 void WaveOutDevice::Publish(uint64_t played) {
-  const bool running = snd_pcm_state(pcm) == SND_PCM_STATE_RUNNING;
+  const bool running = Alsa()->snd_pcm_state(pcm) == SND_PCM_STATE_RUNNING;
   DeviceFigures figures;
   figures.held = heardBefore + static_cast<int64_t>(played);
   figures.changing = running ? static_cast<int64_t>(framesWritten - std::min(played, framesWritten)) : 0;
   figures.handedOver = heardBefore + static_cast<int64_t>(framesWritten);
   // What the sound system still takes from the ring before it runs dry.
-  const snd_pcm_sframes_t room = snd_pcm_avail_update(pcm);
+  const snd_pcm_sframes_t room = Alsa()->snd_pcm_avail_update(pcm);
   figures.inRing = room >= 0 ? std::max<int64_t>(static_cast<int64_t>(ringFrames) - room, 0) : 0;
   PublishFigures(figures);
 }
@@ -109,9 +110,9 @@ void WaveOutDevice::PlanWait(bool* wantPcm, int* timeoutMs) {
 uint64_t WaveOutDevice::PlayedFrames() {
   // An underrun shows in the device's state (some plugins keep reporting
   // their last delay then); everything written has been heard.
-  const snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm);
+  const snd_pcm_sframes_t avail = Alsa()->snd_pcm_avail_update(pcm);
   snd_pcm_sframes_t delay = 0;
-  const int error = avail < 0 ? static_cast<int>(avail) : snd_pcm_delay(pcm, &delay);
+  const int error = avail < 0 ? static_cast<int>(avail) : Alsa()->snd_pcm_delay(pcm, &delay);
   if (error < 0) {
     if (!Recover(error)) Fail();
     return framesWritten;
@@ -121,7 +122,7 @@ uint64_t WaveOutDevice::PlayedFrames() {
 }
 
 bool WaveOutDevice::Recover(int error) {
-  if (snd_pcm_recover(pcm, error, 1) < 0) return false;
+  if (Alsa()->snd_pcm_recover(pcm, error, 1) < 0) return false;
   // What was written before the underrun has been heard.
   while (queue.Head() != cursor) CompleteFront();
   heardBefore += static_cast<int64_t>(framesWritten);
@@ -147,7 +148,7 @@ void WaveOutDevice::GiveBackPlayed() {
 }
 
 void WaveOutDevice::Service(unsigned short revents) {
-  if ((revents & POLLERR) != 0 && snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
+  if ((revents & POLLERR) != 0 && Alsa()->snd_pcm_state(pcm) == SND_PCM_STATE_XRUN && !Recover(-EPIPE)) {
     Fail();
     return;
   }
@@ -161,7 +162,7 @@ void WaveOutDevice::Service(unsigned short revents) {
       cursorOffset = 0;
       continue;
     }
-    const snd_pcm_sframes_t put = snd_pcm_writei(pcm, buffer->data + cursorOffset, left);
+    const snd_pcm_sframes_t put = Alsa()->snd_pcm_writei(pcm, buffer->data + cursorOffset, left);
     if (put == -EAGAIN) {
       ringFull = true;
       break;
@@ -185,8 +186,8 @@ void WaveOutDevice::Service(unsigned short revents) {
   // a sound server's plugin may never let it look quite full, and then
   // ALSA would never start it by itself.
   if ((cursor == queue.Tail() || ringFull) && framesWritten > 0 &&
-      snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
-    const int error = snd_pcm_start(pcm);
+      Alsa()->snd_pcm_state(pcm) == SND_PCM_STATE_PREPARED) {
+    const int error = Alsa()->snd_pcm_start(pcm);
     if (error < 0 && !Recover(error)) {
       Fail();
       return;
@@ -208,8 +209,8 @@ DeviceResult WaveOutDevice::Execute(Command which) {
   heardBefore = written.load(std::memory_order_relaxed);
   PublishFigures(DeviceFigures{heardBefore, 0, heardBefore, 0});
   Wake();
-  const int dropped = snd_pcm_drop(pcm);
-  const int prepared = snd_pcm_prepare(pcm);
+  const int dropped = Alsa()->snd_pcm_drop(pcm);
+  const int prepared = Alsa()->snd_pcm_prepare(pcm);
   return AlsaResult(dropped < 0 ? dropped : prepared);
 }
 

@@ -7,8 +7,6 @@
 // hook routes "default" to a running server). Nothing here reaches a
 // user's own sound server.
 
-#include <alsa/asoundlib.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -16,9 +14,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AlsaLibrary.h"
 #include "support/TempFiles.h"
 
 namespace plimo::test {
+
+// Makes ALSA read its configuration again when next used.
+inline void ReloadAlsaConfiguration() {
+  if (Alsa() != nullptr) Alsa()->snd_config_update_free_global();
+}
 
 // The variables through which ALSA and PulseAudio clients find their
 // configuration and server.
@@ -39,7 +43,7 @@ class SoundVariablesScope {
       unsetenv(name.c_str());
     }
     for (const auto& [name, value] : values) setenv(name.c_str(), value.c_str(), 1);
-    snd_config_update_free_global();
+    ReloadAlsaConfiguration();
   }
   ~SoundVariablesScope() {
     for (const auto& [name, value] : saved) {
@@ -49,7 +53,7 @@ class SoundVariablesScope {
         unsetenv(name.c_str());
       }
     }
-    snd_config_update_free_global();
+    ReloadAlsaConfiguration();
   }
   SoundVariablesScope(const SoundVariablesScope&) = delete;
   SoundVariablesScope& operator=(const SoundVariablesScope&) = delete;
@@ -90,7 +94,7 @@ class FileSoundCard {
        << "\" }\n"
           "}\n";
     rc.close();
-    snd_config_update_free_global();
+    ReloadAlsaConfiguration();
   }
 
   // Everything played since the playback device was last opened.
