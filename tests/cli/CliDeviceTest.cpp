@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -281,6 +283,30 @@ TEST(CliWithoutSoundCard, ARecordingThatCannotStartLeavesTheNamedFileAsItWas) {
     names.push_back(entry.path().filename().string());
   }
   EXPECT_EQ(names, std::vector<std::string>{"earlier.wav"});
+}
+
+// Without ALSA's library (here a file of its name that is no library,
+// found first) the sound card commands fail as without a card, and files
+// are still rendered: only those commands load it.
+TEST(CliWithoutAlsaLibrary, PlayCannotOpenTheSpeakerAndRenderWorks) {
+  TempDir dir;
+  TempDir libraries;
+  libraries.Write("libasound.so.2", {});
+  const char* before = std::getenv("LD_LIBRARY_PATH");
+  const std::optional<std::string> saved =
+      before != nullptr ? std::optional<std::string>(before) : std::nullopt;
+  setenv("LD_LIBRARY_PATH", libraries.Root().c_str(), 1);
+  const std::string wav = dir.Write("tone.wav", MakeWav(kWavPcm, 1, kRate, 16, ToneSamples(440.0, 500)));
+  const CliRun play = RunCli(dir, {"play", wav});
+  const CliRun render = RunCli(dir, {"render", wav, dir.Path("out.wav")});
+  if (saved) {
+    setenv("LD_LIBRARY_PATH", saved->c_str(), 1);
+  } else {
+    unsetenv("LD_LIBRARY_PATH");
+  }
+  EXPECT_EQ(play.exitStatus, 1) << play.err;
+  EXPECT_TRUE(Contains(play.err, "Cannot open speaker!")) << play.err;
+  EXPECT_EQ(render.exitStatus, 0) << render.err;
 }
 
 TEST(CliDeviceUsage, BadArgumentsAreUsageErrors) {
