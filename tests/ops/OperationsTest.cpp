@@ -284,7 +284,7 @@ TEST_F(OperationsOnFileCard, ARealTimeRunGoesFromTheMicrophoneToTheSpeakerInWhol
   record.meterDisplay = 1;
   ASSERT_TRUE(operations.StartModification(record, 1));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (card.Played().empty() && std::chrono::steady_clock::now() < deadline) {
+  while (!card.PlayedAnything() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   operations.StopAllOperations();

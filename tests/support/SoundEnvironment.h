@@ -8,6 +8,7 @@
 // user's own sound server.
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -99,6 +100,14 @@ class FileSoundCard {
 
   // Everything played since the playback device was last opened.
   std::vector<uint8_t> Played() const { return ReadBytes(playbackPath); }
+  // Whether anything has been played, without reading it: a real-time run
+  // plays as fast as it can, faster than a reader of the whole file keeps
+  // up with on a busy machine.
+  bool PlayedAnything() const {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(playbackPath, error);
+    return !error && size > 0;
+  }
   const std::string& Folder() const { return dir.Root(); }
 
  private:
