@@ -8,8 +8,9 @@ namespace plimo {
 
 // The forward transform (e^(-i 2 pi k t / n), unscaled) of one length n,
 // carried out as a convolution with a chirp (Bluestein's algorithm) over
-// power-of-two FFTW transforms, which take no working memory when they
-// run. For the lengths whose own FFTW plans would allocate on every call.
+// FFTW transforms of a power of two or five times one, which take no
+// working memory when they run. For the lengths whose own FFTW plans
+// would allocate on every call.
 // The chirp and the transformed convolution kernel are made in double
 // precision once per length for the whole process and shared, read-only,
 // by every object of that length; Forward neither allocates nor locks.
@@ -34,7 +35,7 @@ class ChirpTransform {
 
  private:
   int length = 0;
-  int size = 0;                 // power of two of the convolution, at least 2n - 1
+  int size = 0;                 // of the convolution, at least 2n - 1
   fftw_plan_s* plan = nullptr;  // forward, of size; owned by the plan cache
   // Shared tables of the length, kept for the life of the process.
   const std::complex<double>* chirp = nullptr;      // n values, e^(-i pi t^2 / n)
