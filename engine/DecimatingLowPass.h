@@ -32,8 +32,11 @@ class DecimatingLowPass {
   int step = 1;
   double direct = 0.0;                     // b[0]: the input's own share of its output
   double blockState[kOrder][kOrder] = {};  // state map over one block
-  // Per state value r, the value at a block's end that a unit input at
-  // each position k of the block leaves: step values per state value.
+  // The value at a block's end of state value r that a unit input at
+  // position k of the block leaves, by pairs of positions: for k = 2p the
+  // 2 * kOrder values (r, k), (r, k + 1) for r = 0 .. kOrder - 1 side by
+  // side (0 for a position past an odd step), so that a pair of inputs
+  // meets one run of consecutive values.
   std::vector<double> blockInput;
 };
 
