@@ -7,24 +7,25 @@
 namespace plimo {
 
 void WindowCache::Prepare(int maxLength) {
-  slotLength = std::max(maxLength, 1);
-  storage =
-      std::make_unique_for_overwrite<float[]>(static_cast<size_t>(kSlots) * static_cast<size_t>(slotLength));
-  std::fill(std::begin(lengths), std::end(lengths), -1);
-  slotOfLength.assign(static_cast<size_t>(slotLength) + 1, -1);
-  next = 0;
+  maxWindow = std::max(maxLength, 1);
+  capacity = static_cast<size_t>(kSlots) * static_cast<size_t>(maxWindow);
+  storage = std::make_unique_for_overwrite<float[]>(capacity);
+  used = 0;
+  offsetOfLength.assign(static_cast<size_t>(maxWindow) + 1, -1);
 }
 
 const float* WindowCache::Hamming(int n) {
-  n = std::clamp(n, 0, slotLength);
-  const int kept = slotOfLength[static_cast<size_t>(n)];
-  if (kept >= 0) return storage.get() + static_cast<size_t>(kept) * slotLength;
-  float* window = storage.get() + static_cast<size_t>(next) * slotLength;
+  n = std::clamp(n, 0, maxWindow);
+  const long kept = offsetOfLength[static_cast<size_t>(n)];
+  if (kept >= 0) return storage.get() + kept;
+  if (capacity - used < static_cast<size_t>(n)) {
+    std::fill(offsetOfLength.begin(), offsetOfLength.end(), -1);
+    used = 0;
+  }
+  float* window = storage.get() + used;
   HammingWindow(window, n);
-  if (lengths[next] >= 0) slotOfLength[static_cast<size_t>(lengths[next])] = -1;
-  lengths[next] = n;
-  slotOfLength[static_cast<size_t>(n)] = next;
-  next = (next + 1) % kSlots;
+  offsetOfLength[static_cast<size_t>(n)] = static_cast<long>(used);
+  used += static_cast<size_t>(n);
   return window;
 }
 

@@ -6,12 +6,14 @@
 namespace plimo {
 
 // Hamming windows of the lengths a run meets. A voice's period drifts among
-// a few dozen lengths, so keeping the recent ones spares most frames the
-// cosines of a fresh window.
+// a few dozen lengths (a gliding voice at 44.1 kHz among well over a
+// hundred), so keeping the ones met spares most frames the cosines of a
+// fresh window.
 class WindowCache {
  public:
-  // A gliding voice meets more lengths than a steady one; with 16 the
-  // window cosines were still a twentieth of a run.
+  // Room for this many windows of the longest length; windows are kept
+  // end to end, so shorter ones fit more. With 16 the window cosines were
+  // still a twentieth of a run.
   static constexpr int kSlots = 64;
 
   WindowCache() = default;
@@ -25,17 +27,21 @@ class WindowCache {
   void Prepare(int maxLength);
 
   // The symmetric Hamming window of length n (0 <= n <= maxLength), valid
-  // until kSlots other lengths have been asked for. Allocates nothing.
+  // until at least kSlots / 2 other lengths have been asked for. Allocates
+  // nothing.
   const float* Hamming(int n);
 
  private:
-  // kSlots windows of maxLength samples, left unwritten until used, so
-  // that a short run does not pay for clearing them.
+  // The windows end to end, left unwritten until used, so that a short run
+  // does not pay for clearing them. When the next window does not fit,
+  // every window is forgotten and the storage is filled again from the
+  // start: a run rarely meets that many lengths, and a first-in-first-out
+  // choice of slots missed on every frame once it did.
   std::unique_ptr<float[]> storage;
-  int lengths[kSlots] = {};       // -1: empty slot
-  std::vector<int> slotOfLength;  // maxLength + 1 values, -1: not kept
-  int slotLength = 0;
-  int next = 0;  // the slot replaced next
+  size_t capacity = 0;               // samples
+  size_t used = 0;                   // samples
+  std::vector<long> offsetOfLength;  // maxLength + 1 values, -1: not kept
+  int maxWindow = 0;
 };
 
 }  // namespace plimo
