@@ -6,6 +6,9 @@ struct fftw_plan_s;
 
 namespace plimo {
 
+// Which factor of a product of complex values is conjugated, if any.
+enum class ChirpProduct { kPlain, kConjugateResult, kConjugateRight };
+
 // The forward transform (e^(-i 2 pi k t / n), unscaled) of one length n,
 // carried out as a convolution with a chirp (Bluestein's algorithm) over
 // FFTW transforms of a power of two or five times one, which take no
@@ -33,6 +36,10 @@ class ChirpTransform {
   // same array.
   void Forward(const std::complex<double>* in, std::complex<double>* out);
 
+  // out[i] = x[i] y[i] for i < n, conjugated as kind says.
+  using Products = void (*)(std::complex<double>* out, const std::complex<double>* x,
+                            const std::complex<double>* y, int n, ChirpProduct kind);
+
  private:
   int length = 0;
   int size = 0;                 // of the convolution, at least 2n - 1
@@ -43,6 +50,8 @@ class ChirpTransform {
   const std::complex<double>* halfTurns = nullptr;  // n + 1 values
   std::complex<double>* work = nullptr;             // size values, fftw-aligned
   std::complex<double>* product = nullptr;          // size values, fftw-aligned
+  std::complex<double>* convolved = nullptr;        // size values, fftw-aligned
+  Products products = nullptr;                      // the widest the processor has
 };
 
 }  // namespace plimo
