@@ -6,6 +6,7 @@
 
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
+#include "engine/InverseMagnitudes.h"
 #include "engine/LpcAutocorrelation.h"
 #include "engine/RunGeometry.h"
 #include "params/Equaliser.h"
@@ -114,16 +115,7 @@ void FrameModifier::EstimateEnvelope(const float* frame, int n) {
     signal[static_cast<size_t>(j) + 1] = static_cast<float>(-lpcCoefficients[static_cast<size_t>(j)]);
   }
   forward->Forward(signal.data(), spectrum.data());
-  // Read as interleaved floats (the layout std::complex guarantees), so that
-  // the bins are taken several at a time.
-  const float* values = reinterpret_cast<const float*>(spectrum.data());
-  float* out = envelope.data();
-  for (int k = 0; k < binCount; ++k) {
-    const double re = values[2 * k];
-    const double im = values[2 * k + 1];
-    const double magnitude = std::max(std::sqrt(re * re + im * im), kMinPredictorMagnitude);
-    out[k] = static_cast<float>(1.0 / magnitude);
-  }
+  InverseMagnitudes(spectrum.data(), binCount, kMinPredictorMagnitude, envelope.data());
 }
 
 // Keeps 1 - level of each bin and adds level of its magnitude at a random
