@@ -4,6 +4,10 @@
 #include <cmath>
 #include <numbers>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace plimo {
 
 namespace {
@@ -107,6 +111,63 @@ double LevinsonDurbin(double* a, const double* r, int p, double* scratch) {
   return error;
 }
 
+namespace {
+
+// t[i] for i = first .. last: s at (i - 1) m-2/q-2 + 1, between the two
+// samples around it, the indices clamped into s.
+[[gnu::always_inline]] inline void InterpolateOneByOne(const float* s, int m, float* t, int first, int last,
+                                                       float ratio) {
+  for (int i = first; i <= last; ++i) {
+    const float x = static_cast<float>(i - 1) * ratio + 1.0f;
+    const int j = static_cast<int>(x);
+    const float f = x - static_cast<float>(j);
+    const int j1 = std::min(j + 1, m - 1);
+    const int j0 = std::clamp(j, 0, m - 1);
+    t[i] = (1.0f - f) * s[j0] + f * s[j1];
+  }
+}
+
+void InterpolatePlain(const float* s, int m, float* t, int q, float ratio) {
+  InterpolateOneByOne(s, m, t, 2, q - 2, ratio);
+}
+
+#if defined(__x86_64__)
+// Eight outputs at a time, the two samples of each gathered. Each operation
+// is the plain loop's, rounded the same way: float multiplications and
+// additions kept apart (the target is avx2 alone, without fused
+// multiply-add), truncation and int to float conversion as static_cast.
+[[gnu::target("avx2")]] void InterpolateInOctets(const float* s, int m, float* t, int q, float ratio) {
+  const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i ones = _mm256_set1_epi32(1);
+  const __m256i zeros = _mm256_setzero_si256();
+  const __m256i lastIndex = _mm256_set1_epi32(m - 1);
+  const __m256 ratios = _mm256_set1_ps(ratio);
+  const __m256 unit = _mm256_set1_ps(1.0f);
+  int i = 2;
+  for (; i + 7 <= q - 2; i += 8) {
+    const __m256i steps = _mm256_add_epi32(_mm256_set1_epi32(i - 1), lanes);
+    const __m256 x = _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(steps), ratios), unit);
+    const __m256i j = _mm256_cvttps_epi32(x);
+    const __m256 f = _mm256_sub_ps(x, _mm256_cvtepi32_ps(j));
+    const __m256i j1 = _mm256_min_epi32(_mm256_add_epi32(j, ones), lastIndex);
+    const __m256i j0 = _mm256_max_epi32(_mm256_min_epi32(j, lastIndex), zeros);
+    const __m256 s0 = _mm256_i32gather_ps(s, j0, sizeof(float));
+    const __m256 s1 = _mm256_i32gather_ps(s, j1, sizeof(float));
+    _mm256_storeu_ps(t + i, _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(unit, f), s0), _mm256_mul_ps(f, s1)));
+  }
+  InterpolateOneByOne(s, m, t, i, q - 2, ratio);
+}
+
+using Interpolation = void (*)(const float*, int, float*, int, float);
+
+Interpolation ChosenInterpolation() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") ? InterpolateInOctets : InterpolatePlain;
+}
+#endif
+
+}  // namespace
+
 int LinearResample(const float* s, int m, float* t, int q) {
   if (q < 1) {
     return q;
@@ -126,14 +187,12 @@ int LinearResample(const float* s, int m, float* t, int q) {
     return q;
   }
   const float ratio = static_cast<float>(m - 2) / static_cast<float>(q - 2);
-  for (int i = 2; i <= q - 2; ++i) {
-    const float x = static_cast<float>(i - 1) * ratio + 1.0f;
-    const int j = static_cast<int>(x);
-    const float f = x - static_cast<float>(j);
-    const int j1 = std::min(j + 1, m - 1);
-    const int j0 = std::clamp(j, 0, m - 1);
-    t[i] = (1.0f - f) * s[j0] + f * s[j1];
-  }
+#if defined(__x86_64__)
+  static const Interpolation interpolate = ChosenInterpolation();
+  interpolate(s, m, t, q, ratio);
+#else
+  InterpolatePlain(s, m, t, q, ratio);
+#endif
   return q;
 }
 

@@ -281,6 +281,34 @@ TEST(LinearResample, ShortArraysStayInBounds) {
   EXPECT_EQ(t, std::vector<float>(3, 0.0f));
 }
 
+// However many outputs the processor computes at once, every one must be
+// the one-at-a-time formula's to the bit, for sources and targets from one
+// sample up, shrinking and stretching, with a remainder after the groups.
+TEST(LinearResample, IsTheOneAtATimeFormulaToTheBit) {
+  RandomGenerator random(11);
+  for (int m : {1, 2, 3, 5, 9, 17, 257, 513, 1025}) {
+    std::vector<float> s(static_cast<size_t>(m));
+    for (float& v : s) v = static_cast<float>(NoiseValue(random)) * 1e4f;
+    for (int q : {1, 2, 3, 4, 5, 10, 11, 12, 13, 19, 308, 513, 1025, 1500, 2049}) {
+      std::vector<float> expected(static_cast<size_t>(q));
+      expected[0] = s[0];
+      if (q > 1) expected[1] = s[static_cast<size_t>(std::min(1, m - 1))];
+      expected[static_cast<size_t>(q) - 1] = s[static_cast<size_t>(m) - 1];
+      const float ratio = static_cast<float>(m - 2) / static_cast<float>(q - 2);
+      for (int i = 2; i <= q - 2; ++i) {
+        const float x = static_cast<float>(i - 1) * ratio + 1.0f;
+        const int j = static_cast<int>(x);
+        const float f = x - static_cast<float>(j);
+        expected[static_cast<size_t>(i)] = (1.0f - f) * s[static_cast<size_t>(std::clamp(j, 0, m - 1))] +
+                                           f * s[static_cast<size_t>(std::min(j + 1, m - 1))];
+      }
+      std::vector<float> t(static_cast<size_t>(q));
+      LinearResample(s.data(), m, t.data(), q);
+      EXPECT_EQ(t, expected) << m << "->" << q;
+    }
+  }
+}
+
 TEST(Filter, FirstOrderPoleAndZeroImpulseResponse) {
   // H(z) = (1 + 0.5 z^-1) / (1 - 0.5 z^-1): h[0] = 1, h[k] = 0.5^(k-1).
   const float b[] = {1.0f, 0.5f};
