@@ -1,5 +1,6 @@
 #include "dsp/Fft.h"
 
+#include "dsp/FftPairing.h"
 #include "dsp/FftPlans.h"
 
 #include <cmath>
@@ -244,13 +245,10 @@ void RealFft::PairedBackward(const std::complex<float>* bins, float* x) {
   const int half = length / 2;
   const std::complex<double>* twiddles = turns != nullptr ? turns : chirp.HalfTurns();
   const std::complex<double> i{0.0, 1.0};
-  for (int k = 0; k < half; ++k) {
-    const std::complex<double> value = bin(k);
-    const std::complex<double> mirror = std::conj(bin(half - k));
-    const std::complex<double> even = value + mirror;
-    const std::complex<double> odd = (value - mirror) * std::conj(twiddles[k]);
-    packed[k] = std::conj(even + i * odd);
-  }
+  const std::complex<double> value = bin(0);
+  const std::complex<double> mirror = std::conj(bin(half));
+  packed[0] = std::conj(value + mirror + i * ((value - mirror) * std::conj(twiddles[0])));
+  PairForBackward(bins, twiddles, half, packed);
   const std::complex<double>* transformed = TransformPacked();
   for (int t = 0; t < half; ++t) {
     x[2 * t] = static_cast<float>(transformed[t].real());
