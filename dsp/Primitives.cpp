@@ -132,15 +132,28 @@ void InterpolatePlain(const float* s, int m, float* t, int q, float ratio) {
 }
 
 #if defined(__x86_64__)
-// Eight outputs at a time, the two samples of each gathered. Each operation
-// is the plain loop's, rounded the same way: float multiplications and
-// additions kept apart (the target is avx2 alone, without fused
-// multiply-add), truncation and int to float conversion as static_cast.
+// The samples at base + rel of the sixteen from base, held in two vectors;
+// rel is 0 .. 15 in every lane.
+[[gnu::target("avx2"), gnu::always_inline]] inline __m256 Pick(__m256 low, __m256 high, __m256i rel) {
+  const __m256 fromLow = _mm256_permutevar8x32_ps(low, rel);
+  const __m256 fromHigh = _mm256_permutevar8x32_ps(high, rel);
+  // Bit 3 of rel (8 .. 15: the high vector) moved to the sign bit.
+  return _mm256_blendv_ps(fromLow, fromHigh, _mm256_castsi256_ps(_mm256_slli_epi32(rel, 28)));
+}
+
+// Eight outputs at a time. Their samples lie within sixteen of the first
+// one's unless the source is over twice the target's length, so they are
+// mostly permuted out of two loads, and gathered (slower) otherwise. Each
+// operation is the plain loop's, rounded the same way: float
+// multiplications and additions kept apart (the target is avx2 alone,
+// without fused multiply-add), truncation and int to float conversion as
+// static_cast.
 [[gnu::target("avx2")]] void InterpolateInOctets(const float* s, int m, float* t, int q, float ratio) {
   const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const __m256i ones = _mm256_set1_epi32(1);
   const __m256i zeros = _mm256_setzero_si256();
   const __m256i lastIndex = _mm256_set1_epi32(m - 1);
+  const __m256i outsideWindow = _mm256_set1_epi32(~15);
   const __m256 ratios = _mm256_set1_ps(ratio);
   const __m256 unit = _mm256_set1_ps(1.0f);
   int i = 2;
@@ -151,8 +164,21 @@ void InterpolatePlain(const float* s, int m, float* t, int q, float ratio) {
     const __m256 f = _mm256_sub_ps(x, _mm256_cvtepi32_ps(j));
     const __m256i j1 = _mm256_min_epi32(_mm256_add_epi32(j, ones), lastIndex);
     const __m256i j0 = _mm256_max_epi32(_mm256_min_epi32(j, lastIndex), zeros);
-    const __m256 s0 = _mm256_i32gather_ps(s, j0, sizeof(float));
-    const __m256 s1 = _mm256_i32gather_ps(s, j1, sizeof(float));
+    const int base = _mm256_cvtsi256_si32(j0);
+    const __m256i bases = _mm256_set1_epi32(base);
+    const __m256i rel0 = _mm256_sub_epi32(j0, bases);
+    const __m256i rel1 = _mm256_sub_epi32(j1, bases);
+    __m256 s0;
+    __m256 s1;
+    if (base + 15 <= m - 1 && _mm256_testz_si256(_mm256_or_si256(rel0, rel1), outsideWindow)) {
+      const __m256 low = _mm256_loadu_ps(s + base);
+      const __m256 high = _mm256_loadu_ps(s + base + 8);
+      s0 = Pick(low, high, rel0);
+      s1 = Pick(low, high, rel1);
+    } else {
+      s0 = _mm256_i32gather_ps(s, j0, sizeof(float));
+      s1 = _mm256_i32gather_ps(s, j1, sizeof(float));
+    }
     _mm256_storeu_ps(t + i, _mm256_add_ps(_mm256_mul_ps(_mm256_sub_ps(unit, f), s0), _mm256_mul_ps(f, s1)));
   }
   InterpolateOneByOne(s, m, t, i, q - 2, ratio);
