@@ -3,6 +3,7 @@
 #include "dsp/FftPairing.h"
 #include "dsp/FftPlans.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -109,6 +110,7 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
       }
     }
     real = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+    realWritten = n;
     spectrum = ComplexArray(bins);
     if (real == nullptr || spectrum == nullptr) return;
     if (forward) {
@@ -134,17 +136,21 @@ RealFft::~RealFft() {
   fftw_free(turns);
 }
 
-void RealFft::Forward(const float* x, std::complex<float>* bins) {
+void RealFft::Forward(const float* x, int count, std::complex<float>* bins) {
   if (!ready || !forwardToo) {
     return;
   }
+  count = std::clamp(count, 0, length);
   if (forwardPlan == nullptr) {
-    PairedForward(x, bins);
+    PairedForward(x, count, bins);
     return;
   }
-  for (int i = 0; i < length; ++i) {
+  // FFTW's out-of-place real forward transform leaves its input as it was.
+  for (int i = 0; i < count; ++i) {
     real[i] = x[i];
   }
+  if (realWritten > count) std::fill(real + count, real + realWritten, 0.0);
+  realWritten = count;
   fftw_execute_dft_r2c(forwardPlan, real, AsFftw(spectrum));
   for (int k = 0; k < BinCount(); ++k) {
     bins[k] = {static_cast<float>(spectrum[k].real()), static_cast<float>(spectrum[k].imag())};
@@ -170,6 +176,7 @@ void RealFft::Backward(const std::complex<float>* bins, float* x) {
     spectrum[length / 2].imag(0.0);
   }
   fftw_execute_dft_c2r(backwardPlan, AsFftw(spectrum), real);
+  realWritten = length;
   for (int i = 0; i < length; ++i) {
     x[i] = static_cast<float>(real[i]);
   }
@@ -188,10 +195,11 @@ const std::complex<double>* RealFft::TransformPacked() {
   return packed;
 }
 
-void RealFft::PairedForward(const float* x, std::complex<float>* bins) {
+void RealFft::PairedForward(const float* x, int count, std::complex<float>* bins) {
+  auto sample = [&](int t) { return t < count ? static_cast<double>(x[t]) : 0.0; };
   if (length % 2 != 0) {
     for (int t = 0; t < length; ++t) {
-      packed[t] = {x[t], 0.0};
+      packed[t] = {sample(t), 0.0};
     }
     chirp.Forward(packed, packed);
     for (int k = 0; k < BinCount(); ++k) {
@@ -202,7 +210,7 @@ void RealFft::PairedForward(const float* x, std::complex<float>* bins) {
   const int half = length / 2;
   const std::complex<double>* twiddles = turns != nullptr ? turns : chirp.HalfTurns();
   for (int t = 0; t < half; ++t) {
-    packed[t] = {x[2 * t], x[2 * t + 1]};
+    packed[t] = {sample(2 * t), sample(2 * t + 1)};
   }
   const std::complex<double>* transformed = TransformPacked();
   const std::complex<double> minusHalfI{0.0, -0.5};

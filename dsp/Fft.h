@@ -71,7 +71,12 @@ class RealFft {
   bool Ready() const { return ready; }
 
   // x: n real samples; bins: n/2 + 1 complex values out.
-  void Forward(const float* x, std::complex<float>* bins);
+  void Forward(const float* x, std::complex<float>* bins) { Forward(x, length, bins); }
+
+  // As Forward, with only the first count samples of x given (0 <= count
+  // <= n) and the rest taken as zeros; only the zeros that a longer earlier
+  // signal left behind are written again.
+  void Forward(const float* x, int count, std::complex<float>* bins);
 
   // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
   // spectrum (the imaginary parts of bin 0 and, for even n, bin n/2 are
@@ -82,7 +87,7 @@ class RealFft {
   // Even lengths run on a complex transform of half the length (see
   // PairedForward); packed holds its input, and its output comes back in
   // the array TransformPacked returns.
-  void PairedForward(const float* x, std::complex<float>* bins);
+  void PairedForward(const float* x, int count, std::complex<float>* bins);
   void PairedBackward(const std::complex<float>* bins, float* x);
   const std::complex<double>* TransformPacked();
 
@@ -94,6 +99,7 @@ class RealFft {
   fftw_plan_s* forwardPlan = nullptr;
   fftw_plan_s* backwardPlan = nullptr;
   double* real = nullptr;                    // n values, fftw-aligned
+  int realWritten = 0;                       // real's values from here on are zeros
   std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
   // Where FFTW's own would allocate, a chirp transform instead: for even n
   // of the n/2 complex values x[2t] + i x[2t + 1], for odd n of all n

@@ -28,7 +28,7 @@ float LimitFormant(float formant) {
 
 int FrameModifier::Configure(int rate, int size, int order, int maxLength, const Equaliser& bands,
                              RandomGenerator& generator) {
-  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 || order < 1 ||
+  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 || order < 1 || order >= size ||
       maxLength < 2 || maxLength > size) {
     return -1;
   }
@@ -109,12 +109,11 @@ void FrameModifier::Autocorrelate(const float* frame, int n) {
 void FrameModifier::EstimateEnvelope(const float* frame, int n) {
   Autocorrelate(frame, n);
   LevinsonDurbin(lpcCoefficients.data(), autocorrelation.data(), lpcOrder, levinsonScratch.data());
-  std::fill(signal.begin(), signal.end(), 0.0f);
   signal[0] = 1.0f;
   for (int j = 0; j < lpcOrder; ++j) {
     signal[static_cast<size_t>(j) + 1] = static_cast<float>(-lpcCoefficients[static_cast<size_t>(j)]);
   }
-  forward->Forward(signal.data(), spectrum.data());
+  forward->Forward(signal.data(), lpcOrder + 1, spectrum.data());
   InverseMagnitudes(spectrum.data(), binCount, kMinPredictorMagnitude, envelope.data());
 }
 
@@ -141,9 +140,7 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
 
   EstimateEnvelope(frame, n);
 
-  std::copy(frame, frame + n, signal.begin());
-  std::fill(signal.begin() + n, signal.end(), 0.0f);
-  forward->Forward(signal.data(), spectrum.data());
+  forward->Forward(frame, n, spectrum.data());
 
   // A formant at bin j moves to about bin j * stretch.
   const int warpedLength = std::clamp(sizes.warpedLength, 1, static_cast<int>(warped.size()));

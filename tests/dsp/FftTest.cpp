@@ -156,6 +156,32 @@ TEST(RealFft, ForwardIsTheFirstHalfOfTheComplexSpectrum) {
   }
 }
 
+// A shorter signal after a longer one, and after a backward transform
+// that used the same working array, must see zeros where they were.
+TEST(RealFft, ForwardOfTheFirstSamplesIsTheZeroPaddedSignal) {
+  for (int n : {512, 255, 340, 74}) {
+    RealFft fft(n);
+    ASSERT_TRUE(fft.Ready());
+    const std::vector<float> longSignal = RealPart(RandomSignal(n, 5));
+    std::vector<std::complex<float>> bins(fft.BinCount());
+    std::vector<float> scratch(n);
+    for (int count : {n - 3, n / 2, 1, 0}) {
+      std::vector<float> padded = RealPart(RandomSignal(n, 9 + count));
+      std::fill(padded.begin() + count, padded.end(), 0.0f);
+      RealFft fresh(n);
+      std::vector<std::complex<float>> expected(fresh.BinCount());
+      fresh.Forward(padded.data(), expected.data());
+
+      fft.Forward(longSignal.data(), bins.data());
+      fft.Forward(padded.data(), count, bins.data());
+      ASSERT_EQ(bins, expected) << "after a longer signal, n " << n << " count " << count;
+      fft.Backward(bins.data(), scratch.data());
+      fft.Forward(padded.data(), count, bins.data());
+      ASSERT_EQ(bins, expected) << "after a backward transform, n " << n << " count " << count;
+    }
+  }
+}
+
 TEST(RealFft, BackwardIsTheRealPartOfTheHermitianCompletion) {
   for (int n : {340, 512, 255}) {
     RealFft fft(n);
