@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <numbers>
+#include <utility>
 
 #include "dsp/FftPlans.h"
 
@@ -13,14 +14,13 @@ namespace plimo {
 
 namespace {
 
-// The smallest power of two, or five times one, of at least 2n - 1 points.
+// The smallest power of two, or five times one, of at least `least` points.
 // FFTW's estimated plans run five times a power of two about as fast per
 // point as a power of two (640 points in 0.6 of the time of 1024, 1280 in
 // 0.58 of 2048), where other smooth lengths (576, 768, 1152) run no faster
 // than the next power of two; for the chirp lengths of the inverse
 // transforms that is up to 0.6 of the time.
-int ConvolutionSize(int n) {
-  const int least = 2 * n - 1;
+int ConvolutionSize(int least) {
   int m = 1;
   while (m < least) {
     m *= 2;
@@ -33,7 +33,7 @@ int ConvolutionSize(int n) {
   return m;
 }
 
-// The read-only tables of one length.
+// The read-only tables of one length and convolution size.
 struct ChirpTables {
   std::complex<double>* chirp = nullptr;
   std::complex<double>* kernel = nullptr;
@@ -43,7 +43,9 @@ struct ChirpTables {
 // With k t = (k^2 + t^2 - (k - t)^2) / 2, the transform is
 // X[k] = c[k] sum_t (x[t] c[t]) conj(c[k - t]) for the chirp
 // c[m] = e^(-i pi m^2 / n): a convolution, which a transform of at
-// least 2n - 1 points carries out without wrapping onto itself.
+// least 2n - 1 points carries out without wrapping onto itself; outputs
+// k < K only read the kernel at k - t = -(n - 1) .. K - 1, which n + K - 1
+// points hold apart.
 // work and transformed hold m values each, so the kernel is transformed
 // between the arrays the plan was made for; false when an array cannot be had.
 bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work, std::complex<double>* transformed,
@@ -70,31 +72,35 @@ bool MakeTables(int n, int m, fftw_plan plan, std::complex<double>* work, std::c
     tables.halfTurns[k] = {std::cos(angle), std::sin(angle)};
   }
   // The kernel conj(c[j]) for j = -(n - 1) .. n - 1, negative j wrapped to
-  // the end; the inverse transform's 1/m rides on it.
+  // the end and positive j only as far as they stay clear of those; the
+  // inverse transform's 1/m rides on it.
   std::fill(work, work + m, std::complex<double>{});
   const double scale = 1.0 / m;
+  const int lastPositive = std::min(n - 1, m - n);
   work[0] = scale * std::conj(tables.chirp[0]);
   for (int j = 1; j < n; ++j) {
-    work[j] = scale * std::conj(tables.chirp[j]);
-    work[m - j] = work[j];
+    const std::complex<double> value = scale * std::conj(tables.chirp[j]);
+    if (j <= lastPositive) work[j] = value;
+    work[m - j] = value;
   }
   fftw_execute_dft(plan, AsFftw(work), AsFftw(transformed));
   std::copy(transformed, transformed + m, tables.kernel);
   return true;
 }
 
-// Tables of every length met so far, made under the lock and never torn
-// down, so that a run's set-up computes no chirp twice.
+// Tables of every length and size met so far, made under the lock and
+// never torn down, so that a run's set-up computes no chirp twice.
 bool SharedTables(int n, int m, fftw_plan plan, std::complex<double>* work, std::complex<double>* product,
                   ChirpTables& found) {
   static std::mutex& mutex = *new std::mutex;
-  static auto& tables = *new std::map<int, ChirpTables>;
+  static auto& tables = *new std::map<std::pair<int, int>, ChirpTables>;
   std::lock_guard<std::mutex> lock(mutex);
-  auto at = tables.find(n);
+  const auto key = std::make_pair(n, m);
+  auto at = tables.find(key);
   if (at == tables.end()) {
     ChirpTables made;
     if (!MakeTables(n, m, plan, work, product, made)) return false;
-    at = tables.emplace(n, made).first;
+    at = tables.emplace(key, made).first;
   }
   found = at->second;
   return true;
@@ -181,11 +187,12 @@ ChirpTransform::Products ChosenProducts() {
 
 }  // namespace
 
-ChirpTransform::ChirpTransform(int n) {
+ChirpTransform::ChirpTransform(int n, int outputCount) {
   if (n < 1) {
     return;
   }
-  const int m = ConvolutionSize(n);
+  if (outputCount < 1 || outputCount > n) outputCount = n;
+  const int m = ConvolutionSize(n + outputCount - 1);
   auto* in = ComplexArray(m);
   auto* out = ComplexArray(m);
   auto* between = ComplexArray(m);
@@ -205,6 +212,7 @@ ChirpTransform::ChirpTransform(int n) {
   products = chosen;
   plan = made;
   length = n;
+  outputs = outputCount;
   size = m;
   chirp = tables.chirp;
   kernel = tables.kernel;
@@ -231,7 +239,7 @@ void ChirpTransform::Forward(const std::complex<double>* in, std::complex<double
   // so the one forward plan serves both ways.
   products(convolved, product, kernel, size, ChirpProduct::kConjugateResult);
   fftw_execute_dft(plan, AsFftw(convolved), AsFftw(product));
-  products(out, chirp, product, length, ChirpProduct::kConjugateRight);
+  products(out, chirp, product, outputs, ChirpProduct::kConjugateRight);
 }
 
 }  // namespace plimo

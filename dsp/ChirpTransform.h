@@ -16,12 +16,16 @@ enum class ChirpProduct { kPlain, kConjugateResult, kConjugateRight };
 // would allocate on every call.
 // The chirp and the transformed convolution kernel are made in double
 // precision once per length for the whole process and shared, read-only,
-// by every object of that length; Forward neither allocates nor locks.
+// by every object of that length and convolution size; Forward neither
+// allocates nor locks. An object that needs only the first few values of
+// each transform convolves over fewer points: the convolution then needs
+// only n + outputs - 1 of them instead of 2n - 1.
 class ChirpTransform {
  public:
-  // n < 1, or a failed plan or allocation, leaves an object that is not
-  // Ready and whose Forward does nothing.
-  explicit ChirpTransform(int n);
+  // Gives the first `outputs` values of each transform (all n where
+  // outputs is not in 1 .. n). n < 1, or a failed plan or allocation,
+  // leaves an object that is not Ready and whose Forward does nothing.
+  explicit ChirpTransform(int n, int outputs = 0);
   ~ChirpTransform();
   ChirpTransform(const ChirpTransform&) = delete;
   ChirpTransform& operator=(const ChirpTransform&) = delete;
@@ -32,8 +36,8 @@ class ChirpTransform {
   // length 2n that runs on this one. nullptr when not Ready.
   const std::complex<double>* HalfTurns() const { return halfTurns; }
 
-  // in: n values; out: their transform, n values. in and out may be the
-  // same array.
+  // in: n values; out: the first `outputs` values of their transform.
+  // in and out may be the same array.
   void Forward(const std::complex<double>* in, std::complex<double>* out);
 
   // out[i] = x[i] y[i] for i < n, conjugated as kind says.
@@ -42,7 +46,8 @@ class ChirpTransform {
 
  private:
   int length = 0;
-  int size = 0;                 // of the convolution, at least 2n - 1
+  int outputs = 0;
+  int size = 0;                 // of the convolution, at least n + outputs - 1
   fftw_plan_s* plan = nullptr;  // forward, of size; owned by the plan cache
   // Shared tables of the length, kept for the life of the process.
   const std::complex<double>* chirp = nullptr;      // n values, e^(-i pi t^2 / n)

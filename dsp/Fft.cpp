@@ -21,6 +21,16 @@ int RealChirpLength(int n) {
   return n % 2 == 0 ? n / 2 : n;
 }
 
+// How many values of that chirp transform a backward-only object giving
+// only `outputs` samples needs: as many complex values as those samples
+// fill; 0 for all.
+int RealChirpOutputs(int n, RealFftUse use, int outputs) {
+  if (use != RealFftUse::kBackwardOnly || outputs < 1 || outputs >= n) {
+    return 0;
+  }
+  return n % 2 == 0 ? (outputs + 1) / 2 : outputs;
+}
+
 }  // namespace
 
 ComplexFft::ComplexFft(int n) : chirp(NeedsChirp(n) ? n : 0) {
@@ -74,7 +84,8 @@ void ComplexFft::Transform(float* data, int direction) {
   }
 }
 
-RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
+RealFft::RealFft(int n, RealFftUse use, int outputCount)
+    : chirp(RealChirpLength(n), RealChirpOutputs(n, use, outputCount)) {
   if (n < 1) {
     return;
   }
@@ -123,6 +134,7 @@ RealFft::RealFft(int n, RealFftUse use) : chirp(RealChirpLength(n)) {
     }
   }
   length = n;
+  outputs = use == RealFftUse::kBackwardOnly && outputCount >= 1 && outputCount < n ? outputCount : n;
   forwardToo = forward;
   backwardToo = backward;
   ready = true;
@@ -177,7 +189,7 @@ void RealFft::Backward(const std::complex<float>* bins, float* x) {
   }
   fftw_execute_dft_c2r(backwardPlan, AsFftw(spectrum), real);
   realWritten = length;
-  for (int i = 0; i < length; ++i) {
+  for (int i = 0; i < outputs; ++i) {
     x[i] = static_cast<float>(real[i]);
   }
 }
@@ -245,7 +257,7 @@ void RealFft::PairedBackward(const std::complex<float>* bins, float* x) {
       packed[k] = bin(length - k);
     }
     chirp.Forward(packed, packed);
-    for (int t = 0; t < length; ++t) {
+    for (int t = 0; t < outputs; ++t) {
       x[t] = static_cast<float>(packed[t].real());
     }
     return;
@@ -258,10 +270,11 @@ void RealFft::PairedBackward(const std::complex<float>* bins, float* x) {
   packed[0] = std::conj(value + mirror + i * ((value - mirror) * std::conj(twiddles[0])));
   PairForBackward(bins, twiddles, half, packed);
   const std::complex<double>* transformed = TransformPacked();
-  for (int t = 0; t < half; ++t) {
+  for (int t = 0; t < outputs / 2; ++t) {
     x[2 * t] = static_cast<float>(transformed[t].real());
     x[2 * t + 1] = static_cast<float>(-transformed[t].imag());
   }
+  if (outputs % 2 != 0) x[outputs - 1] = static_cast<float>(transformed[outputs / 2].real());
 }
 
 }  // namespace plimo

@@ -60,14 +60,17 @@ class RealFft {
  public:
   // As for ComplexFft: n < 1 or a failure leaves an object that is not Ready.
   // A kBackwardOnly object's Forward does nothing, a kForwardOnly object's
-  // Backward too.
-  explicit RealFft(int n, RealFftUse use = RealFftUse::kForwardAndBackward);
+  // Backward too. A kBackwardOnly object may be asked for only the first
+  // `outputs` samples of each backward transform (1 .. n; any other value
+  // asks for all n), which a chirp transform computes with less work.
+  explicit RealFft(int n, RealFftUse use = RealFftUse::kForwardAndBackward, int outputs = 0);
   ~RealFft();
   RealFft(const RealFft&) = delete;
   RealFft& operator=(const RealFft&) = delete;
 
   int Length() const { return length; }
   int BinCount() const { return length / 2 + 1; }
+  int Outputs() const { return outputs; }
   bool Ready() const { return ready; }
 
   // x: n real samples; bins: n/2 + 1 complex values out.
@@ -80,7 +83,8 @@ class RealFft {
 
   // bins: n/2 + 1 complex values, taken as the first half of a Hermitian
   // spectrum (the imaginary parts of bin 0 and, for even n, bin n/2 are
-  // ignored); x: n real samples out, unscaled. bins are left as they are.
+  // ignored); x: the first Outputs() real samples out, unscaled. bins are
+  // left as they are.
   void Backward(const std::complex<float>* bins, float* x);
 
  private:
@@ -92,6 +96,7 @@ class RealFft {
   const std::complex<double>* TransformPacked();
 
   int length = 0;
+  int outputs = 0;  // samples of a backward transform
   bool ready = false;
   bool forwardToo = false;
   bool backwardToo = false;

@@ -92,9 +92,20 @@ RealFft* FrameModifier::InverseFor(int inverseBins) {
   std::unique_ptr<RealFft>& inverse = inverses[static_cast<size_t>(index)];
   if (inverse == nullptr) {
     const int bins = smallestInverseBins + 2 * index;
-    inverse = std::make_unique<RealFft>(2 * bins - 2, RealFftUse::kBackwardOnly);
+    inverse = std::make_unique<RealFft>(2 * bins - 2, RealFftUse::kBackwardOnly, KeptSamplesOf(bins));
   }
   return inverse->Ready() ? inverse.get() : nullptr;
+}
+
+// At a pitch factor a >= 1, K' bins mean binCount / a + 0.5 < K' + 2
+// (one less where the count came out even), and a frame of n samples
+// keeps 2 (floor((n/2 + 1) / a + 0.5) - 1) < (n + 2) / a - 1 of them; a
+// factor below 1 takes all binCount bins and keeps n. The inverse
+// transforms compute no more than that.
+int FrameModifier::KeptSamplesOf(int inverseBins) const {
+  const double bound = (maxFrameLength + 2.0) * (inverseBins + 1.5) / binCount;
+  constexpr int kRoundingMargin = 2;  // samples, for SizesFor's float arithmetic
+  return std::min(2 * inverseBins - 2, static_cast<int>(std::ceil(bound)) + kRoundingMargin);
 }
 
 // r[k] = sum over i of x[i] x[i + k], k = 0 .. p.
@@ -178,7 +189,7 @@ int FrameModifier::ModifyFrame(float* frame, int n, float pitchFactor, float for
     // A transform that could not be made leaves the frame silent.
     std::fill(signal.begin(), signal.end(), 0.0f);
   }
-  const int kept = std::min(sizes.outputLength, sizes.inverseSize);
+  const int kept = std::min({sizes.outputLength, sizes.inverseSize, inverse != nullptr ? inverse->Outputs() : 0});
   const float size = static_cast<float>(sizes.inverseSize);
   for (int i = 0; i < kept; ++i) frame[i] = signal[static_cast<size_t>(i)] / size;
   if (sizes.outputLength > kept) std::fill(frame + kept, frame + sizes.outputLength, 0.0f);

@@ -63,6 +63,9 @@ class FrameModifier {
     float stretch;     // b, the envelope's stretch
   };
   Sizes SizesFor(int n, float pitchFactor, float formant) const;
+  // The most samples (M) a frame of up to maxFrameLength keeps of an
+  // inverse transform of inverseBins bins; those transforms compute no more.
+  int KeptSamplesOf(int inverseBins) const;
 
   int samplingRate = 0;  // Hz
   int fftSize = 0;       // N

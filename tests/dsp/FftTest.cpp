@@ -182,6 +182,33 @@ TEST(RealFft, ForwardOfTheFirstSamplesIsTheZeroPaddedSignal) {
   }
 }
 
+// An inverse asked for its first samples only (through a shorter chirp
+// convolution where the length needs one) gives those of the whole
+// inverse and writes nothing beyond them.
+TEST(RealFft, BackwardOfTheFirstSamplesIsTheStartOfTheWhole) {
+  for (int n : {568, 142, 254, 111, 255}) {  // chirp even, chirp odd, FFTW's
+    RealFft whole(n, RealFftUse::kBackwardOnly);
+    const std::vector<float> random = RandomSignal(whole.BinCount(), 17);
+    std::vector<std::complex<float>> spectrum(whole.BinCount());
+    for (int k = 0; k < whole.BinCount(); ++k) spectrum[k] = {random[2 * k], random[2 * k + 1]};
+    std::vector<float> expected(n);
+    whole.Backward(spectrum.data(), expected.data());
+    for (int outputs : {1, n / 3, n / 2 + 1, n - 1}) {
+      RealFft first(n, RealFftUse::kBackwardOnly, outputs);
+      ASSERT_TRUE(first.Ready());
+      ASSERT_EQ(first.Outputs(), outputs);
+      constexpr float kUntouched = 12345.0f;
+      std::vector<float> x(n, kUntouched);
+      first.Backward(spectrum.data(), x.data());
+      const float tolerance = 1e-7f * 20000.0f * static_cast<float>(n);
+      for (int i = 0; i < outputs; ++i) {
+        ASSERT_NEAR(x[i], expected[i], tolerance) << "n " << n << " outputs " << outputs << " sample " << i;
+      }
+      for (int i = outputs; i < n; ++i) ASSERT_EQ(x[i], kUntouched) << "n " << n << " sample " << i;
+    }
+  }
+}
+
 TEST(RealFft, BackwardIsTheRealPartOfTheHermitianCompletion) {
   for (int n : {340, 512, 255}) {
     RealFft fft(n);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
@@ -15,6 +16,7 @@
 #include "dsp/Primitives.h"
 #include "dsp/RandomGenerator.h"
 #include "engine/EqualiserCurve.h"
+#include "engine/RunGeometry.h"
 #include "params/Equaliser.h"
 #include "support/AllocationCounter.h"
 #include "support/Signals.h"
@@ -76,6 +78,26 @@ TEST_F(FrameModifierTest, SizesFollowThePitchAndFormantFactors) {
   }
   EXPECT_FLOAT_EQ(modifier.SizesFor(160, 2.0f, 1.2f).stretch, 0.6f);
   EXPECT_FLOAT_EQ(modifier.SizesFor(160, 0.8f, 1.2f).stretch, 1.2f);
+}
+
+// The inverse transforms compute only the samples a frame can keep; no
+// pitch factor and frame length may want more, at any rate's geometry.
+TEST(FrameModifierInverses, EveryFrameFitsTheSamplesItsInverseComputes) {
+  Equaliser equaliser;
+  RandomGenerator random(1);
+  for (const int rate : {8000, 11025, 16000, 22050, 44100, 48000}) {
+    const int frameLength = static_cast<int>(std::floor(kAnalysisFrameSeconds * rate + 0.5));
+    FrameModifier modifier;
+    ASSERT_EQ(modifier.Configure(rate, FftSizeFor(rate), LpcOrderFor(rate), frameLength, equaliser, random), 1);
+    constexpr float kStep = 1e-4f;
+    for (float a = kMinPitchFactor; a <= kMaxPitchFactor; a += kStep) {
+      for (const int n : {frameLength, frameLength - 1}) {
+        const FrameModifier::Sizes sizes = modifier.SizesFor(n, a, 1.0f);
+        ASSERT_LE(std::min(sizes.outputLength, sizes.inverseSize), modifier.KeptSamplesOf(sizes.inverseBins))
+            << "rate " << rate << " a " << a << " n " << n;
+      }
+    }
+  }
 }
 
 TEST_F(FrameModifierTest, IdentitySettingsReturnTheFrame) {
