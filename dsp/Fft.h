@@ -113,6 +113,7 @@ class RealFft {
   ChirpTransform chirp;
   fftw_plan_s* halfPlan = nullptr;          // forward, of n/2; owned by the cache
   std::complex<double>* packed = nullptr;   // the complex values, fftw-aligned
+  int packedWritten = 0;                    // packed's doubles from here on are zeros (even n)
   std::complex<double>* halfOut = nullptr;  // halfPlan's output, n/2 values
   std::complex<double>* turns = nullptr;    // e^(-i 2 pi k / n), k = 0 .. n/2
 };

@@ -54,5 +54,40 @@ TEST(FftPairing, IsTheComplexArithmeticToTheBit) {
   }
 }
 
+// The forward pairing likewise, rounded to float at the end.
+TEST(FftPairing, ForwardIsTheComplexArithmeticToTheBit) {
+  for (int half : {1, 2, 3, 4, 5, 8, 9, 160, 257, 512}) {
+    std::vector<std::complex<double>> transformed(static_cast<size_t>(half) + 1);
+    std::vector<std::complex<double>> twiddles(static_cast<size_t>(half) + 1);
+    for (int k = 0; k <= half; ++k) {
+      transformed[static_cast<size_t>(k)] = {((k * 7919) % 2001 - 1000) * 13.37, ((k * 104729) % 1999 - 999) * 0.731};
+      twiddles[static_cast<size_t>(k)] = std::polar(1.0, -std::numbers::pi * k / half);
+    }
+    for (int k = 1; k <= half; k += 3) transformed[static_cast<size_t>(k)] = {-0.0, 0.0};
+    if (half > 2) twiddles[2] = {-0.0, 0.0};
+    const std::complex<float> untouched{-1.0f, -1.0f};
+    std::vector<std::complex<float>> bins(static_cast<size_t>(half) + 1, untouched);
+    PairForForward(transformed.data(), twiddles.data(), half, bins.data());
+    EXPECT_EQ(bins[0], untouched) << half;
+    EXPECT_EQ(bins[static_cast<size_t>(half)], untouched) << half;
+    for (int k = 1; k < half; ++k) {
+      const std::complex<double> z = transformed[static_cast<size_t>(k)];
+      const std::complex<double> mirror = std::conj(transformed[static_cast<size_t>(half - k)]);
+      const std::complex<double> sum = z + mirror;
+      const std::complex<double> even{0.5 * sum.real(), 0.5 * sum.imag()};
+      const std::complex<double> d = z - mirror;
+      const std::complex<double> odd{0.0 * d.real() - -0.5 * d.imag(), 0.0 * d.imag() + -0.5 * d.real()};
+      const std::complex<double> w = twiddles[static_cast<size_t>(k)];
+      const std::complex<double> value{even.real() + (w.real() * odd.real() - w.imag() * odd.imag()),
+                                       even.imag() + (w.real() * odd.imag() + w.imag() * odd.real())};
+      const std::complex<float> got = bins[static_cast<size_t>(k)];
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(got.real()), std::bit_cast<std::uint32_t>(static_cast<float>(value.real())))
+          << "bin " << k << " of " << half;
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(got.imag()), std::bit_cast<std::uint32_t>(static_cast<float>(value.imag())))
+          << "bin " << k << " of " << half;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace plimo
