@@ -16,8 +16,8 @@ void PairForBackward(const std::complex<float>* bins, const std::complex<double>
 // The pairing of RealFft's forward transform of even length 2 half, for
 // k = 1 .. half-1: bins[k] = E + twiddles[k] O with E = (Z[k] +
 // conj(Z[half - k])) / 2 and O = -i/2 (Z[k] - conj(Z[half - k])), Z the
-// transform of the packed pairs, rounded to float. The same bits whatever
-// the vector width, as for the backward pairing.
+// transform of the packed pairs, halved once at the end and rounded to
+// float. The same bits whatever the vector width.
 void PairForForward(const std::complex<double>* transformed, const std::complex<double>* twiddles, int half,
                     std::complex<float>* bins);
 

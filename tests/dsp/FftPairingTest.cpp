@@ -73,13 +73,11 @@ TEST(FftPairing, ForwardIsTheComplexArithmeticToTheBit) {
     for (int k = 1; k < half; ++k) {
       const std::complex<double> z = transformed[static_cast<size_t>(k)];
       const std::complex<double> mirror = std::conj(transformed[static_cast<size_t>(half - k)]);
-      const std::complex<double> sum = z + mirror;
-      const std::complex<double> even{0.5 * sum.real(), 0.5 * sum.imag()};
-      const std::complex<double> d = z - mirror;
-      const std::complex<double> odd{0.0 * d.real() - -0.5 * d.imag(), 0.0 * d.imag() + -0.5 * d.real()};
       const std::complex<double> w = twiddles[static_cast<size_t>(k)];
-      const std::complex<double> value{even.real() + (w.real() * odd.real() - w.imag() * odd.imag()),
-                                       even.imag() + (w.real() * odd.imag() + w.imag() * odd.real())};
+      // E + w O with O = -i/2 (z - mirror), the halving taken last.
+      const std::complex<double> d = z - mirror;
+      const std::complex<double> value{0.5 * ((z.real() + mirror.real()) + (w.imag() * d.real() + w.real() * d.imag())),
+                                       0.5 * ((z.imag() + mirror.imag()) + (w.imag() * d.imag() + -(w.real() * d.real())))};
       const std::complex<float> got = bins[static_cast<size_t>(k)];
       EXPECT_EQ(std::bit_cast<std::uint32_t>(got.real()), std::bit_cast<std::uint32_t>(static_cast<float>(value.real())))
           << "bin " << k << " of " << half;
