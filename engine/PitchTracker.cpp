@@ -38,15 +38,31 @@ int FilterRowFor(int fs) {
 // Searches lags minLag .. maxLag of x (n samples) for the largest
 // autocorrelation; the smallest lag wins a tie. A peak at either end of the
 // range is not trusted and gets strength 0.
+// The lags' sums are taken kLagsAtOnce side by side, each in the plain
+// order over i: the additions of one lag wait on each other, those of
+// different lags do not, so the adders are kept busy and every sum is the
+// one-lag-at-a-time sum to the bit.
+constexpr int kLagsAtOnce = 8;
+
 int BestLag(const float* x, int n, int minLag, int maxLag, double energy, float* strength) {
   double best = -1e10;
   int bestLag = minLag;
-  for (int t = minLag; t <= maxLag; ++t) {
-    double c = 0.0;
-    for (int i = 0; i + t < n; ++i) c += static_cast<double>(x[i + t]) * x[i];
-    if (c > best) {
-      best = c;
-      bestLag = t;
+  for (int first = minLag; first <= maxLag; first += kLagsAtOnce) {
+    double c[kLagsAtOnce] = {};
+    // Where every lag of the group, used or not, still reaches inside x.
+    int i = 0;
+    for (; i + first + kLagsAtOnce - 1 < n; ++i) {
+#pragma GCC unroll 8
+      for (int j = 0; j < kLagsAtOnce; ++j) c[j] += static_cast<double>(x[i + first + j]) * x[i];
+    }
+    const int lags = std::min(kLagsAtOnce, maxLag - first + 1);
+    for (int j = 0; j < lags; ++j) {
+      const int t = first + j;
+      for (int k = i; k + t < n; ++k) c[j] += static_cast<double>(x[k + t]) * x[k];
+      if (c[j] > best) {
+        best = c[j];
+        bestLag = t;
+      }
     }
   }
   bool atEdge = bestLag == minLag || bestLag == maxLag;
