@@ -16,22 +16,47 @@ constexpr int kPairValues = 2 * kOrder;
 // processor has, and those of AVX2.
 using DoublePair = double __attribute__((vector_size(16)));
 using DoubleQuad = double __attribute__((vector_size(32)));
+constexpr int kPaddedRows = DecimatingLowPass::kPaddedRows;
+
+// The lanes that take the even and the odd values of two vectors.
+template <typename Vector>
+struct LaneIndex;
+template <>
+struct LaneIndex<DoublePair> {
+  using Type = long long __attribute__((vector_size(16)));
+  static constexpr Type kEven = {0, 2};
+  static constexpr Type kOdd = {1, 3};
+};
+template <>
+struct LaneIndex<DoubleQuad> {
+  using Type = long long __attribute__((vector_size(32)));
+  static constexpr Type kEven = {0, 2, 4, 6};
+  static constexpr Type kOdd = {1, 3, 5, 7};
+};
 
 // The filter's kept outputs, with the blocks' input terms summed in
 // vectors of pairs: per state value the even and the odd positions apart,
-// in the same order whatever the vector width, so every width gives the
-// same bits.
+// in the same order whatever the vector width. The step from block to
+// block runs on the state's rows side by side, each row's sum in the
+// order of its columns, so every width gives the same bits.
 template <typename Vector>
-[[gnu::always_inline]] inline void RunBlocks(const double* weights, const double (&blockState)[kOrder][kOrder],
+[[gnu::always_inline]] inline void RunBlocks(const double* weights, const double (&stateColumns)[kOrder][kPaddedRows],
                                              double direct, int step, const float* x, int kept, float* y) {
   constexpr int kLanes = sizeof(Vector) / sizeof(double);
   constexpr int kVectors = kPairValues / kLanes;
+  constexpr int kRowVectors = (kOrder + kLanes - 1) / kLanes;
+  static_assert(kRowVectors * kLanes <= kPaddedRows);
   const int pairs = step / 2;
-  double s[kOrder] = {};
+  Vector columns[kOrder][kRowVectors];
+  for (int c = 0; c < kOrder; ++c) {
+    for (int v = 0; v < kRowVectors; ++v) std::memcpy(&columns[c][v], &stateColumns[c][kLanes * v], sizeof(Vector));
+  }
+  Vector state[kRowVectors] = {};
   if (kept > 0) y[0] = static_cast<float>(direct * x[0]);
   for (int j = 1; j < kept; ++j) {
     const float* block = x + static_cast<ptrdiff_t>(j - 1) * step;
-    Vector sums[kVectors] = {};
+    // Two vectors per row vector; those past the pairs' values stay 0.
+    Vector sums[2 * kRowVectors] = {};
     for (int p = 0; p < pairs; ++p) {
       Vector inputs;
 #pragma GCC unroll 4
@@ -47,43 +72,40 @@ template <typename Vector>
         sums[v] += values * inputs;
       }
     }
-    double even[kOrder];
-    double odd[kOrder];
-#pragma GCC unroll 6
-    for (int r = 0; r < kOrder; ++r) {
-      even[r] = sums[2 * r / kLanes][2 * r % kLanes];
-      odd[r] = sums[2 * r / kLanes][2 * r % kLanes + 1];
-    }
     if (step % 2 != 0) {
+      // The last position, with no partner, goes to the even sums.
       const double* w = weights + static_cast<ptrdiff_t>(pairs) * kPairValues;
+      const double last = block[step - 1];
 #pragma GCC unroll 6
-      for (int r = 0; r < kOrder; ++r) even[r] += w[2 * r] * block[step - 1];
+      for (int r = 0; r < kOrder; ++r) sums[2 * r / kLanes][2 * r % kLanes] += w[2 * r] * last;
     }
-    double next[kOrder];
+#pragma GCC unroll 4
+    for (int v = 0; v < kRowVectors; ++v) {
+      Vector next = __builtin_shuffle(sums[2 * v], sums[2 * v + 1], LaneIndex<Vector>::kEven) +
+                    __builtin_shuffle(sums[2 * v], sums[2 * v + 1], LaneIndex<Vector>::kOdd);
 #pragma GCC unroll 6
-    for (int r = 0; r < kOrder; ++r) {
-      double sum = even[r] + odd[r];
-#pragma GCC unroll 6
-      for (int c = 0; c < kOrder; ++c) sum += blockState[r][c] * s[c];
-      next[r] = sum;
+      for (int c = 0; c < kOrder; ++c) next += columns[c][v] * (Vector{} + state[c / kLanes][c % kLanes]);
+      sums[v] = next;
     }
-    std::copy(next, next + kOrder, s);
-    y[j] = static_cast<float>(s[0] + direct * x[static_cast<ptrdiff_t>(j) * step]);
+#pragma GCC unroll 4
+    for (int v = 0; v < kRowVectors; ++v) state[v] = sums[v];
+    y[j] = static_cast<float>(state[0][0] + direct * x[static_cast<ptrdiff_t>(j) * step]);
   }
 }
 
-using Blocks = void (*)(const double*, const double (&)[kOrder][kOrder], double, int, const float*, int, float*);
+using Blocks = void (*)(const double*, const double (&)[kOrder][kPaddedRows], double, int, const float*, int,
+                        float*);
 
-void BlocksInPairs(const double* weights, const double (&blockState)[kOrder][kOrder], double direct, int step,
-                   const float* x, int kept, float* y) {
-  RunBlocks<DoublePair>(weights, blockState, direct, step, x, kept, y);
+void BlocksInPairs(const double* weights, const double (&stateColumns)[kOrder][kPaddedRows], double direct,
+                   int step, const float* x, int kept, float* y) {
+  RunBlocks<DoublePair>(weights, stateColumns, direct, step, x, kept, y);
 }
 
 #if defined(__x86_64__)
-// Half the instructions of the pairs for the blocks' input terms.
-[[gnu::target("avx2")]] void BlocksInQuads(const double* weights, const double (&blockState)[kOrder][kOrder],
+// Half the instructions of the pairs.
+[[gnu::target("avx2")]] void BlocksInQuads(const double* weights, const double (&stateColumns)[kOrder][kPaddedRows],
                                            double direct, int step, const float* x, int kept, float* y) {
-  RunBlocks<DoubleQuad>(weights, blockState, direct, step, x, kept, y);
+  RunBlocks<DoubleQuad>(weights, stateColumns, direct, step, x, kept, y);
 }
 #endif
 
@@ -126,7 +148,7 @@ void DecimatingLowPass::Configure(const float* b, const float* a, int stepSample
     double s[kOrder] = {};
     s[c] = 1.0;
     for (int k = 0; k < step; ++k) AdvanceWithoutInput(a, s);
-    for (int r = 0; r < kOrder; ++r) blockState[r][c] = s[r];
+    for (int r = 0; r < kOrder; ++r) stateColumns[c][r] = s[r];
   }
 }
 
@@ -135,7 +157,7 @@ void DecimatingLowPass::Run(const float* x, int n, float* y, int count) const {
   // Output j * step reads inputs up to j * step only, so every block the
   // kept outputs need lies whole inside the signal.
   const int kept = n < 1 ? 0 : std::clamp((n - 1) / step + 1, 0, std::max(count, 0));
-  blocks(blockInput.data(), blockState, direct, step, x, kept, y);
+  blocks(blockInput.data(), stateColumns, direct, step, x, kept, y);
   std::fill(y + kept, y + std::max(count, kept), 0.0f);
 }
 

@@ -15,6 +15,8 @@ namespace plimo {
 class DecimatingLowPass {
  public:
   static constexpr int kOrder = 6;
+  // kOrder rounded up to whole vectors of four doubles.
+  static constexpr int kPaddedRows = 8;
 
   DecimatingLowPass() = default;
   virtual ~DecimatingLowPass() = default;
@@ -31,7 +33,10 @@ class DecimatingLowPass {
  private:
   int step = 1;
   double direct = 0.0;                     // b[0]: the input's own share of its output
-  double blockState[kOrder][kOrder] = {};  // state map over one block
+  // The state map over one block by columns: stateColumns[c][r] is the
+  // share of state value c before the block in value r after it, rows
+  // padded with zeros to kPaddedRows so that a column is whole vectors.
+  double stateColumns[kOrder][kPaddedRows] = {};
   // The value at a block's end of state value r that a unit input at
   // position k of the block leaves, by pairs of positions: for k = 2p the
   // 2 * kOrder values (r, k), (r, k + 1) for r = 0 .. kOrder - 1 side by
