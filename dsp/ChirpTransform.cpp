@@ -195,19 +195,16 @@ ChirpTransform::ChirpTransform(int n, int outputCount) {
   const int m = ConvolutionSize(n + outputCount - 1);
   auto* in = ComplexArray(m);
   auto* out = ComplexArray(m);
-  auto* between = ComplexArray(m);
   fftw_plan made = nullptr;
   ChirpTables tables;
-  if (in != nullptr && out != nullptr && between != nullptr) {
+  if (in != nullptr && out != nullptr) {
     made = FindPlan(m, PlanKind::kComplexForward, in, out);
   }
   if (made == nullptr || !SharedTables(n, m, made, in, out, tables)) {
     fftw_free(in);
     fftw_free(out);
-    fftw_free(between);
     return;
   }
-  std::fill(in, in + m, std::complex<double>{});
   static const Products chosen = ChosenProducts();
   products = chosen;
   plan = made;
@@ -219,26 +216,24 @@ ChirpTransform::ChirpTransform(int n, int outputCount) {
   halfTurns = tables.halfTurns;
   work = in;
   product = out;
-  convolved = between;
 }
 
 ChirpTransform::~ChirpTransform() {
   fftw_free(work);
   fftw_free(product);
-  fftw_free(convolved);
 }
 
 void ChirpTransform::Forward(const std::complex<double>* in, std::complex<double>* out) {
   if (plan == nullptr) {
     return;
   }
-  // work's values from length on stay 0 from construction.
   products(work, in, chirp, length, ChirpProduct::kPlain);
+  std::fill(work + length, work + size, std::complex<double>{});
   fftw_execute_dft(plan, AsFftw(work), AsFftw(product));
   // The inverse transform of the product is conj(forward(conj(product))),
   // so the one forward plan serves both ways.
-  products(convolved, product, kernel, size, ChirpProduct::kConjugateResult);
-  fftw_execute_dft(plan, AsFftw(convolved), AsFftw(product));
+  products(work, product, kernel, size, ChirpProduct::kConjugateResult);
+  fftw_execute_dft(plan, AsFftw(work), AsFftw(product));
   products(out, chirp, product, outputs, ChirpProduct::kConjugateRight);
 }
 

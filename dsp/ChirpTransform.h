@@ -55,7 +55,6 @@ class ChirpTransform {
   const std::complex<double>* halfTurns = nullptr;  // n + 1 values
   std::complex<double>* work = nullptr;             // size values, fftw-aligned
   std::complex<double>* product = nullptr;          // size values, fftw-aligned
-  std::complex<double>* convolved = nullptr;        // size values, fftw-aligned
   Products products = nullptr;                      // the widest the processor has
 };
 
