@@ -27,6 +27,7 @@ constexpr uint64_t kMaxFileBytes = UINT32_MAX + static_cast<uint64_t>(kChunkHead
 // Read and Write convert through this many bytes at a time; a frame is at
 // most 65535 bytes, so at least one always fits.
 constexpr size_t kScratchBytes = 64 * 1024;
+constexpr size_t kStreamBufferBytes = 64 * 1024;
 // A pipe has no end to measure chunks against: every chunk fits.
 constexpr int64_t kStreamRemaining = INT64_MAX / 2;
 // Chunks of a pipe are skipped by reading them through this many bytes.
@@ -135,8 +136,17 @@ std::unique_ptr<SoundFile> SoundFile::OpenForReading(const std::string& name) {
     return OpenStreamForReading(nullptr);
   }
   std::FILE* stream = fdopen(fd, "rb");
-  if (stream == nullptr) close(fd);
-  return OpenStreamForReading(stream);
+  if (stream == nullptr) {
+    close(fd);
+    return OpenStreamForReading(nullptr);
+  }
+  // A run reads a hop at a time, and stdio's own buffer of 4 KiB made a
+  // read system call every few frames.
+  auto buffer = std::make_unique_for_overwrite<char[]>(kStreamBufferBytes);
+  std::setvbuf(stream, buffer.get(), _IOFBF, kStreamBufferBytes);
+  std::unique_ptr<SoundFile> file = OpenStreamForReading(stream);
+  file->streamBuffer = std::move(buffer);
+  return file;
 }
 
 std::unique_ptr<SoundFile> SoundFile::OpenStreamForReading(std::FILE* stream) {

@@ -129,6 +129,9 @@ class SoundFile {
 
   SoundFileStatus status = SoundFileStatus::kSoundFileNotOpened;
   std::FILE* stream = nullptr;
+  // stdio's buffer for a file opened by name; the stream is closed before
+  // the object's members go.
+  std::unique_ptr<char[]> streamBuffer;
   uint64_t byteCount = 0;
   int64_t frameCount = 0;
   uint16_t formatTag = 0;
