@@ -18,7 +18,7 @@ int CombUnit::Prepare(float rate) {
   oldest = 0;
   if (!(rate > 0.0f && rate <= kMaxSamplingRate)) return -1;
   const int length = static_cast<int>(std::floor(rate * kHistorySeconds + 0.5));
-  history.reset(static_cast<float*>(std::calloc(static_cast<size_t>(length), sizeof(float))));
+  history = MakeZeroedFloats(static_cast<size_t>(length));
   if (history == nullptr) return -1;
   historyLength = length;
   return 1;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
+
+#include "dsp/ZeroedFloats.h"
 
 namespace plimo {
 
@@ -56,14 +56,9 @@ class CombUnit {
   float HistoryAt(int j) const { return history[static_cast<size_t>((oldest + j) % historyLength)]; }
 
  private:
-  struct FreeFloats {
-    void operator()(float* values) const { std::free(values); }
-  };
-
-  // The last historyLength outputs as a ring, the oldest at oldest. Taken
-  // zeroed from calloc, whose large blocks are pages the system zeroes as
-  // they are first written: a unit that never runs costs no clearing.
-  std::unique_ptr<float[], FreeFloats> history;
+  // The last historyLength outputs as a ring, the oldest at oldest; a
+  // unit that never runs costs no clearing.
+  ZeroedFloats history;
   int historyLength = 0;  // N, samples
   int oldest = 0;
 };

@@ -24,10 +24,11 @@ int16_t Normalise(float sum, float weight) {
 
 int OverlapAdd::Prepare(int ring, int blockSamples) {
   if (ring < 1 || blockSamples < 1) return -1;
+  sumRing = MakeZeroedFloats(static_cast<size_t>(ring));
+  weightRing = MakeZeroedFloats(static_cast<size_t>(ring));
+  if (sumRing == nullptr || weightRing == nullptr) return -1;
   ringSize = ring;
   blockLength = blockSamples;
-  sumRing.assign(static_cast<size_t>(ring), 0.0f);
-  weightRing.assign(static_cast<size_t>(ring), 0.0f);
   block.assign(static_cast<size_t>(blockSamples), 0);
   outputPosition = 0;
   blockFill = 0;
@@ -41,8 +42,8 @@ void OverlapAdd::Place(const float* frame, const float* window, int length, int6
   int index = static_cast<int>(position % ringSize);
   for (int done = 0; done < length;) {
     const int count = std::min(length - done, ringSize - index);
-    float* sums = sumRing.data() + index;
-    float* weights = weightRing.data() + index;
+    float* sums = sumRing.get() + index;
+    float* weights = weightRing.get() + index;
     const float* values = frame + done;
     const float* gains = window + done;
     for (int i = 0; i < count; ++i) {
@@ -74,8 +75,8 @@ void OverlapAdd::Emit(double limit, int chunk, int64_t end, BlockSink& sink) {
     // In stretches that end at the ring's end or where a block is full.
     for (int64_t left = count; left > 0;) {
       const int run = static_cast<int>(std::min<int64_t>({left, ringSize - index, blockLength - blockFill}));
-      float* sums = sumRing.data() + index;
-      float* weights = weightRing.data() + index;
+      float* sums = sumRing.get() + index;
+      float* weights = weightRing.get() + index;
       int16_t* out = block.data() + blockFill;
       for (int i = 0; i < run; ++i) out[i] = Normalise(sums[i], weights[i]);
       std::fill(sums, sums + run, 0.0f);

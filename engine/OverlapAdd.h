@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/ZeroedFloats.h"
+
 namespace plimo {
 
 // Where full output blocks go: the effects chain and the run's sink.
@@ -62,8 +64,9 @@ class OverlapAdd {
   int blockGiven = 0;          // samples of the block already handed out
   int ringSize = 0;            // samples
   int blockLength = 0;         // B, samples
-  std::vector<float> sumRing;
-  std::vector<float> weightRing;
+  // Zeroed pages as they are first reached, not cleared up front.
+  ZeroedFloats sumRing;
+  ZeroedFloats weightRing;
   std::vector<int16_t> block;
 };
 
