@@ -120,18 +120,20 @@ RealFft::RealFft(int n, RealFftUse use, int outputCount)
         const double angle = -std::numbers::pi * k / half;
         turns[k] = {std::cos(angle), std::sin(angle)};
       }
-    }
-    real = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-    realWritten = n;
-    spectrum = ComplexArray(bins);
-    if (real == nullptr || spectrum == nullptr) return;
-    if (forward && !paired) {
-      forwardPlan = FindPlan(n, PlanKind::kRealForward, real, spectrum);
-      if (forwardPlan == nullptr) return;
-    }
-    if (backward && !paired) {
-      backwardPlan = FindPlan(n, PlanKind::kRealBackward, spectrum, real);
-      if (backwardPlan == nullptr) return;
+    } else {
+      // Only FFTW's real transforms of odd lengths work on these.
+      real = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
+      realWritten = n;
+      spectrum = ComplexArray(bins);
+      if (real == nullptr || spectrum == nullptr) return;
+      if (forward) {
+        forwardPlan = FindPlan(n, PlanKind::kRealForward, real, spectrum);
+        if (forwardPlan == nullptr) return;
+      }
+      if (backward) {
+        backwardPlan = FindPlan(n, PlanKind::kRealBackward, spectrum, real);
+        if (backwardPlan == nullptr) return;
+      }
     }
   }
   length = n;

@@ -103,9 +103,9 @@ class RealFft {
   // FFTW's plans, where they run without allocating; owned by the cache.
   fftw_plan_s* forwardPlan = nullptr;
   fftw_plan_s* backwardPlan = nullptr;
-  double* real = nullptr;                    // n values, fftw-aligned
+  double* real = nullptr;                    // n values, fftw-aligned (odd n)
   int realWritten = 0;                       // real's values from here on are zeros
-  std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned
+  std::complex<double>* spectrum = nullptr;  // n/2 + 1 values, fftw-aligned (odd n)
   // Where FFTW's own would allocate, a chirp transform instead: for even n
   // of the n/2 complex values x[2t] + i x[2t + 1], for odd n of all n
   // samples as complex values. Even lengths also go backward through such

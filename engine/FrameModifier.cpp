@@ -28,8 +28,8 @@ float LimitFormant(float formant) {
 
 int FrameModifier::Configure(int rate, int size, int order, int maxLength, const Equaliser& bands,
                              RandomGenerator& generator) {
-  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 || order < 1 || order >= size ||
-      maxLength < 2 || maxLength > size) {
+  if (rate < kMinRunRate || rate > kMaxRunRate || size < 4 || (size & (size - 1)) != 0 || order < 1 ||
+      order >= size || maxLength < 2 || maxLength > size) {
     return -1;
   }
   samplingRate = rate;
